@@ -1,0 +1,105 @@
+#pragma once
+// The process-wide state of Velt and the engine's argument-less operations on it.
+// main() creates one; every window gets it by reference; a test makes its own.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "Cipher.h"
+#include "KeyMaterial.h"
+#include "Platform.h"
+#include "PositionSchedule.h"
+
+namespace velt {
+
+/// Services the state reaches the outside through. Null members are replaced by
+/// built-in defaults: the system clock, the real random source, an in-memory
+/// settings store, no progress, no messages (default answers), an empty reference
+/// text and no key indicators.
+struct Services {
+    IClock* clock = nullptr;
+    IRandomSource* random = nullptr;
+    ISettingsStore* settings = nullptr;
+    IProgress* progress = nullptr;
+    IMessages* messages = nullptr;
+    IReferenceText* reference = nullptr;
+    IKeyIndicators* indicators = nullptr;
+};
+
+class AppState final {
+public:
+    /// `programFolder` is where the key file lives; it is given, never guessed.
+    explicit AppState(std::filesystem::path programFolder, Services services = {});
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    // --- services (replaceable while running: the main window attaches itself later)
+    IClock& Clock() { return *m_services.clock; }
+    IRandomSource& Random() { return *m_services.random; }
+    ISettingsStore& Settings() { return *m_services.settings; }
+    IProgress& Progress() { return *m_services.progress; }
+    IMessages& Messages() { return *m_services.messages; }
+    IReferenceText& Reference() { return *m_services.reference; }
+    IKeyIndicators& Indicators() { return *m_services.indicators; }
+    /// Replaces the services that are non-null in `services`.
+    void Attach(const Services& services);
+
+    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+    /// The current key file: key file name in the program's folder.
+    std::filesystem::path KeyFilePath() const { return m_programFolder / keyFileName; }
+
+    // --- key material and key store
+    KeyMaterial key;
+    std::string keyFileName = "KEY.ORB";
+    std::int16_t keyLength = kDefaultKeyLength;
+    bool keyPresent = false;
+
+    /// Rereads the whole current key file into the key material, positions 1..keyLength.
+    /// Throws VeltError (KeyFileMissing, KeyFileUnreadable, KeyTooLong, KeyTooShort,
+    /// KeyRecordTruncated, KeyRecordBadLength) without reading out of bounds.
+    void LoadKey();
+    /// Generates a new key of keyLength positions into the current key file
+    /// (written whole under a temporary name, then renamed into place) and saves
+    /// the settings `key` and `keyLenght`. Throws VeltError(KeyWriteFailed).
+    void GenerateKey();
+    /// Refreshes key file name, key length and the key indicators from the program's folder.
+    void OpenKeyStore();
+
+    // --- character cipher
+    Cipher cipher;
+
+    // --- text coding
+    std::string plainText; ///< shared plain-text buffer, single-byte codes
+    std::string codedText; ///< shared coded-text buffer (pair text), single-byte codes
+    PositionSchedule schedule;
+    bool keyMissing = false;
+
+    /// plainText -> codedText (pair text), LoadKey first.
+    void EncodeText();
+    /// codedText (pair text) -> plainText, LoadKey first. Throws VeltError(OddCodedText)
+    /// for an odd-length pair text, leaving plainText empty.
+    void DecodeText();
+    /// The key check of every decoding caller: shows the key-missing message and sets
+    /// keyMissing when the key file is absent. Returns true when decoding may go on
+    /// (and clears keyMissing when it was set).
+    bool KeyCheck();
+
+    // --- jobs and files
+    std::uint8_t language = 0; ///< 0 English, 1 Hungarian
+    bool sendingMode = false;
+    bool receptionMode = false;
+    std::filesystem::path sourcePath;
+    std::filesystem::path destinationPath;
+    std::string selectedFileTitle;
+    std::filesystem::path chosenFolder;
+
+private:
+    std::filesystem::path m_programFolder;
+    Services m_services;
+    struct Defaults;
+    std::unique_ptr<Defaults> m_defaults;
+};
+
+} // namespace velt

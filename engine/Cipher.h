@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velt {
+
+class IRandomSource;
+class KeyMaterial;
+
+/// The encoder's process-wide state: zero at start, never reset.
+struct EncoderState {
+    std::uint8_t drawnRow = 0;
+    std::uint8_t drawnColumn = 0;
+    std::uint8_t previousDrawnRow = 0;
+    std::uint8_t previousDrawnColumn = 0;
+    std::uint8_t lastOutputRow = 0;
+    std::uint8_t lastOutputColumn = 0;
+    bool alternation = false;
+};
+
+/// The two codes that stand for one plain code at one key position.
+struct CodePair {
+    std::uint8_t first = 0;  ///< in the plain code's column, another row
+    std::uint8_t second = 0; ///< in the plain code's row, another column
+    friend bool operator==(const CodePair&, const CodePair&) = default;
+};
+
+/// Homophonic substitution of one code at one key position.
+class Cipher final {
+public:
+    EncoderState state;
+
+    /// A whole number 0..15 from one draw of the random source.
+    static int RandomNibble(IRandomSource& random);
+    /// Encodes `code` at `position` (1..10000) with a freshly drawn pair.
+    CodePair EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code);
+    /// The plain code of a pair at `position`.
+    static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first, std::uint8_t second);
+};
+
+} // namespace velt

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace velt {
+
+/// What went wrong; the caller turns it into a message in the user's language.
+enum class ErrorKind {
+    KeyFileMissing,     ///< no key file of that name in the program's folder
+    KeyFileUnreadable,  ///< exists but cannot be opened or read
+    KeyTooLong,         ///< key length above the tables' capacity of 10000
+    KeyTooShort,        ///< key length beyond the records in the file (record = first missing one)
+    KeyRecordTruncated, ///< the file ends inside a record
+    KeyRecordBadLength, ///< a record's length field is not 256
+    KeyWriteFailed,     ///< a new key file could not be written
+    UncodableCharacter, ///< a character without a single-byte code (codePoint says which)
+    OddCodedText,       ///< an odd number of digits or pair characters
+    FileReadFailed,     ///< a source file cannot be read
+    FileWriteFailed,    ///< a destination cannot be written (full disk, missing folder, ...)
+    FileNameTooShort,   ///< a coded file name with fewer than five characters
+};
+
+/// A failure of an engine or conversion operation. `record` is the 1-based key
+/// record concerned, `codePoint` the uncodable character, `path` the file concerned.
+class VeltError : public std::runtime_error {
+public:
+    VeltError(ErrorKind kind, const std::string& what, int record = 0, char32_t codePoint = 0,
+              std::string path = {})
+        : std::runtime_error(what), kind(kind), record(record), codePoint(codePoint), path(std::move(path)) {}
+
+    ErrorKind kind;
+    int record;
+    char32_t codePoint;
+    std::string path;
+};
+
+} // namespace velt

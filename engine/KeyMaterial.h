@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace velt {
+
+inline constexpr int kKeyCapacity = 10000; ///< key positions the tables hold
+inline constexpr int kGridSide = 16;
+inline constexpr int kGridCells = 256;
+inline constexpr int kRecordSize = 258; ///< 2-byte length field + 256 cells
+inline constexpr std::int16_t kDefaultKeyLength = 366;
+
+/// Code grids and cell lookup for positions 1..10000, one byte per entry
+/// (3 x 2,560,000 bytes). Rows, columns and positions count from 1.
+class KeyMaterial final {
+public:
+    KeyMaterial();
+
+    std::uint8_t& Cell(int position, int row, int column) {
+        return m_tables->grid[Index(position, (row - 1) * kGridSide + (column - 1))];
+    }
+    std::uint8_t Cell(int position, int row, int column) const {
+        return m_tables->grid[Index(position, (row - 1) * kGridSide + (column - 1))];
+    }
+    /// Row (1..16) of `code` in the grid of `position`.
+    std::uint8_t RowOf(int position, std::uint8_t code) const { return m_tables->rowOf[Index(position, code)]; }
+    /// Column (1..16) of `code` in the grid of `position`.
+    std::uint8_t ColumnOf(int position, std::uint8_t code) const {
+        return m_tables->columnOf[Index(position, code)];
+    }
+
+    /// Fills the grid of `position` from a 256-byte record and refreshes its lookup.
+    void FillPosition(int position, const std::uint8_t* record);
+
+private:
+    static std::size_t Index(int position, int offset) {
+        return static_cast<std::size_t>(position - 1) * kGridCells + static_cast<std::size_t>(offset);
+    }
+    struct Tables {
+        std::array<std::uint8_t, kKeyCapacity * kGridCells> grid;
+        std::array<std::uint8_t, kKeyCapacity * kGridCells> rowOf;
+        std::array<std::uint8_t, kKeyCapacity * kGridCells> columnOf;
+    };
+    std::unique_ptr<Tables> m_tables;
+};
+
+} // namespace velt

@@ -1,0 +1,93 @@
+#pragma once
+// The engine's seams to the outside world. Windows provide real implementations,
+// tests provide scripted ones. No Qt here.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velt {
+
+/// Local time of day.
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    std::uint32_t nanosecond = 0;
+};
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual TimeOfDay Now() = 0;
+};
+
+/// Uniform single-precision values in [0, 1). Implementations mix the time of day
+/// into their running state before every single draw.
+class IRandomSource {
+public:
+    virtual ~IRandomSource() = default;
+    virtual float Draw() = 0;
+};
+
+/// Per-user settings of application VELT, section Option. Values are strings.
+class ISettingsStore {
+public:
+    virtual ~ISettingsStore() = default;
+    /// The stored value, or nullopt when the key does not exist.
+    virtual std::optional<std::string> Read(const std::string& key) = 0;
+    virtual void Write(const std::string& key, const std::string& value) = 0;
+};
+
+/// The main window's key indicators.
+class IKeyIndicators {
+public:
+    virtual ~IKeyIndicators() = default;
+    /// The key-name label and the status bar's second panel.
+    virtual void ShowKeyFileName(const std::string& name) = 0;
+    /// Returns false when the slider refuses the value (outside 100..10000).
+    virtual bool SetSliderValue(int value) = 0;
+    virtual void SetLengthLabel(const std::string& text) = 0;
+    virtual void SetKeyFileChecked(bool checked) = 0;
+};
+
+/// The wait window. Begin shows it, Update moves the bar and lets pending
+/// user-interface events run, End closes it. Callers throttle Update (see ProgressTicker).
+class IProgress {
+public:
+    virtual ~IProgress() = default;
+    /// An empty caption means the wait window's own caption in the current language.
+    virtual void Begin(std::int64_t maximum, std::string_view caption) = 0;
+    virtual void Update(std::int64_t value) = 0;
+    virtual void End() = 0;
+};
+
+enum class MessageIcon { Critical, Exclamation, Question, Information };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+/// A modal message box; texts are UTF-8.
+struct Message {
+    MessageIcon icon = MessageIcon::Critical;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+    std::string title;
+    std::string text;
+};
+
+class IMessages {
+public:
+    virtual ~IMessages() = default;
+    virtual MessageAnswer Show(const Message& message) = 0;
+};
+
+/// The reference text (the main window's txtRef) as single-byte codes.
+/// Read afresh for every coded character, so implementations keep it cheap.
+class IReferenceText {
+public:
+    virtual ~IReferenceText() = default;
+    virtual const std::string& Codes() = 0;
+};
+
+} // namespace velt

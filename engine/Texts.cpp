@@ -1,0 +1,169 @@
+#include "Texts.h"
+
+#include <array>
+#include <cstdio>
+
+#include "Errors.h"
+
+namespace velt {
+namespace {
+
+struct Entry {
+    TextId id;
+    const char* english;
+    const char* hungarian;
+};
+
+constexpr Entry kTexts[] = {
+    {TextId::ErrorTitle, "ERROR", "HIBA"},
+    {TextId::KeyMissingText,
+     "YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\nThe key file does not exist !",
+     "ÖN NEM JOGOSULT A SZÖVEG MEGTEKINTÉSÉRE !\r\nA kulcsfájl nem létezik !"},
+    {TextId::OverwriteTitle, "The file gets deleted finally !!!", "A file végleg törlődik !!!"},
+    {TextId::OverwriteText, "File %1 is exist !\r\nWe coded this once already I may overwrite it ??",
+     "A(z) %1 létezik !\r\nEzt már egyszer kódoltuk ! Felülírhatom ??"},
+    {TextId::BadFileText, "BAD FILE !\r\nControl over the content of error !",
+     "HIBÁS FÁJL !\r\nA tartalom ellenőrzése során hiba lépett fel !"},
+    {TextId::WaitCaption, "Please wait ...", "Kérlek várj ..."},
+    {TextId::PackingCaption, "Várj...  ", "Várj...  "},
+    {TextId::KeyFileLabel, "Key file ? :", "Kulcs fájl ? :"},
+    {TextId::VersionLabel, "Version number :", "Verziószám :"},
+    {TextId::LanguageLabel, "Language :", "Nyelv :"},
+    {TextId::JobTab, "JOB ...", "FELADAT ..."},
+    {TextId::SendingFrame, "SENDING", "KÜLDÉS"},
+    {TextId::ReceptionFrame, "RECEPTION", "FOGADÁS"},
+    {TextId::TranslateTooltip, "The translation of the content of the clipboard back and forth",
+     "A vágólap tartalmának fordítása oda-vissza"},
+    {TextId::DirectEntry, "Direct entry", "Közvetlen beírás"},
+    {TextId::FileConvert, "File convert", "Fájl konvertálása"},
+    {TextId::FromClipboard, "From a clipboard", "Vágólapról"},
+    {TextId::FromFile, "From a file", "Fájlból"},
+    {TextId::ConvertFolder, "Convert a folder", "Mappa konvertálása"},
+    {TextId::FolderRestore, "Folder restore", "Mappa visszaállítás"},
+    {TextId::SelectFileTitle, "The selection of file ...", "File kiválasztása ..."},
+    {TextId::AllFilesFilter, "All file (*.*)", "Minden fájl (*.*)"},
+    {TextId::VeltFilesFilter, "VELT file (*.JPG)", "VELT fájl (*.JPG)"},
+    {TextId::KeyDialogFilter, "KEY file (*.orb)| *.orb", "Kulcs fájl (*.orb)| *.orb"},
+    {TextId::KeyDialogTitle, "ATTENTION ! Key file formation / exchange ...",
+     "FIGYELEM ! Kulcsfájl létrehozás / csere ..."},
+    {TextId::AccessibleSlider, "Key length", "Kulcshossz"},
+    {TextId::AccessibleReference, "Reference text", "Referenciaszöveg"},
+    {TextId::AccessibleKeyPresent, "Key file present", "Van kulcsfájl"},
+    {TextId::AccessibleClipboardWindow, "Clipboard window", "Vágólap ablak"},
+    {TextId::AccessibleLanguage, "Language", "Nyelv"},
+    {TextId::KeyMissingShort, "The key file %1 does not exist.", "A(z) %1 kulcsfájl nem létezik."},
+    {TextId::KeyUnreadable, "The key file %1 cannot be read.", "A(z) %1 kulcsfájl nem olvasható."},
+    {TextId::KeyTooLong, "The key length is above 10000; the key file %1 cannot be used.",
+     "A kulcshossz nagyobb 10000-nél; a(z) %1 kulcsfájl nem használható."},
+    {TextId::KeyTooShort, "The key file %1 is too short: record %2 is missing.",
+     "A(z) %1 kulcsfájl túl rövid: a(z) %2. rekord hiányzik."},
+    {TextId::KeyRecordTruncated, "The key file %1 is damaged: record %2 is cut short.",
+     "A(z) %1 kulcsfájl sérült: a(z) %2. rekord csonka."},
+    {TextId::KeyRecordBadLength, "The key file %1 is damaged: record %2 has a wrong length field.",
+     "A(z) %1 kulcsfájl sérült: a(z) %2. rekord hosszmezője hibás."},
+    {TextId::KeyWriteFailed, "The key file %1 could not be written.", "A(z) %1 kulcsfájl nem írható."},
+    {TextId::UncodableCharacter, "The character %2 cannot be coded.", "A(z) %2 karakter nem kódolható."},
+    {TextId::OddCodedText, "The coded text is damaged: it has an odd number of characters.",
+     "A kódolt szöveg sérült: páratlan számú karaktert tartalmaz."},
+    {TextId::FileReadFailed, "The file %1 cannot be read.", "A(z) %1 fájl nem olvasható."},
+    {TextId::FileWriteFailed, "The file %1 could not be written; nothing was saved.",
+     "A(z) %1 fájl nem írható; semmi sem lett mentve."},
+    {TextId::FileNameTooShort, "The name of %1 is too short for a coded file.",
+     "A(z) %1 neve túl rövid egy kódolt fájlhoz."},
+    {TextId::NoCodedText, "No coded text was found.", "Nem található kódolt szöveg."},
+};
+
+static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");
+
+constexpr bool InIdOrder() {
+    for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+        if (static_cast<std::size_t>(kTexts[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(InIdOrder(), "entries must stand in TextId order");
+
+std::string CodePointText(char32_t c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
+    std::string utf8;
+    if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+    } else if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (c >> 6));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        utf8 += static_cast<char>(0xF0 | (c >> 18));
+        utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return "\"" + utf8 + "\" (" + buffer + ")";
+}
+
+} // namespace
+
+std::optional<std::string_view> Text(TextId id, std::uint8_t language) {
+    const Entry& entry = kTexts[static_cast<std::size_t>(id)];
+    if (language == 0) {
+        return entry.english;
+    }
+    if (language == 1) {
+        return entry.hungarian;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FormatText(TextId id, std::uint8_t language,
+                                      std::initializer_list<std::string_view> args) {
+    const auto text = Text(id, language);
+    if (!text) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(text->size() + 64);
+    for (std::size_t i = 0; i < text->size(); ++i) {
+        const char c = (*text)[i];
+        if (c == '%' && i + 1 < text->size() && (*text)[i + 1] >= '1' && (*text)[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>((*text)[i + 1] - '1');
+            if (n < args.size()) {
+                out += *(args.begin() + n);
+            }
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string DescribeError(const VeltError& error, std::uint8_t language) {
+    const std::uint8_t lang = language <= 1 ? language : 0;
+    const std::string record = std::to_string(error.record);
+    auto say = [&](TextId id, std::string_view second = {}) {
+        return *FormatText(id, lang, {error.path, second});
+    };
+    switch (error.kind) {
+    case ErrorKind::KeyFileMissing: return say(TextId::KeyMissingShort);
+    case ErrorKind::KeyFileUnreadable: return say(TextId::KeyUnreadable);
+    case ErrorKind::KeyTooLong: return say(TextId::KeyTooLong);
+    case ErrorKind::KeyTooShort: return say(TextId::KeyTooShort, record);
+    case ErrorKind::KeyRecordTruncated: return say(TextId::KeyRecordTruncated, record);
+    case ErrorKind::KeyRecordBadLength: return say(TextId::KeyRecordBadLength, record);
+    case ErrorKind::KeyWriteFailed: return say(TextId::KeyWriteFailed);
+    case ErrorKind::UncodableCharacter: return say(TextId::UncodableCharacter, CodePointText(error.codePoint));
+    case ErrorKind::OddCodedText: return say(TextId::OddCodedText);
+    case ErrorKind::FileReadFailed: return say(TextId::FileReadFailed);
+    case ErrorKind::FileWriteFailed: return say(TextId::FileWriteFailed);
+    case ErrorKind::FileNameTooShort: return say(TextId::FileNameTooShort);
+    }
+    return error.what();
+}
+
+} // namespace velt

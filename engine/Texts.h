@@ -1,0 +1,78 @@
+#pragma once
+// Every English and Hungarian text of the program, in one table (UTF-8).
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velt {
+
+class VeltError;
+
+enum class TextId {
+    // Message titles and messages
+    ErrorTitle,
+    KeyMissingText,
+    OverwriteTitle,
+    OverwriteText, ///< %1 = destination path
+    BadFileText,
+    // Wait window
+    WaitCaption,
+    PackingCaption,
+    // Main window (in the order the language switch sets them)
+    KeyFileLabel,
+    VersionLabel,
+    LanguageLabel,
+    JobTab,
+    SendingFrame,
+    ReceptionFrame,
+    TranslateTooltip,
+    DirectEntry,
+    FileConvert,
+    FromClipboard,
+    FromFile,
+    ConvertFolder,
+    FolderRestore,
+    // Open-file dialogs of the file jobs
+    SelectFileTitle,
+    AllFilesFilter,
+    VeltFilesFilter,
+    // Key file dialog
+    KeyDialogFilter,
+    KeyDialogTitle,
+    // Accessible names of controls without a visible text
+    AccessibleSlider,
+    AccessibleReference,
+    AccessibleKeyPresent,
+    AccessibleClipboardWindow,
+    AccessibleLanguage,
+    // Failures the program reports in its own words (%1 = file, %2 = record or character)
+    KeyMissingShort,
+    KeyUnreadable,
+    KeyTooLong,
+    KeyTooShort,
+    KeyRecordTruncated,
+    KeyRecordBadLength,
+    KeyWriteFailed,
+    UncodableCharacter,
+    OddCodedText,
+    FileReadFailed,
+    FileWriteFailed,
+    FileNameTooShort,
+    NoCodedText,
+    Count_
+};
+
+/// The text in `language` (0 English, 1 Hungarian), or nullopt for any other language.
+std::optional<std::string_view> Text(TextId id, std::uint8_t language);
+
+/// Text() with %1, %2, ... replaced by `args`.
+std::optional<std::string> FormatText(TextId id, std::uint8_t language,
+                                      std::initializer_list<std::string_view> args);
+
+/// A one-line description of a failure in `language` (English for any other value).
+std::string DescribeError(const VeltError& error, std::uint8_t language);
+
+} // namespace velt

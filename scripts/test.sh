@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Velt and runs every test. Works from any folder; installs missing Debian packages first.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/deps.sh"
+velt_ensure_packages
+build="${VELT_BUILD_DIR:-$root/build}"
+VELT_BUILD_TARGETS=()
+velt_configure_and_build "$root" "$build"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
