@@ -13,10 +13,12 @@ class PositionSchedule final {
 public:
     /// Starts a new run with key length `keyLength`. The mode is chosen here, once:
     /// reference mode when `reference` is given and its text is not empty now.
+    /// Throws std::invalid_argument for a key length below 1.
     void Start(int keyLength, IReferenceText* reference);
 
     /// The key position (1..key length) of the next unit; advances by one step.
-    /// In reference mode the reference text is read afresh for every unit.
+    /// In reference mode the reference text is read afresh for every unit; should it
+    /// become empty halfway, its code counts as 0 (the bare key position) until it returns.
     int Next();
 
     bool ReferenceMode() const { return m_reference != nullptr; }
