@@ -5,17 +5,20 @@
 #include "Texts.h"
 
 #include <array>
-#include <cstdint>
+#include <cstring>
 
 namespace velt::armour {
 namespace {
 
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kPackPiece = 64 * 1024; // codes per piece handed to a sink
 
+// Byte classes of the body: 0..15 a digit, or one of these.
 constexpr std::int8_t kSkip = -1;  // blank, tab, line feed: read past
 constexpr std::int8_t kOther = -2; // anything else: reading stops
+constexpr std::int8_t kQuote = -3; // may be half of a marker
 
-constexpr std::array<std::int8_t, 256> MakeDigitTable() {
+constexpr std::array<std::int8_t, 256> MakeClassTable() {
     std::array<std::int8_t, 256> table{};
     table.fill(kOther);
     for (int c = '0'; c <= '9'; ++c) {
@@ -28,75 +31,129 @@ constexpr std::array<std::int8_t, 256> MakeDigitTable() {
     table[' '] = kSkip;
     table['\t'] = kSkip;
     table['\n'] = kSkip;
+    table['"'] = kQuote;
     return table;
 }
-constexpr std::array<std::int8_t, 256> kDigit = MakeDigitTable();
-
-// Bytes in the UTF-8 character starting at `at`. Stray or cut-off bytes count as one
-// character each, so a damaged body is still walked in bounded steps.
-std::size_t CharacterLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    if (lead >= 0xC0 && lead < 0xF8) {
-        const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-        while (length <= extra && at + length < text.size() &&
-               (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80) {
-            ++length;
-        }
-    }
-    return length;
-}
+constexpr std::array<std::int8_t, 256> kClass = MakeClassTable();
 
 } // namespace
 
-std::string Pack(std::string_view pairText, IProgress& progress) {
+void PackTo(std::string_view pairText, IProgress& progress,
+            const std::function<void(std::string_view)>& sink) {
     const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
     ProgressTicker ticker(progress, static_cast<std::int64_t>(pairText.size()), caption);
-    std::string armoured;
-    armoured.resize(2 * kMarker.size() + 2 * pairText.size());
-    char* out = armoured.data();
-    out += kMarker.copy(out, kMarker.size());
-    for (std::size_t i = 0; i < pairText.size(); ++i) {
-        ticker.Tick(static_cast<std::int64_t>(i + 1));
-        const auto code = static_cast<unsigned char>(pairText[i]);
-        *out++ = kUpperDigits[code >> 4];
-        *out++ = kUpperDigits[code & 0x0F];
+    sink(kMarker);
+    char piece[2 * kPackPiece];
+    for (std::size_t start = 0; start < pairText.size(); start += kPackPiece) {
+        const std::size_t end = std::min(pairText.size(), start + kPackPiece);
+        char* out = piece;
+        for (std::size_t i = start; i < end; ++i) {
+            ticker.Tick(static_cast<std::int64_t>(i + 1));
+            const auto code = static_cast<unsigned char>(pairText[i]);
+            *out++ = kUpperDigits[code >> 4];
+            *out++ = kUpperDigits[code & 0x0F];
+        }
+        sink(std::string_view(piece, static_cast<std::size_t>(out - piece)));
     }
-    kMarker.copy(out, kMarker.size());
+    sink(kMarker);
+}
+
+std::string Pack(std::string_view pairText, IProgress& progress) {
+    std::string armoured;
+    armoured.reserve(2 * kMarker.size() + 2 * pairText.size());
+    PackTo(pairText, progress, [&armoured](std::string_view piece) { armoured += piece; });
     return armoured;
 }
 
 std::optional<std::string> Unpack(std::string_view text) {
+    Unpacker unpacker;
     const std::size_t open = text.find(kMarker);
     if (open == std::string_view::npos) {
         return std::nullopt;
     }
-    std::string_view body = text.substr(open + kMarker.size());
-    body = body.substr(0, body.find(kMarker));
+    unpacker.Feed(text.substr(open));
+    return unpacker.Finish();
+}
 
-    std::string pairText;
-    pairText.reserve(body.size() / 2);
+void Unpacker::Feed(std::string_view piece) {
     std::size_t at = 0;
-    while (at < body.size()) {
-        // One code from the next two characters: skip blanks, read digits, stop at
-        // anything else; both characters are used up either way.
-        int value = 0;
-        bool reading = true;
-        for (int i = 0; i < 2; ++i) {
-            if (at >= body.size()) {
-                throw VeltError(ErrorKind::OddCodedText, "the coded text has an odd number of digits");
+    while (at < piece.size() && m_stage != Stage::Done) {
+        if (m_stage == Stage::Seeking) {
+            if (m_pendingQuote) {
+                m_pendingQuote = false;
+                if (piece[at] == '"') {
+                    m_stage = Stage::Body;
+                    ++at;
+                    if (m_pairText.capacity() < (piece.size() - at) / 2) {
+                        m_pairText.reserve((piece.size() - at) / 2);
+                    }
+                    continue;
+                }
             }
-            const std::int8_t digit = kDigit[static_cast<unsigned char>(body[at])];
-            if (reading && digit >= 0) {
-                value = value * 16 + digit;
-            } else if (digit != kSkip) {
-                reading = false;
+            // Only a quotation mark can start the marker; jump to the next one.
+            const void* quote = std::memchr(piece.data() + at, '"', piece.size() - at);
+            if (quote == nullptr) {
+                return;
             }
-            at += CharacterLength(body, at);
+            at = static_cast<std::size_t>(static_cast<const char*>(quote) - piece.data()) + 1;
+            m_pendingQuote = true;
+            continue;
         }
-        pairText += static_cast<char>(value);
+        const auto byte = static_cast<unsigned char>(piece[at++]);
+        if (m_continuationLeft > 0 && (byte & 0xC0) == 0x80) {
+            --m_continuationLeft; // still the same character beyond ASCII
+            continue;
+        }
+        m_continuationLeft = 0;
+        if (byte >= 0xC0 && byte < 0xF8) {
+            m_continuationLeft = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+        }
+        const std::int8_t kind = kClass[byte];
+        if (kind == kQuote) {
+            if (m_pendingQuote) {
+                m_pendingQuote = false;
+                m_stage = Stage::Done;
+                return;
+            }
+            m_pendingQuote = true;
+            continue;
+        }
+        if (m_pendingQuote) {
+            // A lone quotation mark inside the body is just another character.
+            m_pendingQuote = false;
+            Character(kOther);
+        }
+        Character(kind);
     }
-    return pairText;
+}
+
+void Unpacker::Character(std::int8_t kind) {
+    if (m_reading && kind >= 0) {
+        m_value = m_value * 16 + kind;
+    } else if (kind != kSkip) {
+        m_reading = false;
+    }
+    if (m_secondOfPair) {
+        m_pairText += static_cast<char>(m_value);
+        m_value = 0;
+        m_reading = true;
+    }
+    m_secondOfPair = !m_secondOfPair;
+}
+
+std::optional<std::string> Unpacker::Finish() {
+    if (m_stage == Stage::Seeking) {
+        return std::nullopt;
+    }
+    if (m_stage == Stage::Body && m_pendingQuote) {
+        m_pendingQuote = false;
+        Character(kOther);
+    }
+    if (m_secondOfPair) {
+        throw VeltError(ErrorKind::OddCodedText, "the coded text has an odd number of digits");
+    }
+    m_stage = Stage::Done;
+    return std::move(m_pairText);
 }
 
 } // namespace velt::armour

@@ -2,6 +2,8 @@
 // The armoured coded text: a pair text written as hexadecimal digits between two
 // markers, so that it survives mail and the clipboard.
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,11 +21,38 @@ inline constexpr std::string_view kMarker = "\"\"";
 /// hexadecimal digits per code, marker. Shows the packing caption on `progress`.
 std::string Pack(std::string_view pairText, IProgress& progress);
 
+/// Pack() handed to `sink` in pieces of bounded size, for output too large to hold twice.
+void PackTo(std::string_view pairText, IProgress& progress,
+            const std::function<void(std::string_view)>& sink);
+
 /// The pair text of the armoured coded text inside `text` (UTF-8; anything before
 /// the first marker and after the closing one is ignored), or nullopt when the text
 /// holds no marker. Throws VeltError(OddCodedText) when the body has an odd number
 /// of characters.
 std::optional<std::string> Unpack(std::string_view text);
+
+/// Unpack() over a text that arrives in pieces (split anywhere, even inside a
+/// marker or a character), so a large input need not be held whole.
+class Unpacker final {
+public:
+    void Feed(std::string_view piece);
+    /// True once the closing marker has been read; later pieces are ignored.
+    bool Done() const { return m_stage == Stage::Done; }
+    /// The result of Unpack() for everything fed so far; the unpacker is used up.
+    std::optional<std::string> Finish();
+
+private:
+    enum class Stage { Seeking, Body, Done };
+    void Character(std::int8_t kind);
+
+    Stage m_stage = Stage::Seeking;
+    bool m_pendingQuote = false; // a quotation mark that may open or close a marker
+    int m_continuationLeft = 0;  // UTF-8 continuation bytes still to fold into one character
+    bool m_secondOfPair = false; // the next body character is the second of its code
+    bool m_reading = true;       // the current code's number has not stopped yet
+    int m_value = 0;
+    std::string m_pairText;
+};
 
 } // namespace armour
 } // namespace velt

@@ -80,13 +80,39 @@ TEST(Armour_Unpack, ReadsDigitsLikeTheNumberReader) {
     // A character beyond ASCII is one character, not one per UTF-8 byte.
     EXPECT_EQ(armour::Unpack("\"\"é1\"\""), Pairs({0}));
     EXPECT_EQ(armour::Unpack("\"\"2é\"\""), Pairs({2}));
+}
 
+TEST(Armour_RoundTrip, EveryCodeAcrossManyPieces) {
     std::string every;
-    for (int code = 0; code < 256; ++code) {
-        every += static_cast<char>(code);
+    for (int i = 0; i < 200000; ++i) { // several of the packer's pieces
+        every += static_cast<char>(i % 256);
     }
     ProgressLog progress;
-    EXPECT_EQ(armour::Unpack("x" + armour::Pack(every, progress) + "y"), every);
+    const std::string armoured = armour::Pack(every, progress);
+    EXPECT_EQ(armoured.substr(0, 10), "\"\"00010203");
+    EXPECT_EQ(armour::Unpack("x" + armoured + "y"), every);
+}
+
+TEST(Armour_Unpacker, PiecesSplitAnywhereGiveTheWholeResult) {
+    const std::vector<std::string> texts = {"a\"b \"\"0A é1\"3\t\nf\"\"zz\"\"ff\"\"", "\"\"\"\"",
+                                            "no marker \"", "\"\"4\"",
+                                            "ő\"\"Ű1\xE2\x82\xAC"
+                                            "2"};
+    for (const std::string& text : texts) {
+        const auto whole = armour::Unpack(text);
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            armour::Unpacker unpacker;
+            unpacker.Feed(text.substr(0, cut));
+            unpacker.Feed(text.substr(cut));
+            ASSERT_EQ(unpacker.Finish(), whole) << text << " cut at " << cut;
+        }
+        armour::Unpacker bytewise;
+        for (const char c : text) {
+            bytewise.Feed(std::string_view(&c, 1));
+        }
+        EXPECT_EQ(bytewise.Finish(), whole) << text;
+    }
+    EXPECT_EQ(armour::Unpack(texts[0]), Pairs({10, 0, 1, 3, 15}));
 }
 
 TEST(Armour_Unpack, OddBodyIsAnError) {
