@@ -20,6 +20,9 @@ enum class ErrorKind {
     FileReadFailed,     ///< a source file cannot be read
     FileWriteFailed,    ///< a destination cannot be written (full disk, missing folder, ...)
     FileNameTooShort,   ///< a coded file name with fewer than five characters
+    FolderMissing,      ///< the folder a file is to be written into does not exist (path = the folder)
+    DiskFull,           ///< no room left for a file being written
+    FileTooLarge,       ///< a file too large to be held in memory as a text
 };
 
 /// A failure of an engine or conversion operation. `record` is the 1-based key

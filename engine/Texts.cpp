@@ -71,6 +71,12 @@ constexpr Entry kTexts[] = {
     {TextId::FileNameTooShort, "The name of %1 is too short for a coded file.",
      "A(z) %1 neve túl rövid egy kódolt fájlhoz."},
     {TextId::NoCodedText, "No coded text was found.", "Nem található kódolt szöveg."},
+    {TextId::FolderMissing, "The folder %1 does not exist; nothing was written.",
+     "A(z) %1 mappa nem létezik; semmi sem lett kiírva."},
+    {TextId::DiskFull, "There is no room left on the disk for %1; nothing was written.",
+     "Nincs elég hely a lemezen a(z) %1 számára; semmi sem lett kiírva."},
+    {TextId::FileTooLarge, "The file %1 is too large to be read as a text.",
+     "A(z) %1 fájl túl nagy ahhoz, hogy szövegként beolvassam."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");
@@ -162,6 +168,9 @@ std::string DescribeError(const VeltError& error, std::uint8_t language) {
     case ErrorKind::FileReadFailed: return say(TextId::FileReadFailed);
     case ErrorKind::FileWriteFailed: return say(TextId::FileWriteFailed);
     case ErrorKind::FileNameTooShort: return say(TextId::FileNameTooShort);
+    case ErrorKind::FolderMissing: return say(TextId::FolderMissing);
+    case ErrorKind::DiskFull: return say(TextId::DiskFull);
+    case ErrorKind::FileTooLarge: return say(TextId::FileTooLarge);
     }
     return error.what();
 }

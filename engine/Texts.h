@@ -62,6 +62,9 @@ enum class TextId {
     FileWriteFailed,
     FileNameTooShort,
     NoCodedText,
+    FolderMissing,
+    DiskFull,
+    FileTooLarge,
     Count_
 };
 
