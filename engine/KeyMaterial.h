@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -18,14 +19,18 @@ class KeyMaterial final {
 public:
     KeyMaterial();
 
+    /// Cell (row, column) of the grid of `position`. Rows and columns are taken modulo 16,
+    /// so a lookup of a position that was never loaded (zero) stays inside its grid.
     std::uint8_t& Cell(int position, int row, int column) {
-        return m_tables->grid[Index(position, (row - 1) * kGridSide + (column - 1))];
+        return m_tables->grid[Index(position, Offset(row, column))];
     }
     std::uint8_t Cell(int position, int row, int column) const {
-        return m_tables->grid[Index(position, (row - 1) * kGridSide + (column - 1))];
+        return m_tables->grid[Index(position, Offset(row, column))];
     }
     /// Row (1..16) of `code` in the grid of `position`.
-    std::uint8_t RowOf(int position, std::uint8_t code) const { return m_tables->rowOf[Index(position, code)]; }
+    std::uint8_t RowOf(int position, std::uint8_t code) const {
+        return m_tables->rowOf[Index(position, code)];
+    }
     /// Column (1..16) of `code` in the grid of `position`.
     std::uint8_t ColumnOf(int position, std::uint8_t code) const {
         return m_tables->columnOf[Index(position, code)];
@@ -34,7 +39,11 @@ public:
     /// Fills the grid of `position` from a 256-byte record and refreshes its lookup.
     void FillPosition(int position, const std::uint8_t* record);
 
+    /// True for a key position the tables hold (1..10000).
+    static bool InCapacity(int position) { return position >= 1 && position <= kKeyCapacity; }
+
 private:
+    static int Offset(int row, int column) { return ((row - 1) & 15) * kGridSide + ((column - 1) & 15); }
     static std::size_t Index(int position, int offset) {
         return static_cast<std::size_t>(position - 1) * kGridCells + static_cast<std::size_t>(offset);
     }

@@ -21,6 +21,13 @@ class IClock {
 public:
     virtual ~IClock() = default;
     virtual TimeOfDay Now() = 0;
+    /// A cheap reading of the wall clock in nanoseconds (any fixed origin), taken before
+    /// every random draw. The default derives it from Now(); the system clock reads it faster.
+    virtual std::uint64_t FineTime() {
+        const TimeOfDay t = Now();
+        const auto seconds = static_cast<std::uint64_t>((t.hour * 60 + t.minute) * 60 + t.second);
+        return seconds * 1'000'000'000u + t.nanosecond;
+    }
 };
 
 /// Uniform single-precision values in [0, 1). Implementations mix the time of day

@@ -1,0 +1,67 @@
+#pragma once
+// The services an AppState uses when none is given: the real clock, a settings
+// store in memory, and quiet stand-ins for the windows.
+
+#include "Platform.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace velt {
+
+/// The machine's local time of day.
+class SystemClock final : public IClock {
+public:
+    TimeOfDay Now() override;
+    /// The kernel's tick-resolution wall clock: a few nanoseconds to read, where the
+    /// precise one costs several times more and is read twice per coded character.
+    std::uint64_t FineTime() override;
+
+private:
+    std::int64_t m_cachedSecond = -1; ///< local time is worked out once per second
+    TimeOfDay m_cached;
+};
+
+/// Settings kept in memory for the life of the object.
+class MemorySettingsStore final : public ISettingsStore {
+public:
+    std::optional<std::string> Read(const std::string& key) override;
+    void Write(const std::string& key, const std::string& value) override;
+
+private:
+    std::map<std::string, std::string> m_values;
+};
+
+class NullProgress final : public IProgress {
+public:
+    void Begin(std::int64_t, std::string_view) override {}
+    void Update(std::int64_t) override {}
+    void End() override {}
+};
+
+/// Shows nothing and answers every message with its default button.
+class DefaultAnswerMessages final : public IMessages {
+public:
+    MessageAnswer Show(const Message& message) override { return message.defaultAnswer; }
+};
+
+class EmptyReferenceText final : public IReferenceText {
+public:
+    const std::string& Codes() override { return m_empty; }
+
+private:
+    std::string m_empty;
+};
+
+/// No window to show the key in; the slider's range 100..10000 still holds, so the
+/// key store takes the same decisions with or without the main window.
+class HeadlessKeyIndicators final : public IKeyIndicators {
+public:
+    void ShowKeyFileName(const std::string&) override {}
+    bool SetSliderValue(int value) override { return value >= 100 && value <= 10000; }
+    void SetLengthLabel(const std::string&) override {}
+    void SetKeyFileChecked(bool) override {}
+};
+
+} // namespace velt

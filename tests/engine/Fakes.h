@@ -1,0 +1,130 @@
+#pragma once
+// Scripted services and a temporary program folder for the engine's tests.
+
+#include "Platform.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace velt::test {
+
+/// A clock at a fixed second whose fine time moves on by one at every reading.
+class ScriptedClock final : public IClock {
+public:
+    int second = 0;
+    int nowReads = 0;
+    int fineReads = 0;
+    TimeOfDay Now() override {
+        ++nowReads;
+        return TimeOfDay{12, 0, second, 0};
+    }
+    std::uint64_t FineTime() override { return static_cast<std::uint64_t>(++fineReads); }
+};
+
+/// Draws the scripted values first, then seeded pseudo-random ones; counts every draw.
+class ScriptedRandom final : public IRandomSource {
+public:
+    std::deque<float> script;
+    int draws = 0;
+    float Draw() override {
+        ++draws;
+        if (!script.empty()) {
+            const float x = script.front();
+            script.pop_front();
+            return x;
+        }
+        return std::uniform_real_distribution<float>(0.0f, 1.0f)(m_engine);
+    }
+
+private:
+    std::mt19937 m_engine{12345};
+};
+
+class RecordingIndicators final : public IKeyIndicators {
+public:
+    std::string name = "<untouched>";
+    std::optional<int> slider;
+    std::string label = "<untouched>";
+    std::optional<bool> checked;
+    void ShowKeyFileName(const std::string& text) override { name = text; }
+    bool SetSliderValue(int value) override {
+        if (value < 100 || value > 10000) {
+            return false;
+        }
+        slider = value;
+        return true;
+    }
+    void SetLengthLabel(const std::string& text) override { label = text; }
+    void SetKeyFileChecked(bool value) override { checked = value; }
+};
+
+class RecordingProgress final : public IProgress {
+public:
+    std::int64_t maximum = -1;
+    std::int64_t last = -1;
+    int ends = 0;
+    void Begin(std::int64_t max, std::string_view) override { maximum = max; }
+    void Update(std::int64_t value) override { last = value; }
+    void End() override { ++ends; }
+};
+
+/// A fresh folder, removed with everything in it at the end of the test.
+class TempFolder final {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velt-test-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    /// The names in the folder, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteAll(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// A well-formed key file of `records` records: each the identity grid rotated by its number.
+inline std::vector<std::uint8_t> KeyBytes(int records) {
+    std::vector<std::uint8_t> bytes;
+    for (int p = 1; p <= records; ++p) {
+        bytes.push_back(0x00);
+        bytes.push_back(0x01);
+        for (int k = 0; k < 256; ++k) {
+            bytes.push_back(static_cast<std::uint8_t>(k + p));
+        }
+    }
+    return bytes;
+}
+
+} // namespace velt::test
