@@ -1,0 +1,92 @@
+#include "AppState.h"
+
+#include "Errors.h"
+#include "KeyFile.h"
+#include "KeyGenerator.h"
+#include "KeyStore.h"
+#include "ProgressTicker.h"
+#include "RandomSource.h"
+#include "SystemServices.h"
+
+#include <stdexcept>
+
+namespace velt {
+
+struct AppState::Defaults {
+    SystemClock clock;
+    RandomSource random{clock};
+    MemorySettingsStore settings;
+    NullProgress progress;
+    DefaultAnswerMessages messages;
+    EmptyReferenceText reference;
+    HeadlessKeyIndicators indicators;
+};
+
+AppState::AppState(std::filesystem::path programFolder, Services services)
+    : m_programFolder(std::move(programFolder)), m_defaults(std::make_unique<Defaults>()) {
+    m_services =
+        Services{&m_defaults->clock,    &m_defaults->random,    &m_defaults->settings,  &m_defaults->progress,
+                 &m_defaults->messages, &m_defaults->reference, &m_defaults->indicators};
+    Attach(services);
+}
+
+AppState::~AppState() = default;
+
+void AppState::Attach(const Services& services) {
+    const auto take = [](auto*& current, auto* replacement) {
+        if (replacement != nullptr) {
+            current = replacement;
+        }
+    };
+    take(m_services.clock, services.clock);
+    take(m_services.random, services.random);
+    take(m_services.settings, services.settings);
+    take(m_services.progress, services.progress);
+    take(m_services.messages, services.messages);
+    take(m_services.reference, services.reference);
+    take(m_services.indicators, services.indicators);
+}
+
+void AppState::LoadKey() {
+    LoadKeyFile(KeyFilePath(), keyLength, key, Progress(), keyFileName);
+}
+
+void AppState::GenerateKey() {
+    const int length = keyLength;
+    if (length > kKeyCapacity) {
+        // Such a file could never be loaded again.
+        throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
+                        kKeyCapacity + 1, 0, keyFileName);
+    }
+    KeyGenerator generator(key, Clock(), Random());
+    generator.ResetWorkingGrid();
+    generator.ScrambleGrid();
+    if (length > 0) {
+        KeyFileWriter writer(KeyFilePath());
+        {
+            ProgressTicker ticker(Progress(), length);
+            KeyRecord record;
+            for (int p = 1; p <= length; ++p) {
+                generator.ScrambleGrid();
+                ticker.Tick(p);
+                for (int i = 1; i <= kGridSide; ++i) {
+                    for (int j = 1; j <= kGridSide; ++j) {
+                        record[static_cast<std::size_t>((i - 1) * kGridSide + (j - 1))] =
+                            generator.Cell(i, j);
+                    }
+                }
+                writer.WriteKeyRecord(p, record);
+            }
+        }
+        writer.Commit();
+    }
+    Settings().Write(kSettingKey, keyFileName);
+    Settings().Write(kSettingKeyLength, std::to_string(length));
+}
+
+void AppState::OpenKeyStore() {
+    velt::OpenKeyStore(m_programFolder, Settings(), Indicators(),
+                       KeyStoreFields{keyFileName, keyLength, keyPresent});
+}
+
+} // namespace velt

@@ -1,0 +1,71 @@
+#include "Cipher.h"
+
+#include "KeyMaterial.h"
+#include "Platform.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace velt {
+namespace {
+
+void CheckPosition(int position) {
+    if (!KeyMaterial::InCapacity(position)) {
+        throw std::out_of_range("key position " + std::to_string(position) + " is outside 1..10000");
+    }
+}
+
+std::uint8_t DrawHigh(IRandomSource& random) {
+    return static_cast<std::uint8_t>(16 - Cipher::RandomNibble(random));
+}
+std::uint8_t DrawLow(IRandomSource& random) {
+    return static_cast<std::uint8_t>(Cipher::RandomNibble(random) + 1);
+}
+
+} // namespace
+
+int Cipher::RandomNibble(IRandomSource& random) {
+    const float x = random.Draw();
+    const float scaled = x * 16.0f;
+    // A source that strays outside [0, 1) must still give a nibble.
+    const int nibble = static_cast<int>(scaled);
+    return nibble < 0 ? 0 : (nibble > 15 ? 15 : nibble);
+}
+
+CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code) {
+    CheckPosition(position);
+    const std::uint8_t r = key.RowOf(position, code);
+    const std::uint8_t q = key.ColumnOf(position, code);
+    EncoderState& s = state;
+    for (;;) {
+        while (s.drawnRow == s.previousDrawnRow) {
+            s.drawnRow = s.alternation ? DrawHigh(random) : DrawLow(random);
+        }
+        s.previousDrawnRow = s.drawnRow;
+        while (s.drawnColumn == s.previousDrawnColumn) {
+            s.drawnColumn = s.alternation ? DrawLow(random) : DrawHigh(random);
+        }
+        s.previousDrawnColumn = s.drawnColumn;
+        if (s.drawnRow == r) {
+            s.drawnRow = static_cast<std::uint8_t>(17 - s.drawnRow);
+        }
+        if (s.drawnColumn == q) {
+            s.drawnColumn = static_cast<std::uint8_t>(17 - s.drawnColumn);
+        }
+        if (s.drawnRow != s.lastOutputRow && s.drawnColumn != s.lastOutputColumn) {
+            break;
+        }
+    }
+    s.lastOutputColumn = s.drawnColumn;
+    s.lastOutputRow = s.drawnRow;
+    s.alternation = !s.alternation;
+    return CodePair{key.Cell(position, s.drawnRow, q), key.Cell(position, r, s.drawnColumn)};
+}
+
+std::uint8_t Cipher::DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
+                                std::uint8_t second) {
+    CheckPosition(position);
+    return key.Cell(position, key.RowOf(position, second), key.ColumnOf(position, first));
+}
+
+} // namespace velt

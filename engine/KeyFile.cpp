@@ -1,0 +1,183 @@
+#include "KeyFile.h"
+
+#include "Errors.h"
+#include "ProgressTicker.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velt {
+namespace {
+
+constexpr std::uint8_t kLengthLow = kGridCells & 0xFF;
+constexpr std::uint8_t kLengthHigh = kGridCells >> 8;
+
+/// Closes a POSIX file descriptor on every path out.
+class Descriptor final {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+    /// Closes now and reports whether the close succeeded.
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::size_t maxBytes,
+                                       const std::string& name) {
+    const std::string path = file.string();
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            throw VeltError(ErrorKind::KeyFileMissing, "key file missing: " + path, 0, 0, name);
+        }
+        throw VeltError(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+    }
+    std::vector<std::uint8_t> bytes(maxBytes);
+    std::size_t got = 0;
+    // One read normally brings everything; the loop covers short reads and signals.
+    while (got < maxBytes) {
+        const ssize_t n = ::read(fd.Get(), bytes.data() + got, maxBytes - got);
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw VeltError(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+void CheckRecordFrames(const std::vector<std::uint8_t>& bytes, int length, const std::string& name) {
+    for (int p = 1; p <= length; ++p) {
+        const std::size_t offset = static_cast<std::size_t>(p - 1) * kRecordSize;
+        if (offset >= bytes.size()) {
+            throw VeltError(ErrorKind::KeyTooShort, "key file too short at record " + std::to_string(p), p, 0,
+                            name);
+        }
+        if (bytes.size() - offset < static_cast<std::size_t>(kRecordSize)) {
+            throw VeltError(ErrorKind::KeyRecordTruncated, "key record " + std::to_string(p) + " truncated",
+                            p, 0, name);
+        }
+        if (bytes[offset] != kLengthLow || bytes[offset + 1] != kLengthHigh) {
+            throw VeltError(ErrorKind::KeyRecordBadLength,
+                            "key record " + std::to_string(p) + " has a bad length field", p, 0, name);
+        }
+    }
+}
+
+int FirstNonPermutationRecord(const std::vector<std::uint8_t>& bytes) {
+    const std::size_t records = bytes.size() / kRecordSize;
+    for (std::size_t p = 0; p < records; ++p) {
+        std::array<bool, kGridCells> seen{};
+        const std::uint8_t* cells = bytes.data() + p * kRecordSize + 2;
+        for (int k = 0; k < kGridCells; ++k) {
+            if (seen[cells[k]]) {
+                return static_cast<int>(p + 1);
+            }
+            seen[cells[k]] = true;
+        }
+    }
+    return 0;
+}
+
+void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
+                 const std::string& name) {
+    if (length > kKeyCapacity) {
+        throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
+                        kKeyCapacity + 1, 0, name);
+    }
+    const int count = length > 0 ? length : 0;
+    const auto bytes = ReadKeyBytes(file, static_cast<std::size_t>(count) * kRecordSize, name);
+    CheckRecordFrames(bytes, count, name);
+    ProgressTicker ticker(progress, count);
+    for (int p = 1; p <= count; ++p) {
+        ticker.Tick(p);
+        key.FillPosition(p, bytes.data() + static_cast<std::size_t>(p - 1) * kRecordSize + 2);
+    }
+}
+
+KeyFileWriter::KeyFileWriter(std::filesystem::path file) : m_file(std::move(file)) {}
+
+void KeyFileWriter::WriteKeyRecord(int position, const KeyRecord& record) {
+    if (position < 1) {
+        throw VeltError(ErrorKind::KeyWriteFailed, "key record number below 1", position, 0,
+                        m_file.filename().string());
+    }
+    const std::size_t offset = static_cast<std::size_t>(position - 1) * kRecordSize;
+    if (m_bytes.size() < offset + kRecordSize) {
+        m_bytes.resize(offset + kRecordSize);
+    }
+    m_bytes[offset] = kLengthLow;
+    m_bytes[offset + 1] = kLengthHigh;
+    std::copy(record.begin(), record.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(offset + 2));
+}
+
+void KeyFileWriter::Commit() {
+    const std::string name = m_file.filename().string();
+    const auto fail = [&](const std::string& why) {
+        return VeltError(ErrorKind::KeyWriteFailed, "cannot write key file " + m_file.string() + ": " + why,
+                         0, 0, name);
+    };
+    // O_EXCL under a name of our own: umask applies as for any new file, and a stale
+    // temporary left by a killed run is never reused.
+    std::string temp;
+    int raw = -1;
+    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+        temp = (m_file.parent_path() /
+                ("." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp"))
+                   .string();
+        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (raw < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    Descriptor fd(raw);
+    if (fd.Get() < 0) {
+        throw fail(std::strerror(errno));
+    }
+    std::size_t done = 0;
+    while (done < m_bytes.size()) {
+        const ssize_t n = ::write(fd.Get(), m_bytes.data() + done, m_bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const std::string why = n < 0 ? std::strerror(errno) : "nothing written";
+            ::unlink(temp.c_str());
+            throw fail(why);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (!fd.Close() || std::rename(temp.c_str(), m_file.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        ::unlink(temp.c_str());
+        throw fail(why);
+    }
+}
+
+} // namespace velt
