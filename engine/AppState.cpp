@@ -8,6 +8,7 @@
 #include "RandomSource.h"
 #include "SystemServices.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace velt {
@@ -69,12 +70,8 @@ void AppState::GenerateKey() {
             for (int p = 1; p <= length; ++p) {
                 generator.ScrambleGrid();
                 ticker.Tick(p);
-                for (int i = 1; i <= kGridSide; ++i) {
-                    for (int j = 1; j <= kGridSide; ++j) {
-                        record[static_cast<std::size_t>((i - 1) * kGridSide + (j - 1))] =
-                            generator.Cell(i, j);
-                    }
-                }
+                // The record is the working grid row by row, as it is laid out.
+                std::copy_n(key.Grid(1), kGridCells, record.begin());
                 writer.WriteKeyRecord(p, record);
             }
         }

@@ -9,12 +9,6 @@
 namespace velt {
 namespace {
 
-void CheckPosition(int position) {
-    if (!KeyMaterial::InCapacity(position)) {
-        throw std::out_of_range("key position " + std::to_string(position) + " is outside 1..10000");
-    }
-}
-
 std::uint8_t DrawHigh(IRandomSource& random) {
     return static_cast<std::uint8_t>(16 - Cipher::RandomNibble(random));
 }
@@ -33,7 +27,9 @@ int Cipher::RandomNibble(IRandomSource& random) {
 }
 
 CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code) {
-    CheckPosition(position);
+    if (!KeyMaterial::InCapacity(position)) {
+        ThrowPositionOutOfRange(position);
+    }
     const std::uint8_t r = key.RowOf(position, code);
     const std::uint8_t q = key.ColumnOf(position, code);
     EncoderState& s = state;
@@ -62,10 +58,8 @@ CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int p
     return CodePair{key.Cell(position, s.drawnRow, q), key.Cell(position, r, s.drawnColumn)};
 }
 
-std::uint8_t Cipher::DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
-                                std::uint8_t second) {
-    CheckPosition(position);
-    return key.Cell(position, key.RowOf(position, second), key.ColumnOf(position, first));
+void Cipher::ThrowPositionOutOfRange(int position) {
+    throw std::out_of_range("key position " + std::to_string(position) + " is outside 1..10000");
 }
 
 } // namespace velt

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "KeyMaterial.h"
+
 #include <cstdint>
 
 namespace velt {
 
 class IRandomSource;
-class KeyMaterial;
 
 /// The encoder's process-wide state: zero at start, never reset.
 struct EncoderState {
@@ -34,8 +35,17 @@ public:
     static int RandomNibble(IRandomSource& random);
     /// Encodes `code` at `position` (1..10000) with a freshly drawn pair.
     CodePair EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code);
-    /// The plain code of a pair at `position`.
-    static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first, std::uint8_t second);
+    /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
+    static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
+                                   std::uint8_t second) {
+        if (!KeyMaterial::InCapacity(position)) [[unlikely]] {
+            ThrowPositionOutOfRange(position);
+        }
+        return key.Cell(position, key.RowOf(position, second), key.ColumnOf(position, first));
+    }
+
+    /// Throws std::out_of_range for a key position outside 1..10000.
+    [[noreturn]] static void ThrowPositionOutOfRange(int position);
 };
 
 } // namespace velt

@@ -1,5 +1,7 @@
 #include "KeyGenerator.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -52,12 +54,47 @@ int DigitAtPlace(float x, int place) {
     return c >= '0' && c <= '9' ? c - '0' : 0;
 }
 
+namespace {
+
+/// The 64 row and column exchanges of FixedShuffle, worked out once: cell k of the
+/// shuffled grid is cell kShuffleSource[k] of the grid before.
+constexpr std::array<std::uint8_t, kGridCells> ShuffleSource() {
+    std::array<std::uint8_t, kGridCells> grid{};
+    for (std::size_t k = 0; k < kGridCells; ++k) {
+        grid[k] = static_cast<std::uint8_t>(k);
+    }
+    const auto at = [&](int row, int column) -> std::uint8_t& {
+        return grid[static_cast<std::size_t>((row - 1) * kGridSide + (column - 1))];
+    };
+    const auto rows = [&](int first, int second) {
+        for (int j = 1; j <= kGridSide; ++j) {
+            std::swap(at(first, j), at(second, j));
+        }
+    };
+    const auto columns = [&](int first, int second) {
+        for (int i = 1; i <= kGridSide; ++i) {
+            std::swap(at(i, first), at(i, second));
+        }
+    };
+    for (int k = 1; k <= 8; ++k) {
+        rows(k, 17 - k);
+        columns(17 - k, k);
+        rows(k, k + 8);
+        columns(k + 8, k);
+    }
+    return grid;
+}
+
+constexpr auto kShuffleSource = ShuffleSource();
+
+} // namespace
+
 int ClockDigit(IClock& clock) {
     return clock.Now().second % 10;
 }
 
 KeyGenerator::KeyGenerator(KeyMaterial& key, IClock& clock, IRandomSource& random)
-    : m_key(key), m_clock(clock), m_random(random) {}
+    : m_grid(key.Grid(1)), m_clock(clock), m_random(random) {}
 
 void KeyGenerator::ResetWorkingGrid() {
     int counter = 0;
@@ -68,24 +105,11 @@ void KeyGenerator::ResetWorkingGrid() {
     }
 }
 
-void KeyGenerator::ExchangeRows(int first, int second) {
-    for (int j = 1; j <= kGridSide; ++j) {
-        std::swap(Cell(first, j), Cell(second, j));
-    }
-}
-
-void KeyGenerator::ExchangeColumns(int first, int second) {
-    for (int i = 1; i <= kGridSide; ++i) {
-        std::swap(Cell(i, first), Cell(i, second));
-    }
-}
-
 void KeyGenerator::FixedShuffle() {
-    for (int k = 1; k <= 8; ++k) {
-        ExchangeRows(k, 17 - k);
-        ExchangeColumns(17 - k, k);
-        ExchangeRows(k, k + 8);
-        ExchangeColumns(k + 8, k);
+    std::array<std::uint8_t, kGridCells> old;
+    std::copy(m_grid, m_grid + kGridCells, old.begin());
+    for (std::size_t k = 0; k < kGridCells; ++k) {
+        m_grid[k] = old[kShuffleSource[k]];
     }
 }
 

@@ -46,13 +46,12 @@ public:
     void ExchangeColumnsReversed(int a, int b);
 
     /// Cell (row, column) of the working grid.
-    std::uint8_t& Cell(int row, int column) { return m_key.Cell(1, row, column); }
+    std::uint8_t& Cell(int row, int column) {
+        return m_grid[((row - 1) & 15) * kGridSide + ((column - 1) & 15)];
+    }
 
 private:
-    void ExchangeRows(int first, int second);
-    void ExchangeColumns(int first, int second);
-
-    KeyMaterial& m_key;
+    std::uint8_t* m_grid;
     IClock& m_clock;
     IRandomSource& m_random;
 };
