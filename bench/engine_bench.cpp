@@ -1,0 +1,86 @@
+// Speed of key generation, key loading and the character cipher.
+#include "AppState.h"
+#include "Cipher.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+/// The default key length: the positions a text at the default key walks through.
+constexpr int kPositions = 366;
+
+/// A program folder in the temporary directory with a key of 10000 positions.
+class KeyFolder final {
+public:
+    KeyFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velt-bench-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+        state = std::make_unique<velt::AppState>(m_path);
+        state->keyLength = 10000;
+        state->GenerateKey();
+        state->LoadKey();
+    }
+    ~KeyFolder() {
+        state.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    KeyFolder(const KeyFolder&) = delete;
+    KeyFolder& operator=(const KeyFolder&) = delete;
+
+    std::unique_ptr<velt::AppState> state;
+
+private:
+    std::filesystem::path m_path;
+};
+
+void GenerateKey10000(benchmark::State& run) {
+    KeyFolder folder;
+    for (auto _ : run) {
+        folder.state->GenerateKey();
+    }
+}
+BENCHMARK(GenerateKey10000)->Unit(benchmark::kMillisecond);
+
+void LoadKey10000(benchmark::State& run) {
+    KeyFolder folder;
+    for (auto _ : run) {
+        folder.state->LoadKey();
+    }
+}
+BENCHMARK(LoadKey10000)->Unit(benchmark::kMillisecond);
+
+void EncodeChar(benchmark::State& run) {
+    KeyFolder folder;
+    velt::AppState& state = *folder.state;
+    std::uint8_t code = 0;
+    int position = 1;
+    for (auto _ : run) {
+        benchmark::DoNotOptimize(state.cipher.EncodeChar(state.key, state.Random(), position, code++));
+        position = position == kPositions ? 1 : position + 1;
+    }
+    run.SetItemsProcessed(run.iterations());
+}
+BENCHMARK(EncodeChar);
+
+void DecodePair(benchmark::State& run) {
+    KeyFolder folder;
+    velt::AppState& state = *folder.state;
+    std::uint8_t first = 0;
+    std::uint8_t second = 77;
+    int position = 1;
+    for (auto _ : run) {
+        benchmark::DoNotOptimize(velt::Cipher::DecodePair(state.key, position, first++, second));
+        second = static_cast<std::uint8_t>(second + 3);
+        position = position == kPositions ? 1 : position + 1;
+    }
+    run.SetItemsProcessed(run.iterations());
+}
+BENCHMARK(DecodePair);
+
+} // namespace
+
+BENCHMARK_MAIN();
