@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <algorithm>
 #include <array>
 
@@ -200,7 +201,7 @@ void GlossButton::GetRGB(int& r, int& g, int& b, const QColor& colour) {
 
 void GlossButton::DrawIconWCaption(int state) {
     if (m_face.size() != size())
-        render();
+        renderFace();
     gloss::drawIconWCaption(m_face, m_look, state);
     update();
 }
@@ -277,11 +278,11 @@ void GlossButton::redraw(int state) {
     if (!m_initialised)
         return;
     m_visualState = state;
-    render();
+    renderFace();
     update();
 }
 
-void GlossButton::render() {
+void GlossButton::renderFace() {
     m_look.enabled = isEnabled();
     m_look.caption = text();
     m_look.font = font();
@@ -300,7 +301,7 @@ void GlossButton::applyShape() {
 
 void GlossButton::paintEvent(QPaintEvent*) {
     if (m_face.size() != size())
-        render();
+        renderFace();
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
 }
@@ -308,7 +309,9 @@ void GlossButton::paintEvent(QPaintEvent*) {
 void GlossButton::resizeEvent(QResizeEvent* event) {
     QAbstractButton::resizeEvent(event);
     applyShape();
-    redraw(gloss::AtRest);
+    // Rendering a hidden button sends resize events without a change of size; they change no look.
+    if (m_face.size() != size())
+        redraw(gloss::AtRest);
 }
 
 void GlossButton::showEvent(QShowEvent* event) {
@@ -328,7 +331,7 @@ void GlossButton::changeEvent(QEvent* event) {
         break;
     case QEvent::PaletteChange:
         if (m_initialised) {
-            render();
+            renderFace();
             update();
         }
         break;

@@ -129,7 +129,7 @@ private:
     void changed(const char* name);
     void changedAndRedrawn(const char* name);
     void applyShape();
-    void render();
+    void renderFace();
     void trackHover(Qt::MouseButtons buttons, QPoint pos);
     void buttonDown(int button, int shift, QPoint pos);
     void buttonUp(int button, int shift, QPoint pos);

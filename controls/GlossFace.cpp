@@ -262,7 +262,7 @@ void drawBeigePalette(QImage& image, const Look& look, int state) {
         gradientRows(image, 0, h - 1, rgb(248, 248, 244), rgb(226, 225, 216));
     }
     const bool lit = look.enabled && (state == Hovered || state == CheckedState);
-    if (lit) {
+    if (w >= 3 && h >= 3 && lit) {
         fillSpan(row(image, 1), 1, w - 1, kWhite);
         for (int y = 1; y < h - 1; ++y)
             row(image, y)[1] = kWhite;
@@ -270,9 +270,11 @@ void drawBeigePalette(QImage& image, const Look& look, int state) {
     const QRgb outer = lit ? rgb(122, 152, 175) : rgb(157, 157, 146);
     const QRgb inner = lit ? rgb(152, 175, 190) : rgb(179, 179, 168);
     // The inner rim shades the bottom and right edges, the outer one frames the whole face.
-    fillSpan(row(image, h - 2), 1, w - 1, inner);
-    for (int y = 1; y < h - 1; ++y)
-        row(image, y)[w - 2] = inner;
+    if (w >= 3 && h >= 3) {
+        fillSpan(row(image, h - 2), 1, w - 1, inner);
+        for (int y = 1; y < h - 1; ++y)
+            row(image, y)[w - 2] = inner;
+    }
     const QRgb corner = lit ? rgb(203, 213, 214) : rgb(215, 215, 204);
     drawFrame(image, outer, outer, corner);
 }
