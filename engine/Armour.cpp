@@ -99,6 +99,12 @@ void Unpacker::Feed(std::string_view piece) {
             m_pendingQuote = true;
             continue;
         }
+        if (!m_pendingQuote && !m_secondOfPair && m_continuationLeft == 0) {
+            at = ReadDigitPairs(piece, at);
+            if (at >= piece.size()) {
+                return;
+            }
+        }
         const auto byte = static_cast<unsigned char>(piece[at++]);
         if (m_continuationLeft > 0 && (byte & 0xC0) == 0x80) {
             --m_continuationLeft; // still the same character beyond ASCII
@@ -125,6 +131,24 @@ void Unpacker::Feed(std::string_view piece) {
         }
         Character(kind);
     }
+}
+
+std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
+    // The common case, two plain digits per code, without the general per-character steps.
+    const std::size_t start = m_pairText.size();
+    m_pairText.resize(start + (piece.size() - at) / 2);
+    char* out = m_pairText.data() + start;
+    while (at + 1 < piece.size()) {
+        const std::int8_t high = kClass[static_cast<unsigned char>(piece[at])];
+        const std::int8_t low = kClass[static_cast<unsigned char>(piece[at + 1])];
+        if (high < 0 || low < 0) {
+            break;
+        }
+        *out++ = static_cast<char>(high * 16 + low);
+        at += 2;
+    }
+    m_pairText.resize(static_cast<std::size_t>(out - m_pairText.data()));
+    return at;
 }
 
 void Unpacker::Character(std::int8_t kind) {

@@ -44,6 +44,7 @@ public:
 private:
     enum class Stage { Seeking, Body, Done };
     void Character(std::int8_t kind);
+    std::size_t ReadDigitPairs(std::string_view piece, std::size_t at);
 
     Stage m_stage = Stage::Seeking;
     bool m_pendingQuote = false; // a quotation mark that may open or close a marker
