@@ -86,6 +86,15 @@ private:
     std::string m_codes;
 };
 
+/// UTF-8 text to codes; a leading byte order mark, as some editors write, is no character of the text.
+std::string FromUtf8Text(std::string_view utf8) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (utf8.starts_with(kByteOrderMark)) {
+        utf8.remove_prefix(kByteOrderMark.size());
+    }
+    return codepage::FromUtf8(utf8);
+}
+
 std::string ReadReference(const std::filesystem::path& file, bool bytes) {
     const VeltError unreadable(ErrorKind::FileReadFailed, "cannot read the reference file", 0, 0,
                                file.string());
@@ -113,7 +122,7 @@ std::string ReadReference(const std::filesystem::path& file, bool bytes) {
             content.pop_back();
         }
     }
-    return bytes ? content : codepage::FromUtf8(content);
+    return bytes ? content : FromUtf8Text(content);
 }
 
 /// The key length the file holds: its size in whole records, with a cut-off last record
@@ -198,7 +207,7 @@ int RunEncode(std::span<const std::string_view> args, std::istream& in, std::ost
         AppState& state = session->state;
         {
             std::string input = ReadAll(in);
-            state.plainText = options.bytes ? std::move(input) : codepage::FromUtf8(input);
+            state.plainText = options.bytes ? std::move(input) : FromUtf8Text(input);
         }
         state.EncodeText();
         std::string().swap(state.plainText); // not needed any more; keeps the peak low

@@ -68,6 +68,9 @@ TEST(Cli_TextCommands, EncodeThenDecodeGivesTheTextBack) {
     EXPECT_EQ(Decode({"--key", k.key, "--ref-file", without}, secret.out).out, text);
     EXPECT_NE(Decode({"--key", k.key}, secret.out).out, text);
 
+    // A byte order mark from an editor is not part of the text.
+    EXPECT_EQ(Decode({"--key", k.key}, Encode({"--key", k.key}, "\xEF\xBB\xBFhi").out).out, "hi");
+
     // Raw codes in and out, every one of them.
     std::string codes;
     for (int c = 0; c < 256; ++c) {
