@@ -51,6 +51,7 @@ constexpr Entry kTexts[] = {
     {TextId::AccessibleKeyPresent, "Key file present", "Van kulcsfájl"},
     {TextId::AccessibleClipboardWindow, "Clipboard window", "Vágólap ablak"},
     {TextId::AccessibleLanguage, "Language", "Nyelv"},
+    {TextId::AccessibleMatrix, "Matrix", "Mátrix"},
     {TextId::KeyMissingShort, "The key file %1 does not exist.", "A(z) %1 kulcsfájl nem létezik."},
     {TextId::KeyUnreadable, "The key file %1 cannot be read.", "A(z) %1 kulcsfájl nem olvasható."},
     {TextId::KeyTooLong, "The key length is above 10000; the key file %1 cannot be used.",
@@ -77,6 +78,13 @@ constexpr Entry kTexts[] = {
      "Nincs elég hely a lemezen a(z) %1 számára; semmi sem lett kiírva."},
     {TextId::FileTooLarge, "The file %1 is too large to be read as a text.",
      "A(z) %1 fájl túl nagy ahhoz, hogy szövegként beolvassam."},
+    {TextId::ComponentInstallFailed,
+     "The runtime component %1 could not be installed; Velt starts without it.",
+     "A(z) %1 futtatási összetevő nem telepíthető; a Velt nélküle indul."},
+    {TextId::KeyLengthOutOfRange,
+     "The key file %1 holds %2 positions; a key needs 100 to 10000. The current key stays in use.",
+     "A(z) %1 kulcsfájl %2 pozíciót tartalmaz; egy kulcshoz 100-10000 kell. A jelenlegi kulcs marad "
+     "használatban."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

@@ -48,6 +48,7 @@ enum class TextId {
     AccessibleKeyPresent,
     AccessibleClipboardWindow,
     AccessibleLanguage,
+    AccessibleMatrix,
     // Failures the program reports in its own words (%1 = file, %2 = record or character)
     KeyMissingShort,
     KeyUnreadable,
@@ -65,6 +66,8 @@ enum class TextId {
     FolderMissing,
     DiskFull,
     FileTooLarge,
+    ComponentInstallFailed, ///< %1 = component file
+    KeyLengthOutOfRange,    ///< %1 = key file, %2 = its positions
     Count_
 };
 

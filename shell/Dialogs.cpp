@@ -1,0 +1,56 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace velt::shell {
+
+QString QtFilter(const QString& barFilter) {
+    const QStringList parts = barFilter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed();
+        // A description that already names its patterns in brackets is what Qt reads them from.
+        entries << (description.contains(QLatin1Char('('))
+                        ? description
+                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+OpenFileResult Dialogs::OpenFile(const OpenFileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialFolder,
+                       QtFilter(request.filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.presetName.isEmpty()) {
+        dialog.selectFile(request.presetName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    return {path, QFileInfo(path).fileName()};
+}
+
+QString Dialogs::SaveFile(const SaveFileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialFolder,
+                       QtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Choosing an existing key file is how a key is exchanged: no overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QFileInfo(dialog.selectedFiles().constFirst()).fileName();
+}
+
+QString Dialogs::FolderBrowser() {
+    return QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly);
+}
+
+} // namespace velt::shell

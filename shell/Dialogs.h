@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+namespace velt::shell {
+
+/// An open-file dialog. `filter` holds description|pattern pairs separated by bars.
+struct OpenFileRequest {
+    QString title;
+    QString initialFolder;
+    QString filter;
+    QString presetName;
+};
+
+/// The chosen file; an empty title means the user cancelled.
+struct OpenFileResult {
+    QString path;
+    QString title;
+};
+
+/// A save-file dialog; `fileName` is the name proposed in its name box.
+struct SaveFileRequest {
+    QString fileName;
+    QString filter;
+    QString title;
+    QString initialFolder;
+};
+
+/// The file dialogs and the folder browser of the windows.
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    virtual OpenFileResult OpenFile(const OpenFileRequest& request) = 0;
+    /// The chosen file's name without its folder, or empty when cancelled.
+    virtual QString SaveFile(const SaveFileRequest& request) = 0;
+    /// The picked folder without a trailing separator (except a root), or empty when cancelled.
+    virtual QString FolderBrowser() = 0;
+};
+
+/// Turns "desc|pattern|desc|pattern" into Qt's "desc (pattern);;..." form.
+QString QtFilter(const QString& barFilter);
+
+/// The platform's dialogs.
+class Dialogs final : public IDialogs {
+public:
+    OpenFileResult OpenFile(const OpenFileRequest& request) override;
+    QString SaveFile(const SaveFileRequest& request) override;
+    QString FolderBrowser() override;
+};
+
+} // namespace velt::shell

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Texts.h"
+
+#include <QString>
+#include <optional>
+
+namespace velt {
+class AppState;
+class VeltError;
+} // namespace velt
+
+namespace velt::shell {
+
+/// The text in `language` as a QString, or nullopt for a language without texts.
+std::optional<QString> UiText(TextId id, std::uint8_t language);
+
+/// The critical "ERROR" / "HIBA" box describing `error` in the current language.
+void ShowError(AppState& state, const VeltError& error);
+
+/// The critical "ERROR" / "HIBA" box with a formatted text of the table.
+void ShowError(AppState& state, TextId text, std::initializer_list<std::string_view> args);
+
+} // namespace velt::shell
