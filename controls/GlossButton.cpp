@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -57,6 +58,19 @@ int readInt(const PropertyBag& bag, const char* name, int fallback) {
 
 bool readBool(const PropertyBag& bag, const char* name, bool fallback) {
     return bag.read(QLatin1String(name), fallback).toBool();
+}
+
+// A stored picture may be a bitmap or an icon; an icon gives its largest size.
+QPixmap readPicture(const PropertyBag& bag) {
+    const QVariant value = bag.read(QStringLiteral("Picture"), QPixmap());
+    if (value.metaType().id() == QMetaType::QIcon) {
+        const QIcon icon = value.value<QIcon>();
+        const QList<QSize> sizes = icon.availableSizes();
+        return sizes.isEmpty() ? QPixmap() : icon.pixmap(sizes.last());
+    }
+    if (value.metaType().id() == QMetaType::QImage)
+        return QPixmap::fromImage(value.value<QImage>());
+    return value.value<QPixmap>();
 }
 
 } // namespace
@@ -217,7 +231,7 @@ void GlossButton::readProperties(const PropertyBag& bag) {
     setIconHighLite(readBool(bag, "IconHighLite", false));
     setIconHighLiteColor(readColour(bag, "IconHighLiteColor", QColor(0, 255, 0)));
     setForeColor(readColour(bag, "ForeColor", QColor(0, 0, 0)));
-    setPicture(bag.read(QStringLiteral("Picture"), QPixmap()).value<QPixmap>());
+    setPicture(readPicture(bag));
     setPictureAlignment(readInt(bag, "PictureAlignment", 0));
     setStyle(readInt(bag, "Style", 0));
     setChecked(readBool(bag, "Checked", m_checked));
@@ -300,7 +314,8 @@ void GlossButton::applyShape() {
 }
 
 void GlossButton::paintEvent(QPaintEvent*) {
-    if (m_face.size() != size())
+    // Generic code may set the text through QAbstractButton, which tells nobody.
+    if (m_face.size() != size() || m_look.caption != text())
         renderFace();
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
