@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -439,6 +440,11 @@ void drawIconWCaption(QImage& image, const Look& look, int state) {
         } else {
             drawText(textAt,
                      state == Hovered && look.captionHighLite ? look.captionHighLiteColor : look.foreColor);
+        }
+        // Only style 0 has a focus rim; elsewhere a keyboard user would not see where the focus is.
+        if (look.enabled && state == Focused && look.style != 0) {
+            p.setPen(QPen(look.foreColor, 1, Qt::DotLine));
+            p.drawRect(QRect(textAt, text).adjusted(-4, -2, 3, 1));
         }
     }
 }

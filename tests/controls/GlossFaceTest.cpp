@@ -164,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(QColor(shot(b).pixel(80, 1)) != QColor(255, 240, 202));
     }
 
-    void Caption_PressedState_ShiftsOnePixelRightAndDown() {
+    void Caption_FocusedOrPressed_FramedOrShiftedOnePixel() {
         GlossButton b;
         b.resize(160, 40);
         b.setStyle(2); // rest and pressed share one face colour by default
@@ -172,6 +172,9 @@ private Q_SLOTS:
         b.setCaption(QStringLiteral("&Go"));
         const QRect atRest = difference(bare, shot(b));
         QVERIFY(!atRest.isEmpty());
+        QFocusEvent in(QEvent::FocusIn); // the keyboard focus shows as a frame around the caption
+        QCoreApplication::sendEvent(&b, &in);
+        QVERIFY(difference(bare, shot(b)).contains(atRest.adjusted(-2, -1, 2, 1)));
         QTest::mousePress(&b, Qt::LeftButton);
         QCOMPARE(difference(bare, shot(b)), atRest.translated(1, 1));
     }
