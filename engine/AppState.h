@@ -14,7 +14,8 @@
 namespace velt {
 
 /// Services the state reaches the outside through. Null members are replaced by
-/// built-in defaults: the system clock, the real random source, an in-memory
+/// built-in defaults: the system clock, the real random source (which always reads
+/// the system clock, whatever clock is attached), an in-memory
 /// settings store, no progress, no messages (default answers), an empty reference
 /// text and no key indicators.
 struct Services {

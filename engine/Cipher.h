@@ -33,7 +33,8 @@ public:
 
     /// A whole number 0..15 from one draw of the random source.
     static int RandomNibble(IRandomSource& random);
-    /// Encodes `code` at `position` (1..10000) with a freshly drawn pair.
+    /// Encodes `code` at `position` (1..10000) with a freshly drawn pair. A position
+    /// outside 1..10000 throws std::out_of_range, as does DecodePair.
     CodePair EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,

@@ -36,7 +36,7 @@ public:
         return m_tables->columnOf[Index(position, code)];
     }
 
-    /// The 256 cells of the grid of `position`, row by row.
+    /// The 256 cells of the grid of `position` (1..10000), row by row.
     std::uint8_t* Grid(int position) { return &m_tables->grid[Index(position, 0)]; }
 
     /// Fills the grid of `position` from a 256-byte record and refreshes its lookup.
