@@ -1,39 +1,73 @@
 // velt-cli: the command-line companion of Velt.
+#include "Commands.h"
+#include "Options.h"
 #include "TextCommands.h"
 
 #include <cstdio>
-#include <cstring>
 #include <iostream>
+#include <span>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr const char* kUsage = "Usage: velt-cli COMMAND [OPTIONS]\n"
-                               "Velt's command-line companion.\n"
-                               "\n"
-                               "Commands:\n"
-                               "  encode   plain text on standard input to armoured coded text\n"
-                               "  decode   armoured coded text on standard input to plain text\n"
-                               "\n"
-                               "Run 'velt-cli COMMAND --help' for the options of a command.\n";
+struct Command {
+    std::string_view name;
+    int (*run)(std::span<char* const> args);
+    std::string_view summary;
+};
+
+/// Runs a command that reads standard input and writes standard output as streams.
+int WithStreams(std::span<char* const> args,
+                int (*run)(std::span<const std::string_view>, std::istream&, std::ostream&, std::ostream&)) {
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    std::ios::sync_with_stdio(false);
+    return run(views, std::cin, std::cout, std::cerr);
+}
+
+int Encode(std::span<char* const> args) {
+    return WithStreams(args, velt::cli::RunEncode);
+}
+int Decode(std::span<char* const> args) {
+    return WithStreams(args, velt::cli::RunDecode);
+}
+
+constexpr Command kCommands[] = {
+    {"keygen", velt::cli::Keygen, "form a new key file"},
+    {"check", velt::cli::Check, "check a key file and report its key length"},
+    {"encode", Encode, "plain text on standard input to armoured coded text"},
+    {"decode", Decode, "armoured coded text on standard input to plain text"},
+};
+
+void PrintUsage(std::FILE* to) {
+    std::fputs("Usage: velt-cli COMMAND [OPTIONS]\n"
+               "Velt's command-line companion.\n\nCommands:\n",
+               to);
+    for (const Command& command : kCommands) {
+        std::fprintf(to, "  %-8.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+                     static_cast<int>(command.summary.size()), command.summary.data());
+    }
+    std::fputs("\nRun 'velt-cli COMMAND --help' for the options of a command.\n", to);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+    const std::span<char* const> args(argv, static_cast<std::size_t>(argc));
+    if (args.size() < 2) {
+        PrintUsage(stderr);
+        return velt::cli::kExitUsage;
     }
-    const std::string_view command = argv[1];
-    const std::vector<std::string_view> args(argv + 2, argv + argc);
-    std::ios::sync_with_stdio(false);
-    if (command == "encode") {
-        return velt::cli::RunEncode(args, std::cin, std::cout, std::cerr);
+    const std::string_view name = args[1];
+    if (name == "--help" || name == "-h") {
+        PrintUsage(stdout);
+        return velt::cli::kExitOk;
     }
-    if (command == "decode") {
-        return velt::cli::RunDecode(args, std::cin, std::cout, std::cerr);
+    for (const Command& command : kCommands) {
+        if (command.name == name) {
+            return command.run(args.subspan(2));
+        }
     }
-    std::fprintf(stderr, "velt-cli: unknown command '%s'\n", argv[1]);
-    return 2;
+    std::fprintf(stderr, "velt-cli: unknown command '%.*s'\n", static_cast<int>(name.size()), name.data());
+    return velt::cli::kExitUsage;
 }

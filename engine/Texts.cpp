@@ -85,6 +85,11 @@ constexpr Entry kTexts[] = {
      "The key file %1 holds %2 positions; a key needs 100 to 10000. The current key stays in use.",
      "A(z) %1 kulcsfájl %2 pozíciót tartalmaz; egy kulcshoz 100-10000 kell. A jelenlegi kulcs marad "
      "használatban."},
+    {TextId::KeyFileExists, "The file %1 already exists; give --force to replace it.",
+     "A(z) %1 fájl már létezik; a cseréjéhez add meg a --force kapcsolót."},
+    {TextId::KeyFileEmpty, "The key file %1 is empty.", "A(z) %1 kulcsfájl üres."},
+    {TextId::KeyRecordNotPermutation, "The key file %1 is damaged: record %2 does not hold every code once.",
+     "A(z) %1 kulcsfájl sérült: a(z) %2. rekord nem tartalmaz minden kódot pontosan egyszer."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

@@ -68,6 +68,9 @@ enum class TextId {
     FileTooLarge,
     ComponentInstallFailed, ///< %1 = component file
     KeyLengthOutOfRange,    ///< %1 = key file, %2 = its positions
+    KeyFileExists,
+    KeyFileEmpty,
+    KeyRecordNotPermutation,
     Count_
 };
 
