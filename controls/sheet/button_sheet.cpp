@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
             look.style = style;
             look.background = background;
             look.enabled = variant < 2;
+            // Colours of the first preset, so that rest, hover and pressed differ.
+            look.colorUp = QColor(32, 103, 208);
+            look.colorHover = QColor(80, 153, 233);
+            look.colorDown = QColor(16, 103, 160);
             look.caption = QStringLiteral("&Convert");
             look.captionHighLite = true;
             look.iconHighLite = true;
