@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "Errors.h"
 #include "KeyMaterial.h"
+#include "Options.h"
 #include "Texts.h"
 
 #include <algorithm>
@@ -43,37 +44,18 @@ struct TextOptions {
     std::filesystem::path key = "KEY.ORB";
     std::optional<std::filesystem::path> refFile;
     bool bytes = false;
-    bool help = false;
 };
 
-class UsageError final : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-TextOptions Parse(std::span<const std::string_view> args) {
-    TextOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        auto value = [&]() -> std::string_view {
-            if (i + 1 >= args.size()) {
-                throw UsageError("option '" + std::string(arg) + "' needs a value");
-            }
-            return args[++i];
-        };
-        if (arg == "--key") {
-            options.key = std::filesystem::path(value());
-        } else if (arg == "--ref-file") {
-            options.refFile = std::filesystem::path(value());
-        } else if (arg == "--bytes") {
-            options.bytes = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else {
-            throw UsageError("unknown option '" + std::string(arg) + "'");
-        }
+TextOptions FromOptions(const Options& options) {
+    TextOptions text;
+    if (const auto key = options.Value("key")) {
+        text.key = *key;
     }
-    return options;
+    if (const auto refFile = options.Value("ref-file")) {
+        text.refFile = *refFile;
+    }
+    text.bytes = options.Has("bytes");
+    return text;
 }
 
 /// The reference text the coders read for every character; fixed for one command.
@@ -170,38 +152,32 @@ void Flush(std::ostream& out) {
 }
 
 template <typename Body>
-int Run(std::string_view command, std::string_view help, std::span<const std::string_view> args,
-        std::ostream& out, std::ostream& err, Body body) {
-    TextOptions options;
+int Run(std::span<char* const> args, std::string_view help, std::ostream& out, std::ostream& err, Body body) {
     try {
-        options = Parse(args);
+        const Options options(args, {{"key", true}, {"ref-file", true}, {"bytes", false}});
+        if (options.Help()) {
+            out << help;
+            return kExitOk;
+        }
+        body(FromOptions(options));
+        return kExitOk;
     } catch (const UsageError& error) {
-        err << "velt-cli " << command << ": " << error.what() << " (see 'velt-cli " << command
-            << " --help')\n";
-        return 2;
-    }
-    if (options.help) {
-        out << help;
-        return 0;
-    }
-    try {
-        body(options);
-        return 0;
+        err << "velt-cli: " << error.what() << '\n';
+        return kExitUsage;
     } catch (const VeltError& error) {
-        err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
+        err << "velt-cli: " << DescribeError(error, 0) << '\n';
     } catch (const std::bad_alloc&) {
-        err << "velt-cli " << command << ": not enough memory for this text\n";
+        err << "velt-cli: not enough memory for this text\n";
     } catch (const std::exception& error) {
-        err << "velt-cli " << command << ": " << error.what() << '\n';
+        err << "velt-cli: " << error.what() << '\n';
     }
-    return 1;
+    return kExitFailure;
 }
 
 } // namespace
 
-int RunEncode(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
-    return Run("encode", kEncodeHelp, args, out, err, [&](const TextOptions& options) {
+int RunEncode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err) {
+    return Run(args, kEncodeHelp, out, err, [&](const TextOptions& options) {
         const std::string reference = options.refFile ? ReadReference(*options.refFile, options.bytes) : "";
         auto session = std::make_unique<Session>(options, reference);
         AppState& state = session->state;
@@ -219,9 +195,8 @@ int RunEncode(std::span<const std::string_view> args, std::istream& in, std::ost
     });
 }
 
-int RunDecode(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
-    return Run("decode", kDecodeHelp, args, out, err, [&](const TextOptions& options) {
+int RunDecode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err) {
+    return Run(args, kDecodeHelp, out, err, [&](const TextOptions& options) {
         const std::string reference = options.refFile ? ReadReference(*options.refFile, options.bytes) : "";
         auto session = std::make_unique<Session>(options, reference);
         AppState& state = session->state;

@@ -3,16 +3,15 @@
 
 #include <iosfwd>
 #include <span>
-#include <string_view>
 
 namespace velt::cli {
 
 /// `encode [--key FILE] [--ref-file FILE] [--bytes]`: plain text on `in`, the armoured
 /// coded text and a line end on `out`. Returns the exit status (0, 1 failure, 2 bad usage).
-int RunEncode(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err);
+int RunEncode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 /// `decode [--key FILE] [--ref-file FILE] [--bytes]`: a text holding an armoured coded
 /// text on `in`, the plain text on `out`. Returns the exit status as RunEncode.
-int RunDecode(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err);
+int RunDecode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace velt::cli

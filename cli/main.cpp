@@ -7,7 +7,6 @@
 #include <iostream>
 #include <span>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -19,10 +18,9 @@ struct Command {
 
 /// Runs a command that reads standard input and writes standard output as streams.
 int WithStreams(std::span<char* const> args,
-                int (*run)(std::span<const std::string_view>, std::istream&, std::ostream&, std::ostream&)) {
-    const std::vector<std::string_view> views(args.begin(), args.end());
+                int (*run)(std::span<char* const>, std::istream&, std::ostream&, std::ostream&)) {
     std::ios::sync_with_stdio(false);
-    return run(views, std::cin, std::cout, std::cerr);
+    return run(args, std::cin, std::cout, std::cerr);
 }
 
 int Encode(std::span<char* const> args) {

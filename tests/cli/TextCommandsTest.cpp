@@ -19,10 +19,14 @@ struct Outcome {
 };
 
 Outcome Invoke(bool encode, const std::vector<std::string>& args, const std::string& input) {
-    const std::vector<std::string_view> views(args.begin(), args.end());
+    std::vector<std::string> copies(args);
+    std::vector<char*> argv;
+    for (std::string& arg : copies) {
+        argv.push_back(arg.data());
+    }
     std::istringstream in(input);
     std::ostringstream out, err;
-    const int status = encode ? cli::RunEncode(views, in, out, err) : cli::RunDecode(views, in, out, err);
+    const int status = encode ? cli::RunEncode(argv, in, out, err) : cli::RunDecode(argv, in, out, err);
     return {status, out.str(), err.str()};
 }
 Outcome Encode(const std::vector<std::string>& args, const std::string& in) {
