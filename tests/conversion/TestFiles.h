@@ -2,11 +2,15 @@
 // Small helpers for tests that work on real files in a temporary folder.
 
 #include <algorithm>
+#include <array>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
+#include <random>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -86,5 +90,41 @@ inline std::string AllByteValues(std::size_t size) {
     }
     return bytes;
 }
+
+/// A key built here, independent of the program's generator: grid p is a shuffle of the
+/// 256 codes seeded by p. Writes the key file as records of 00 01 + 256 codes.
+class TestKey final {
+public:
+    explicit TestKey(int length) : m_grids(static_cast<std::size_t>(length)) {
+        for (int p = 1; p <= length; ++p) {
+            auto& grid = m_grids[static_cast<std::size_t>(p - 1)];
+            std::iota(grid.begin(), grid.end(), 0);
+            std::shuffle(grid.begin(), grid.end(), std::mt19937(static_cast<unsigned>(p)));
+        }
+    }
+    int Length() const { return static_cast<int>(m_grids.size()); }
+
+    void WriteTo(const std::filesystem::path& file) const {
+        std::string bytes;
+        for (const auto& grid : m_grids) {
+            bytes += std::string("\x00\x01", 2);
+            bytes.append(grid.begin(), grid.end());
+        }
+        WriteFile(file, bytes);
+    }
+    /// Cell (row, column), both 1..16, of the grid of position p.
+    std::uint8_t Cell(int p, int row, int column) const {
+        return m_grids[static_cast<std::size_t>(p - 1)]
+                      [static_cast<std::size_t>((row - 1) * 16 + column - 1)];
+    }
+    /// 0-based index of `code` in the grid of position p.
+    int IndexOf(int p, std::uint8_t code) const {
+        const auto& grid = m_grids[static_cast<std::size_t>(p - 1)];
+        return static_cast<int>(std::find(grid.begin(), grid.end(), code) - grid.begin());
+    }
+
+private:
+    std::vector<std::array<std::uint8_t, 256>> m_grids;
+};
 
 } // namespace velt::test

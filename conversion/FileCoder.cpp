@@ -1,0 +1,242 @@
+#include "FileCoder.h"
+
+#include "AppState.h"
+#include "Errors.h"
+#include "FileStreams.h"
+#include "ProgressTicker.h"
+#include "Texts.h"
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace velt {
+namespace {
+
+/// Thrown inside RestoreFile when the coded file turns out to have an odd size.
+struct OddSize {};
+
+enum class Existing { Nothing, File, Folder };
+
+Existing WhatIsAt(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return Existing::Nothing;
+    }
+    return S_ISDIR(info.st_mode) ? Existing::Folder : Existing::File;
+}
+
+/// Decodes the pairs of `source` into `destination`; `next` yields the key position of each pair.
+template <class NextPosition>
+void RestorePairs(const KeyMaterial& key, SourceFile& source, ReplacingFile& destination,
+                  ProgressTicker& ticker, NextPosition next) {
+    std::vector<std::uint8_t> in(kFileChunk);
+    std::vector<std::uint8_t> out(kFileChunk / 2);
+    std::int64_t done = 0;
+    for (std::size_t got; (got = source.Read(in)) > 0;) {
+        const std::size_t pairs = got / 2;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            out[k] = Cipher::DecodePair(key, next(), in[2 * k], in[2 * k + 1]);
+        }
+        destination.Write(std::span(out).first(pairs));
+        done += static_cast<std::int64_t>(got);
+        ticker.Tick(done - 1);
+        if (got % 2 != 0) {
+            throw OddSize{}; // the file grew to an odd size while we read it
+        }
+    }
+}
+
+/// LoadKey, and a key of at least one position to code at.
+void LoadUsableKey(AppState& state) {
+    state.LoadKey();
+    if (state.keyLength < 1) {
+        throw VeltError(ErrorKind::KeyTooShort, "key length below 1", 1, 0, state.keyFileName);
+    }
+}
+
+} // namespace
+
+std::filesystem::path CodedFileName(const std::filesystem::path& source) {
+    std::filesystem::path coded = source;
+    coded += ".JPG";
+    return coded;
+}
+
+std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile) {
+    // Four characters, not bytes: a name may end in letters that UTF-8 spells with several.
+    const std::string name = codedFile.filename().string();
+    std::size_t cut = name.size();
+    for (int characters = 0; characters < 4 && cut > 0; ++characters) {
+        do {
+            --cut;
+        } while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80);
+    }
+    if (cut == 0) {
+        const std::string shown = DisplayPath(codedFile);
+        throw VeltError(ErrorKind::FileNameTooShort, shown + ": name too short", 0, 0, shown);
+    }
+    return codedFile.parent_path() / name.substr(0, cut);
+}
+
+FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow) : m_state(state), m_fileWindow(fileWindow) {}
+
+FileOutcome FileCoder::EncodeFile() {
+    AppState& s = m_state;
+    s.destinationPath = CodedFileName(s.sourcePath);
+    try {
+        LoadUsableKey(s);
+        s.codedText.clear();
+        if (!MayReplaceDestination()) {
+            return FileOutcome::Declined;
+        }
+        SourceFile source(s.sourcePath);
+        ReplacingFile destination(s.destinationPath);
+        if (m_fileWindow != nullptr) {
+            m_fileWindow->CloseFileWindow();
+            m_fileWindow = nullptr;
+        }
+        {
+            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
+            s.codedText.clear();
+            s.schedule.Start(s.keyLength, &s.Reference());
+            std::vector<std::uint8_t> in(kFileChunk);
+            std::vector<std::uint8_t> out(2 * kFileChunk);
+            std::int64_t index = 0;
+            for (std::size_t got; (got = source.Read(in)) > 0;) {
+                for (std::size_t i = 0; i < got; ++i) {
+                    ticker.Tick(++index);
+                    const CodePair pair = s.cipher.EncodeChar(s.key, s.Random(), s.schedule.Next(), in[i]);
+                    out[2 * i] = pair.first;
+                    out[2 * i + 1] = pair.second;
+                }
+                destination.Write(std::span(out).first(2 * got));
+            }
+        }
+        destination.Commit();
+        return FileOutcome::Converted;
+    } catch (const VeltError& error) {
+        Report(error);
+        return FileOutcome::Failed;
+    } catch (const std::exception& error) {
+        ReportUnexpected(error);
+        return FileOutcome::Failed;
+    }
+}
+
+FileOutcome FileCoder::RestoreFile() {
+    AppState& s = m_state;
+    if (m_fileWindow != nullptr) {
+        m_fileWindow->HideFileWindow();
+    }
+    try {
+        s.destinationPath = RestoredFileName(s.sourcePath);
+        s.keyMissing = false;
+        if (!MayReplaceDestination()) {
+            return FileOutcome::Declined;
+        }
+        SourceFile source(s.sourcePath);
+        if (source.Size() % 2 != 0) {
+            ShowBadFile();
+            return FileOutcome::Failed;
+        }
+        LoadUsableKey(s);
+        s.plainText.clear();
+        ReplacingFile destination(s.destinationPath);
+        {
+            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
+            s.schedule.Start(s.keyLength, &s.Reference());
+            if (s.schedule.ReferenceMode()) {
+                RestorePairs(s.key, source, destination, ticker, [&] { return s.schedule.Next(); });
+            } else {
+                // Plain mode walks 1..L itself: the hot loop stays free of calls it can avoid.
+                const int length = s.keyLength;
+                int position = 0;
+                RestorePairs(s.key, source, destination, ticker,
+                             [&] { return position = position == length ? 1 : position + 1; });
+            }
+        }
+        destination.Commit();
+        s.keyMissing = false;
+        return FileOutcome::Converted;
+    } catch (const OddSize&) {
+        ShowBadFile();
+        return FileOutcome::Failed;
+    } catch (const VeltError& error) {
+        Report(error);
+        return FileOutcome::Failed;
+    } catch (const std::exception& error) {
+        ReportUnexpected(error);
+        return FileOutcome::Failed;
+    }
+}
+
+void FileCoder::LoadFileText() {
+    m_state.codedText.clear();
+    std::string text;
+    try {
+        text = ReadWholeFile(m_state.sourcePath, kMaxTextFileSize);
+    } catch (const std::bad_alloc&) {
+        const std::string shown = DisplayPath(m_state.sourcePath);
+        throw VeltError(ErrorKind::FileTooLarge, shown + ": out of memory", 0, 0, shown);
+    }
+    if (text.ends_with("\r\n")) {
+        text.resize(text.size() - 2);
+    }
+    m_state.codedText = std::move(text);
+}
+
+bool FileCoder::MayReplaceDestination() {
+    const std::filesystem::path& destination = m_state.destinationPath;
+    switch (WhatIsAt(destination)) {
+    case Existing::Nothing:
+        return true;
+    case Existing::Folder: {
+        const std::string shown = DisplayPath(destination);
+        throw VeltError(ErrorKind::FileWriteFailed, shown + ": is a folder", 0, 0, shown);
+    }
+    case Existing::File:
+        break;
+    }
+    const auto title = Text(TextId::OverwriteTitle, m_state.language);
+    if (!title) {
+        return false; // no language to ask in: keep the file
+    }
+    Message question;
+    question.icon = MessageIcon::Question;
+    question.buttons = MessageButtons::YesNo;
+    question.defaultAnswer = MessageAnswer::No;
+    question.title = *title;
+    question.text = *FormatText(TextId::OverwriteText, m_state.language, {DisplayPath(destination)});
+    return m_state.Messages().Show(question) == MessageAnswer::Yes;
+}
+
+void FileCoder::Report(const VeltError& error) {
+    const auto title = Text(TextId::ErrorTitle, m_state.language);
+    if (!title) {
+        return;
+    }
+    Message message;
+    message.title = *title;
+    message.text = error.kind == ErrorKind::KeyFileMissing ? *Text(TextId::KeyMissingText, m_state.language)
+                                                           : DescribeError(error, m_state.language);
+    m_state.Messages().Show(message);
+}
+
+void FileCoder::ReportUnexpected(const std::exception& error) {
+    // Out of memory or a key length no schedule can walk: still a message, never a crash.
+    const std::string shown = DisplayPath(m_state.destinationPath);
+    Report(VeltError(ErrorKind::FileWriteFailed, error.what(), 0, 0, shown));
+}
+
+void FileCoder::ShowBadFile() {
+    const auto title = Text(TextId::ErrorTitle, m_state.language);
+    if (!title) {
+        return;
+    }
+    Message message;
+    message.title = *title;
+    message.text = *Text(TextId::BadFileText, m_state.language);
+    m_state.Messages().Show(message);
+}
+
+} // namespace velt

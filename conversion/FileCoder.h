@@ -1,0 +1,68 @@
+#pragma once
+// Conversion of any file into a coded file and back, and reading a file as text.
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+namespace velt {
+
+class AppState;
+class VeltError;
+
+/// What the conversions need of the file window while it is open.
+class IFileWindow {
+public:
+    virtual ~IFileWindow() = default;
+    /// EncodeFile closes the window once source and destination are open.
+    virtual void CloseFileWindow() = 0;
+    /// RestoreFile hides the window as it starts.
+    virtual void HideFileWindow() = 0;
+};
+
+enum class FileOutcome {
+    Converted, ///< the destination is in place
+    Declined,  ///< the user kept an existing destination; nothing written
+    Failed,    ///< a message was shown; nothing written, an existing destination untouched
+};
+
+/// The largest file LoadFileText takes into memory.
+inline constexpr std::uint64_t kMaxTextFileSize = std::uint64_t{1} << 30;
+
+/// The coded file of `source`: its full path with ".JPG" appended.
+std::filesystem::path CodedFileName(const std::filesystem::path& source);
+/// The restored file of a coded file: its full path less the last four characters of
+/// its name, whatever they are. Throws VeltError(FileNameTooShort) when the name has
+/// fewer than five characters.
+std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile);
+
+/// EncodeFile, RestoreFile and LoadFileText on the application state: they read
+/// its source path, set its destination path and report through its messages and
+/// progress. Files stream through fixed buffers; a destination appears only when
+/// complete, so a failure or a declined overwrite leaves the old one as it was.
+class FileCoder final {
+public:
+    /// `fileWindow` is the open file window, if any.
+    explicit FileCoder(AppState& state, IFileWindow* fileWindow = nullptr);
+
+    /// source path -> source path + ".JPG", two bytes per source byte.
+    FileOutcome EncodeFile();
+    /// source path (a coded file) -> source path less its last four characters.
+    FileOutcome RestoreFile();
+    /// The whole source file, less one trailing CR LF, into the shared coded-text buffer.
+    /// Shows nothing; throws VeltError(FileReadFailed, FileTooLarge), leaving the buffer empty.
+    void LoadFileText();
+
+private:
+    /// The overwrite question when the destination exists; false when the user keeps it.
+    bool MayReplaceDestination();
+    void Report(const VeltError& error);
+    void ReportUnexpected(const std::exception& error);
+    void ShowBadFile();
+
+    AppState& m_state;
+    IFileWindow* m_fileWindow;
+};
+
+} // namespace velt
