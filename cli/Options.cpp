@@ -9,11 +9,21 @@
 
 namespace velt::cli {
 
-Options::Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted) {
+Options::Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+                 bool takesOperands) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
             m_help = true;
+            continue;
+        }
+        if (takesOperands && arg == "--") {
+            m_operands.insert(m_operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                              args.end());
+            break;
+        }
+        if (takesOperands && !arg.starts_with("-")) {
+            m_operands.emplace_back(arg);
             continue;
         }
         if (!arg.starts_with("--")) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velt::cli {
 
@@ -31,8 +32,10 @@ struct OptionSpec {
 /// The parsed options of one command. "--help" and "-h" are always accepted.
 class Options final {
 public:
-    /// Parses the arguments after the command's name. Throws UsageError.
-    Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted);
+    /// Parses the arguments after the command's name. Throws UsageError. With `takesOperands`,
+    /// arguments that are not options (and all after "--") are kept as operands.
+    Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+            bool takesOperands = false);
 
     bool Help() const { return m_help; }
     bool Has(std::string_view name) const { return m_values.count(std::string(name)) != 0; }
@@ -40,10 +43,13 @@ public:
     std::optional<std::string> Value(std::string_view name) const;
     /// The value as a whole number in [min, max]; throws UsageError when it is not one.
     std::optional<long> Number(std::string_view name, long min, long max) const;
+    /// The arguments that are not options, in order.
+    const std::vector<std::string>& Operands() const { return m_operands; }
 
 private:
     bool m_help = false;
     std::map<std::string, std::string> m_values;
+    std::vector<std::string> m_operands;
 };
 
 /// Runs a command's body: `--help` prints `usage` to stdout; UsageError gives the

@@ -1,5 +1,6 @@
 // velt-cli: the command-line companion of Velt.
 #include "Commands.h"
+#include "FileCommands.h"
 #include "Options.h"
 #include "TextCommands.h"
 
@@ -7,6 +8,7 @@
 #include <iostream>
 #include <span>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -30,11 +32,26 @@ int Decode(std::span<char* const> args) {
     return WithStreams(args, velt::cli::RunDecode);
 }
 
+/// Runs a file command; it asks before replacing a file only when a user sits at the terminal.
+int WithConsole(std::span<char* const> args, int (*run)(std::span<char* const>, velt::cli::Console&)) {
+    velt::cli::Console console{std::cin, std::cout, std::cerr, ::isatty(0) == 1, ::isatty(2) == 1};
+    return run(args, console);
+}
+
+int EncodeFile(std::span<char* const> args) {
+    return WithConsole(args, velt::cli::RunEncodeFile);
+}
+int RestoreFile(std::span<char* const> args) {
+    return WithConsole(args, velt::cli::RunRestoreFile);
+}
+
 constexpr Command kCommands[] = {
     {"keygen", velt::cli::Keygen, "form a new key file"},
     {"check", velt::cli::Check, "check a key file and report its key length"},
     {"encode", Encode, "plain text on standard input to armoured coded text"},
     {"decode", Decode, "armoured coded text on standard input to plain text"},
+    {"encode-file", EncodeFile, "files to coded files (FILE -> FILE.JPG)"},
+    {"restore-file", RestoreFile, "coded files back to the files they came from"},
 };
 
 void PrintUsage(std::FILE* to) {
@@ -42,7 +59,7 @@ void PrintUsage(std::FILE* to) {
                "Velt's command-line companion.\n\nCommands:\n",
                to);
     for (const Command& command : kCommands) {
-        std::fprintf(to, "  %-8.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+        std::fprintf(to, "  %-13.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
                      static_cast<int>(command.summary.size()), command.summary.data());
     }
     std::fputs("\nRun 'velt-cli COMMAND --help' for the options of a command.\n", to);

@@ -1,0 +1,229 @@
+#include "FileCommands.h"
+
+#include "AppState.h"
+#include "CodePage.h"
+#include "Errors.h"
+#include "FileCoder.h"
+#include "FileStreams.h"
+#include "KeyMaterial.h"
+#include "Options.h"
+#include "Texts.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velt::cli {
+namespace {
+
+constexpr std::string_view kOptionsHelp =
+    "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
+    "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
+    "  --force          replace existing results without asking\n"
+    "\n"
+    "An existing result is replaced only with --force or after a 'y' typed at a terminal;\n"
+    "otherwise that file is skipped. The exit status is 1 when any file failed or was skipped.\n";
+
+constexpr std::uint64_t kMaxReferenceSize = 1 << 20;
+
+std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+        text.replace(at, 2, " ");
+    }
+    return text;
+}
+
+/// The reference text: the file's whole content without a final line end, in single-byte codes.
+std::string ReadReference(const std::filesystem::path& file) {
+    std::string content = ReadWholeFile(file, kMaxReferenceSize);
+    if (content.ends_with('\n')) {
+        content.pop_back();
+        if (content.ends_with('\r')) {
+            content.pop_back();
+        }
+    }
+    return codepage::FromUtf8(content);
+}
+
+/// The key length the file holds, a cut-off last record counted so that loading names it.
+std::int16_t KeyLengthOf(const std::filesystem::path& keyFile) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(keyFile, error);
+    if (error) {
+        return 1; // loading reports the missing or unreadable file
+    }
+    const auto records = (size + kRecordSize - 1) / kRecordSize;
+    return static_cast<std::int16_t>(std::clamp<std::uintmax_t>(records, 1, kKeyCapacity + 1));
+}
+
+class FixedReference final : public IReferenceText {
+public:
+    explicit FixedReference(std::string codes) : m_codes(std::move(codes)) {}
+    const std::string& Codes() override { return m_codes; }
+
+private:
+    std::string m_codes;
+};
+
+/// Answers the overwrite question from --force or the terminal, and keeps what the
+/// coder reported for the file's result line.
+class ConsoleMessages final : public IMessages {
+public:
+    ConsoleMessages(Console& console, bool force) : m_console(console), m_force(force) {}
+
+    MessageAnswer Show(const Message& message) override {
+        if (message.buttons != MessageButtons::YesNo) {
+            m_note = OneLine(message.text);
+            return MessageAnswer::Ok;
+        }
+        if (m_force) {
+            return MessageAnswer::Yes;
+        }
+        if (!m_console.inIsTerminal) {
+            m_note = "it exists (use --force to replace it)";
+            return MessageAnswer::No;
+        }
+        m_console.err << "velt-cli: " << OneLine(message.text) << " [y/N] " << std::flush;
+        std::string line;
+        if (!std::getline(m_console.in, line)) {
+            m_console.err << '\n';
+        }
+        const auto first = line.find_first_not_of(" \t");
+        const bool yes = first != std::string::npos && (line[first] == 'y' || line[first] == 'Y');
+        m_note = "kept as it was";
+        return yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+
+    /// What was said about the file since the last call.
+    std::string TakeNote() { return std::exchange(m_note, {}); }
+
+private:
+    Console& m_console;
+    bool m_force;
+    std::string m_note;
+};
+
+/// A progress line on a terminal, only for work that takes more than a moment.
+class ConsoleProgress final : public IProgress {
+public:
+    explicit ConsoleProgress(Console& console) : m_console(console) {}
+    void SetLabel(std::string label) { m_label = std::move(label); }
+
+    void Begin(std::int64_t maximum, std::string_view) override {
+        m_maximum = maximum;
+        m_start = std::chrono::steady_clock::now();
+        m_shown = -1;
+    }
+    void Update(std::int64_t value) override {
+        if (!m_console.errIsTerminal || m_maximum <= 0 ||
+            std::chrono::steady_clock::now() - m_start < m_console.progressDelay) {
+            return;
+        }
+        const int percent = static_cast<int>(std::clamp<std::int64_t>(value * 100 / m_maximum, 0, 100));
+        if (percent != m_shown) {
+            m_console.err << "\rvelt-cli: " << m_label << " " << percent << "%" << std::flush;
+            m_shown = percent;
+        }
+    }
+    void End() override {
+        if (m_shown >= 0) {
+            m_console.err << "\r\x1b[K" << std::flush;
+            m_shown = -1;
+        }
+    }
+
+private:
+    Console& m_console;
+    std::string m_label;
+    std::int64_t m_maximum = 0;
+    std::chrono::steady_clock::time_point m_start;
+    int m_shown = -1;
+};
+
+enum class Direction { Encode, Restore };
+
+int Run(Direction direction, std::span<char* const> args, Console& console) {
+    const std::string_view command = direction == Direction::Encode ? "encode-file" : "restore-file";
+    std::optional<Options> parsed;
+    try {
+        parsed.emplace(args,
+                       std::initializer_list<OptionSpec>{{"key", true}, {"ref-file", true}, {"force", false}},
+                       true);
+        if (!parsed->Help() && parsed->Operands().empty()) {
+            throw UsageError("no file given");
+        }
+    } catch (const UsageError& error) {
+        console.err << "velt-cli " << command << ": " << error.what() << " (see 'velt-cli " << command
+                    << " --help')\n";
+        return kExitUsage;
+    }
+    const Options& options = *parsed;
+    if (options.Help()) {
+        console.out << "Usage: velt-cli " << command << " [--key FILE] [--ref-file FILE] [--force] FILE...\n"
+                    << (direction == Direction::Encode
+                            ? "Encodes each FILE into FILE.JPG, a coded file twice its size.\n\n"
+                            : "Restores each coded FILE into FILE less its last four characters.\n\n")
+                    << kOptionsHelp;
+        return kExitOk;
+    }
+    const std::filesystem::path key = options.Value("key").value_or("KEY.ORB");
+
+    std::string reference;
+    try {
+        const auto refFile = options.Value("ref-file");
+        reference = refFile ? ReadReference(*refFile) : std::string();
+    } catch (const VeltError& error) {
+        console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
+        return kExitFailure;
+    }
+    FixedReference referenceText(std::move(reference));
+    ConsoleMessages messages(console, options.Has("force"));
+    ConsoleProgress progress(console);
+    AppState state(key.has_parent_path() ? key.parent_path() : std::filesystem::path("."),
+                   Services{.progress = &progress, .messages = &messages, .reference = &referenceText});
+    state.keyFileName = key.filename().string();
+    state.keyLength = KeyLengthOf(key);
+
+    FileCoder coder(state);
+    int status = kExitOk;
+    for (const std::filesystem::path file : options.Operands()) {
+        state.sourcePath = file;
+        progress.SetLabel(file.filename().string());
+        const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
+        const std::string note = messages.TakeNote();
+        switch (outcome) {
+        case FileOutcome::Converted:
+            console.out << (direction == Direction::Encode ? "encoded " : "restored ") << DisplayPath(file)
+                        << " -> " << DisplayPath(state.destinationPath) << '\n';
+            break;
+        case FileOutcome::Declined:
+            console.err << "velt-cli: skipped " << DisplayPath(file) << ": "
+                        << DisplayPath(state.destinationPath) << ' ' << note << '\n';
+            status = kExitFailure;
+            break;
+        case FileOutcome::Failed:
+            console.err << "velt-cli: failed " << DisplayPath(file) << ": " << note << '\n';
+            status = kExitFailure;
+            break;
+        }
+    }
+    console.out.flush();
+    return status;
+}
+
+} // namespace
+
+int RunEncodeFile(std::span<char* const> args, Console& console) {
+    return Run(Direction::Encode, args, console);
+}
+
+int RunRestoreFile(std::span<char* const> args, Console& console) {
+    return Run(Direction::Restore, args, console);
+}
+
+} // namespace velt::cli
