@@ -1,11 +1,10 @@
 #include "FileCommands.h"
 
 #include "AppState.h"
-#include "CodePage.h"
+#include "CodingInputs.h"
 #include "Errors.h"
 #include "FileCoder.h"
 #include "FileStreams.h"
-#include "KeyMaterial.h"
 #include "Options.h"
 #include "Texts.h"
 
@@ -29,46 +28,12 @@ constexpr std::string_view kOptionsHelp =
     "An existing result is replaced only with --force or after a 'y' typed at a terminal;\n"
     "otherwise that file is skipped. The exit status is 1 when any file failed or was skipped.\n";
 
-constexpr std::uint64_t kMaxReferenceSize = 1 << 20;
-
 std::string OneLine(std::string text) {
     for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
         text.replace(at, 2, " ");
     }
     return text;
 }
-
-/// The reference text: the file's whole content without a final line end, in single-byte codes.
-std::string ReadReference(const std::filesystem::path& file) {
-    std::string content = ReadWholeFile(file, kMaxReferenceSize);
-    if (content.ends_with('\n')) {
-        content.pop_back();
-        if (content.ends_with('\r')) {
-            content.pop_back();
-        }
-    }
-    return codepage::FromUtf8(content);
-}
-
-/// The key length the file holds, a cut-off last record counted so that loading names it.
-std::int16_t KeyLengthOf(const std::filesystem::path& keyFile) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(keyFile, error);
-    if (error) {
-        return 1; // loading reports the missing or unreadable file
-    }
-    const auto records = (size + kRecordSize - 1) / kRecordSize;
-    return static_cast<std::int16_t>(std::clamp<std::uintmax_t>(records, 1, kKeyCapacity + 1));
-}
-
-class FixedReference final : public IReferenceText {
-public:
-    explicit FixedReference(std::string codes) : m_codes(std::move(codes)) {}
-    const std::string& Codes() override { return m_codes; }
-
-private:
-    std::string m_codes;
-};
 
 /// Answers the overwrite question from --force or the terminal, and keeps what the
 /// coder reported for the file's result line.
@@ -176,12 +141,12 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     std::string reference;
     try {
         const auto refFile = options.Value("ref-file");
-        reference = refFile ? ReadReference(*refFile) : std::string();
+        reference = refFile ? ReadReference(*refFile, false) : std::string();
     } catch (const VeltError& error) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;
     }
-    FixedReference referenceText(std::move(reference));
+    ReferenceFile referenceText(std::move(reference));
     ConsoleMessages messages(console, options.Has("force"));
     ConsoleProgress progress(console);
     AppState state(key.has_parent_path() ? key.parent_path() : std::filesystem::path("."),

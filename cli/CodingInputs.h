@@ -1,0 +1,35 @@
+#pragma once
+// What every coding command of velt-cli takes in besides its data: the key file and
+// the reference text.
+
+#include "Platform.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velt::cli {
+
+/// The reference text the coders read for every character; fixed for one command.
+class ReferenceFile final : public IReferenceText {
+public:
+    explicit ReferenceFile(std::string codes) : m_codes(std::move(codes)) {}
+    const std::string& Codes() override { return m_codes; }
+
+private:
+    std::string m_codes;
+};
+
+/// UTF-8 text to codes; a leading byte order mark is dropped. Throws VeltError(UncodableCharacter).
+std::string FromUtf8Text(std::string_view utf8);
+
+/// The reference text in a file: its whole content without a final line end, as codes
+/// (`bytes`: the file holds raw codes, else UTF-8). Throws VeltError.
+std::string ReadReference(const std::filesystem::path& file, bool bytes);
+
+/// The key length a key file holds: its size in whole records, with a cut-off last record
+/// counted so that loading names it instead of silently dropping it.
+std::int16_t KeyLengthOf(const std::filesystem::path& keyFile);
+
+} // namespace velt::cli
