@@ -91,34 +91,29 @@ TEST(Cipher_Positions, OutsideTheTablesFailWithoutReading) {
         EXPECT_THROW(cipher.EncodeChar(unloaded, random, position, 'x'), std::out_of_range);
         EXPECT_THROW(Cipher::DecodePair(unloaded, position, 'a', 'b'), std::out_of_range);
     }
-    // A position that was never loaded gives some pair, read inside its own grid.
+    // A position never loaded gives some pair, read inside its own grid (checked under ASan).
     EXPECT_NO_THROW(cipher.EncodeChar(unloaded, random, 1, 'x'));
-    EXPECT_NO_THROW(cipher.EncodeChar(unloaded, random, 10000, 'x'));
-    EXPECT_NO_THROW(Cipher::DecodePair(unloaded, 1, 'a', 'b'));
+    EXPECT_NO_THROW(Cipher::DecodePair(unloaded, 10000, 'a', 'b'));
 }
 
 TEST(RandomSource_Draws, UniformAndReseededFromTheClockEveryTime) {
-    ScriptedClock clock;
+    ScriptedClock clock; // the same fine time for both sources
+    ScriptedClock same;
     RandomSource random(clock);
+    RandomSource other(same);
+    EXPECT_NE(random.Draw(), other.Draw()) << "seeded apart";
     int counts[16] = {};
     double sum = 0;
     const int n = 160000;
     for (int i = 0; i < n; ++i) {
         const float x = random.Draw();
-        ASSERT_GE(x, 0.0f);
-        ASSERT_LT(x, 1.0f);
+        ASSERT_TRUE(x >= 0.0f && x < 1.0f) << x;
         sum += x;
         ++counts[Cipher::RandomNibble(random)];
     }
-    EXPECT_EQ(clock.fineReads, 2 * n);
+    EXPECT_EQ(clock.fineReads, 2 * n + 1);
     EXPECT_NEAR(sum / n, 0.5, 0.01);
     for (int count : counts) {
-        EXPECT_NEAR(count, n / 16, n / 16 / 10);
+        EXPECT_NEAR(count, n / 16, n / 160);
     }
-    // Two sources read the very same clock, yet they are seeded apart.
-    ScriptedClock same;
-    RandomSource other(same);
-    ScriptedClock again;
-    RandomSource third(again);
-    EXPECT_NE(other.Draw(), third.Draw());
 }

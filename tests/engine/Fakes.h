@@ -16,11 +16,8 @@
 namespace velt::test {
 
 /// A clock at a fixed second whose fine time moves on by one at every reading.
-class ScriptedClock final : public IClock {
-public:
-    int second = 0;
-    int nowReads = 0;
-    int fineReads = 0;
+struct ScriptedClock final : IClock {
+    int second = 0, nowReads = 0, fineReads = 0;
     TimeOfDay Now() override {
         ++nowReads;
         return TimeOfDay{12, 0, second, 0};
@@ -29,29 +26,25 @@ public:
 };
 
 /// Draws the scripted values first, then seeded pseudo-random ones; counts every draw.
-class ScriptedRandom final : public IRandomSource {
-public:
+struct ScriptedRandom final : IRandomSource {
     std::deque<float> script;
     int draws = 0;
+    std::mt19937 engine{12345};
     float Draw() override {
         ++draws;
-        if (!script.empty()) {
-            const float x = script.front();
-            script.pop_front();
-            return x;
+        if (script.empty()) {
+            return std::uniform_real_distribution<float>(0.0f, 1.0f)(engine);
         }
-        return std::uniform_real_distribution<float>(0.0f, 1.0f)(m_engine);
+        const float x = script.front();
+        script.pop_front();
+        return x;
     }
-
-private:
-    std::mt19937 m_engine{12345};
 };
 
-class RecordingIndicators final : public IKeyIndicators {
-public:
-    std::string name = "<untouched>";
+/// Key indicators with the slider's range 100..10000.
+struct RecordingIndicators final : IKeyIndicators {
+    std::string name = "-", label = "-";
     std::optional<int> slider;
-    std::string label = "<untouched>";
     std::optional<bool> checked;
     void ShowKeyFileName(const std::string& text) override { name = text; }
     bool SetSliderValue(int value) override {
@@ -65,10 +58,8 @@ public:
     void SetKeyFileChecked(bool value) override { checked = value; }
 };
 
-class RecordingProgress final : public IProgress {
-public:
-    std::int64_t maximum = -1;
-    std::int64_t last = -1;
+struct RecordingProgress final : IProgress {
+    std::int64_t maximum = -1, last = -1;
     int ends = 0;
     void Begin(std::int64_t max, std::string_view) override { maximum = max; }
     void Update(std::int64_t value) override { last = value; }
@@ -86,11 +77,8 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-    /// The names in the folder, sorted.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
@@ -110,16 +98,15 @@ inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
 }
 
 inline void WriteAll(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 /// A well-formed key file of `records` records: each the identity grid rotated by its number.
 inline std::vector<std::uint8_t> KeyBytes(int records) {
     std::vector<std::uint8_t> bytes;
     for (int p = 1; p <= records; ++p) {
-        bytes.push_back(0x00);
-        bytes.push_back(0x01);
+        bytes.insert(bytes.end(), {0x00, 0x01});
         for (int k = 0; k < 256; ++k) {
             bytes.push_back(static_cast<std::uint8_t>(k + p));
         }

@@ -9,14 +9,31 @@ using namespace velt::test;
 
 namespace {
 
-struct Store {
+/// A program folder with the given files (name, size) and setting `key`, after OpenKeyStore.
+struct Opened {
     TempFolder folder;
     MemorySettingsStore settings;
     RecordingIndicators indicators;
     AppState state{folder.Path(), Services{.settings = &settings, .indicators = &indicators}};
 
-    void Key(const std::string& name, std::size_t bytes) {
-        WriteAll(folder / name, std::vector<std::uint8_t>(bytes, 0));
+    Opened(std::initializer_list<std::pair<const char*, std::size_t>> files, const char* key = nullptr) {
+        for (const auto& [name, size] : files) {
+            WriteAll(folder / name, std::vector<std::uint8_t>(size, 0));
+        }
+        if (key != nullptr) {
+            settings.Write("key", key);
+            settings.Write("keyLenght", "untouched");
+        }
+        state.OpenKeyStore();
+    }
+    void ExpectUsed(const std::string& name, int length, const std::string& label) {
+        EXPECT_EQ(state.keyFileName, name);
+        EXPECT_EQ(state.keyLength, length);
+        EXPECT_EQ(indicators.name, name);
+        EXPECT_EQ(indicators.slider, length);
+        EXPECT_EQ(indicators.label, label);
+        EXPECT_EQ(indicators.checked, true);
+        EXPECT_TRUE(state.keyPresent);
     }
     void ExpectFallback() {
         EXPECT_EQ(state.keyFileName, "KEY.ORB");
@@ -24,115 +41,71 @@ struct Store {
         EXPECT_EQ(settings.Read("key"), "KEY.ORB");
         EXPECT_EQ(settings.Read("keyLenght"), "366");
         EXPECT_EQ(indicators.checked, false);
+        EXPECT_FALSE(indicators.slider.has_value()) << "slider left as it was";
+        EXPECT_EQ(indicators.label, "-");
     }
 };
 
 } // namespace
 
 TEST(KeyStore_OpenKeyStore, MeasuresTheKeyInUse) {
-    {
-        Store s; // setting absent, KEY.ORB of 366 records
-        s.Key("KEY.ORB", 94428);
-        s.state.OpenKeyStore();
-        EXPECT_EQ(s.state.keyFileName, "KEY.ORB");
-        EXPECT_EQ(s.state.keyLength, 366);
-        EXPECT_EQ(s.indicators.name, "KEY.ORB");
-        EXPECT_EQ(s.indicators.slider, 366);
-        EXPECT_EQ(s.indicators.label, "366");
-        EXPECT_EQ(s.indicators.checked, true);
-        EXPECT_TRUE(s.state.keyPresent);
-        EXPECT_EQ(s.settings.Read("key"), "KEY.ORB");
-    }
-    {
-        Store s; // setting names another key that exists beside KEY.ORB
-        s.Key("KEY.ORB", 94428);
-        s.Key("friend.orb", 258 * 2000);
-        s.settings.Write("key", "friend.orb");
-        s.settings.Write("keyLenght", "2000");
-        s.state.OpenKeyStore();
-        EXPECT_EQ(s.state.keyFileName, "friend.orb");
-        EXPECT_EQ(s.state.keyLength, 2000);
-        EXPECT_EQ(s.indicators.name, "friend.orb");
-        EXPECT_EQ(s.settings.Read("keyLenght"), "2000");
-    }
-    {
-        Store s; // setting names a missing file: back to KEY.ORB, measured from its size
-        s.Key("KEY.ORB", 258 * 500);
-        s.settings.Write("key", "gone.orb");
-        s.state.OpenKeyStore();
-        EXPECT_EQ(s.state.keyFileName, "KEY.ORB");
-        EXPECT_EQ(s.state.keyLength, 500);
-        EXPECT_EQ(s.settings.Read("key"), "KEY.ORB");
-        EXPECT_EQ(s.settings.Read("keyLenght"), "366");
-        EXPECT_EQ(s.indicators.checked, true);
-    }
-    {
-        Store s; // a name that would leave the program's folder counts as missing
-        s.Key("KEY.ORB", 258 * 500);
-        s.Key("other.orb", 258 * 600);
-        s.settings.Write("key", (s.folder.Path() / "other.orb").string());
-        s.state.OpenKeyStore();
-        EXPECT_EQ(s.state.keyFileName, "KEY.ORB");
-    }
-}
+    Opened plain({{"KEY.ORB", 94428}});
+    plain.ExpectUsed("KEY.ORB", 366, "366");
+    EXPECT_EQ(plain.settings.Read("key"), "KEY.ORB") << "an absent setting is rewritten";
 
-TEST(KeyStore_OpenKeyStore, OddSizesRoundHalfToEven) {
-    Store s;
-    s.Key("KEY.ORB", 366 * 258 + 129);
-    s.state.OpenKeyStore();
-    EXPECT_EQ(s.state.keyLength, 366);
-    EXPECT_EQ(s.indicators.label, "366.5");
-    s.Key("KEY.ORB", 367 * 258 + 129);
-    s.state.OpenKeyStore();
-    EXPECT_EQ(s.state.keyLength, 368);
-    s.Key("KEY.ORB", 366 * 258 + 1);
-    s.state.OpenKeyStore();
-    EXPECT_EQ(s.state.keyLength, 366);
-    EXPECT_EQ(s.indicators.label, "366.003875968992");
+    Opened other({{"KEY.ORB", 94428}, {"friend.orb", 258 * 2000}}, "friend.orb");
+    other.ExpectUsed("friend.orb", 2000, "2000");
+    EXPECT_EQ(other.settings.Read("keyLenght"), "untouched");
+
+    // A named key that is gone: back to KEY.ORB, settings rewritten, length from its size.
+    Opened gone({{"KEY.ORB", 258 * 500}}, "gone.orb");
+    gone.ExpectUsed("KEY.ORB", 500, "500");
+    EXPECT_EQ(gone.settings.Read("keyLenght"), "366");
+
+    // A name that would leave the program's folder counts as missing.
+    Opened outside({{"KEY.ORB", 258 * 500}}, "/etc/hostname");
+    EXPECT_EQ(outside.state.keyFileName, "KEY.ORB");
+
+    // Sizes that are no whole number of records: the label shows the quotient, the length
+    // rounds half to even.
+    Opened half({{"KEY.ORB", 366 * 258 + 129}});
+    half.ExpectUsed("KEY.ORB", 366, "366.5");
+    Opened upper({{"KEY.ORB", 367 * 258 + 129}});
+    upper.ExpectUsed("KEY.ORB", 368, "367.5");
+    Opened odd({{"KEY.ORB", 366 * 258 + 1}});
+    odd.ExpectUsed("KEY.ORB", 366, "366.003875968992");
 }
 
 TEST(KeyStore_OpenKeyStore, UnusableKeysTakeTheFallback) {
-    {
-        Store s; // no KEY.ORB: the other key is not used either
-        s.Key("friend.orb", 258 * 2000);
-        s.settings.Write("key", "friend.orb");
-        s.state.keyLength = 2000;
-        s.state.OpenKeyStore();
-        s.ExpectFallback();
-        EXPECT_FALSE(s.state.keyPresent);
-        EXPECT_EQ(s.indicators.name, "<untouched>");
-        EXPECT_FALSE(s.indicators.slider.has_value());
-        EXPECT_EQ(s.indicators.label, "<untouched>");
+    Opened noDefault({{"friend.orb", 258 * 2000}}, "friend.orb");
+    noDefault.ExpectFallback();
+    EXPECT_FALSE(noDefault.state.keyPresent);
+    EXPECT_EQ(noDefault.indicators.name, "-");
+
+    // The slider refuses fewer than 100 and more than 10000 records; an empty file is no key.
+    for (std::size_t bytes : {std::size_t{0}, std::size_t{99 * 258 + 128}, std::size_t{10001 * 258}}) {
+        Opened refused({{"KEY.ORB", bytes}});
+        refused.ExpectFallback();
+        EXPECT_FALSE(refused.state.keyPresent) << bytes;
     }
-    for (std::size_t bytes : {std::size_t{0}, std::size_t{99 * 258}, std::size_t{10001 * 258}}) {
-        Store s; // the slider refuses fewer than 100 and more than 10000 records
-        s.Key("KEY.ORB", bytes);
-        s.state.OpenKeyStore();
-        s.ExpectFallback();
-        EXPECT_FALSE(s.state.keyPresent) << bytes;
-    }
-    {
-        Store s; // KEY.ORB is a folder
-        std::filesystem::create_directory(s.folder / "KEY.ORB");
-        s.state.OpenKeyStore();
-        s.ExpectFallback();
-    }
-    {
-        Store s; // once present, a later fallback does not clear the flag
-        s.Key("KEY.ORB", 94428);
-        s.state.OpenKeyStore();
-        std::filesystem::remove(s.folder / "KEY.ORB");
-        s.state.OpenKeyStore();
-        s.ExpectFallback();
-        EXPECT_TRUE(s.state.keyPresent);
-        EXPECT_EQ(s.indicators.slider, 366) << "slider left as it was";
-    }
-    {
-        Store s; // without a window the slider's range still holds
-        AppState headless(s.folder.Path());
-        s.Key("KEY.ORB", 50 * 258);
-        headless.OpenKeyStore();
-        EXPECT_FALSE(headless.keyPresent);
-        EXPECT_EQ(headless.keyLength, 366);
-    }
+
+    Opened folder({});
+    std::filesystem::create_directory(folder.folder / "KEY.ORB");
+    folder.state.OpenKeyStore();
+    folder.ExpectFallback();
+
+    // Once present, a later fallback does not clear the flag.
+    Opened later({{"KEY.ORB", 94428}});
+    std::filesystem::remove(later.folder / "KEY.ORB");
+    later.indicators = RecordingIndicators{};
+    later.state.OpenKeyStore();
+    later.ExpectFallback();
+    EXPECT_TRUE(later.state.keyPresent);
+
+    // Without a window the slider's range still holds.
+    AppState headless(later.folder.Path());
+    WriteAll(later.folder / "KEY.ORB", std::vector<std::uint8_t>(50 * 258));
+    headless.OpenKeyStore();
+    EXPECT_FALSE(headless.keyPresent);
+    EXPECT_EQ(headless.keyLength, 366);
 }
