@@ -1,0 +1,553 @@
+#include "MainWindow.h"
+
+#include "AppState.h"
+#include "ClickLabel.h"
+#include "CodePage.h"
+#include "Dialogs.h"
+#include "GlossButton.h"
+#include "IconStrip.h"
+#include "JobWindows.h"
+#include "KeyAction.h"
+#include "MaskedTextEdit.h"
+#include "UiText.h"
+#include "WallClock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+static void InitShellIcons() {
+    Q_INIT_RESOURCE(shell_icons);
+}
+
+namespace velt::shell {
+namespace {
+using namespace Qt::StringLiterals;
+
+constexpr int kSliderMin = 100;
+constexpr int kSliderMax = 10000;
+constexpr int kDefaultLength = 366;
+constexpr int kTimerInterval = 300;
+
+const QString kSendKey = u"Küldés"_s;
+const QString kReceiveKey = u"Fogadás"_s;
+const QString kKeyKey = u"Kulcs"_s;
+
+/// Buttons 1, 2, 5 send; 3, 4, 6 receive.
+bool IsSending(int command) {
+    return command == 1 || command == 2 || command == 5;
+}
+
+QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+/// The picture of the clipboard window switch: a clipboard with a sheet on it.
+QPixmap ClipboardPicture() {
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QColor(90, 60, 20));
+    painter.setBrush(QColor(190, 140, 70));
+    painter.drawRoundedRect(5, 4, 22, 26, 3, 3);
+    painter.setBrush(Qt::white);
+    painter.drawRect(8, 9, 16, 18);
+    painter.setBrush(QColor(150, 150, 150));
+    painter.drawRect(11, 2, 10, 5);
+    painter.setPen(QColor(120, 120, 120));
+    for (int y = 13; y <= 23; y += 4) {
+        painter.drawLine(11, y, 21, y);
+    }
+    return picture;
+}
+
+GlossButton* NamedButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new GlossButton(parent);
+    button->setObjectName(name);
+    button->setCaption(caption);
+    button->setMinimumSize(200, 32);
+    return button;
+}
+} // namespace
+
+MainWindow::MainWindow(AppState& state, ShellServices services, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_services(std::move(services)) {
+    InitShellIcons();
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Velt"_s);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(u"SSTab2"_s);
+    m_tabs->addTab(BuildInformationTab(), u"VELT"_s);
+    m_tabs->addTab(BuildJobTab(), u"FELADAT ..."_s);
+    m_tabs->addTab(BuildClipboardTab(), u"!"_s);
+    setCentralWidget(m_tabs);
+    BuildToolbar();
+    BuildStatusBar();
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(u"Timer"_s);
+    m_timer->setInterval(kTimerInterval);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::OnTimer);
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::OnTabChanged);
+    connect(m_tabs->tabBar(), &QTabBar::tabBarDoubleClicked, this, [this] { DisableGroups(); });
+    connect(m_language, &QComboBox::currentIndexChanged, this, [this] { ApplyLanguage(); });
+
+    Services own;
+    own.indicators = this;
+    own.reference = this;
+    m_state.Attach(own);
+    RefreshReference();
+}
+
+QWidget* MainWindow::BuildInformationTab() {
+    auto* page = new QWidget;
+    auto* picture = new QLabel(page);
+    picture->setObjectName(u"Picture1"_s);
+    const QPixmap strip(u":/icons/main_toolbar.png"_s);
+    const QVector<QIcon> icons = CutIcons(strip, 32, 3, QColor(255, 0, 255));
+    picture->setPixmap(icons.value(2).pixmap(32).scaled(128, 128));
+    picture->setAccessibleName(u"Velt"_s);
+
+    auto* frame = new QGroupBox(page);
+    frame->setObjectName(u"Frame1"_s);
+    auto* grid = new QGridLayout(frame);
+    m_languageLabel = NamedLabel(u"Label2"_s, u"Language :"_s, frame);
+    m_language = new QComboBox(frame);
+    m_language->setObjectName(u"Nyelv"_s);
+    m_keyFileLabel = NamedLabel(u"Label8"_s, u"Kulcs fájl van ?"_s, frame);
+    m_keyPresent = new QCheckBox(frame);
+    m_keyPresent->setObjectName(u"Check2"_s);
+    // An indicator: only the key store sets it.
+    m_keyPresent->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_keyPresent->setFocusPolicy(Qt::NoFocus);
+    m_keyName = NamedLabel(u"Label9"_s, u"- nincs -"_s, frame);
+    m_keyName->setToolTip(u"Cserélhető! Klikk IDE!"_s);
+    m_versionLabel = NamedLabel(u"Label3"_s, u"Verziószám :"_s, frame);
+    m_version = NamedLabel(u"Label6"_s, u"v 7.3  (2013.08.28.) JPG"_s, frame);
+
+    grid->addWidget(m_languageLabel, 0, 0);
+    grid->addWidget(m_language, 0, 1, 1, 2);
+    grid->addWidget(m_keyFileLabel, 1, 0);
+    grid->addWidget(m_keyPresent, 1, 1);
+    grid->addWidget(m_keyName, 1, 2);
+    grid->addWidget(m_versionLabel, 2, 0);
+    grid->addWidget(m_version, 2, 1, 1, 2);
+    grid->setColumnStretch(2, 1);
+
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(picture, 0, Qt::AlignTop);
+    layout->addWidget(frame, 1, Qt::AlignTop);
+    return page;
+}
+
+QWidget* MainWindow::BuildJobTab() {
+    auto* page = new QWidget;
+    m_sending = new QGroupBox(u"KÜLDÉS"_s, page);
+    m_sending->setObjectName(u"Frame2"_s);
+    m_reception = new QGroupBox(u"FOGADÁS"_s, page);
+    m_reception->setObjectName(u"Frame3"_s);
+    const std::array<QString, 6> captions{u"Közvetlen beírás"_s,   u"Fájl konvertálása"_s,
+                                          u"Vágólapról"_s,         u"Fájlból"_s,
+                                          u"Mappa konvertálása"_s, u"Mappa visszaállítás"_s};
+    auto* sendingLayout = new QVBoxLayout(m_sending);
+    auto* receptionLayout = new QVBoxLayout(m_reception);
+    for (int command : {1, 2, 5, 3, 4, 6}) {
+        const bool sending = IsSending(command);
+        GlossButton* button = NamedButton(u"Command%1"_s.arg(command), captions[command - 1],
+                                          sending ? m_sending : m_reception);
+        (sending ? sendingLayout : receptionLayout)->addWidget(button);
+        connect(button, &GlossButton::Click, this, [this, command] { RunJob(command); });
+        m_commands[command - 1] = button;
+    }
+
+    m_slider = new QSlider(Qt::Horizontal, page);
+    m_slider->setObjectName(u"Slider"_s);
+    m_slider->setRange(kSliderMin, kSliderMax);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(100);
+    m_slider->setValue(kDefaultLength);
+    m_lengthLabel = new ClickLabel(u"366"_s, page);
+    m_lengthLabel->setObjectName(u"lblSL"_s);
+    m_lengthLabel->setToolTip(u"Kattintásra alpértékre állít [366]"_s);
+    m_lengthLabel->setMinimumWidth(m_lengthLabel->fontMetrics().horizontalAdvance(u"10000.00"_s));
+    connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
+        m_lengthLabel->setText(QString::number(value));
+        m_state.keyLength = static_cast<std::int16_t>(value);
+    });
+    connect(m_lengthLabel, &ClickLabel::Clicked, this, [this] {
+        const QSignalBlocker quiet(m_slider);
+        m_slider->setValue(kDefaultLength);
+        m_lengthLabel->setText(u"366"_s);
+        m_state.keyLength = static_cast<std::int16_t>(m_slider->value());
+    });
+    auto* advice = NamedLabel(u"Label10"_s, u"Javasolt max. file méret 1 MB"_s, page);
+
+    auto* refLabel = NamedLabel(u"Label13"_s, u"Ref:"_s, page);
+    m_reference = new MaskedTextEdit(page);
+    m_reference->setObjectName(u"txtRef"_s);
+    m_reference->setStyleSheet(u"QPlainTextEdit { background-color: rgb(255, 192, 192); }"_s);
+    m_reference->setFixedHeight(60);
+    m_reference->SetMasked(true);
+    connect(m_reference, &MaskedTextEdit::TextChanged, this, &MainWindow::RefreshReference);
+    m_maskSwitch = new ClickLabel(u"*"_s, page);
+    m_maskSwitch->setObjectName(u"Label12"_s);
+    connect(m_maskSwitch, &ClickLabel::Clicked, this,
+            [this] { m_reference->SetMasked(!m_reference->IsMasked()); });
+
+    auto* matrixLabel = NamedLabel(u"Label11"_s, u"matrix:"_s, page);
+    m_matrix = new QLineEdit(page);
+    m_matrix->setObjectName(u"txtmatrix"_s);
+    m_matrix->setStyleSheet(u"QLineEdit { background-color: rgb(192, 255, 192); }"_s);
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(m_sending);
+    groups->addWidget(m_reception);
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(m_slider, 1);
+    sliderRow->addWidget(m_lengthLabel);
+    auto* refRow = new QGridLayout;
+    refRow->addWidget(refLabel, 0, 0, Qt::AlignTop);
+    refRow->addWidget(m_reference, 0, 1);
+    refRow->addWidget(m_maskSwitch, 0, 2, Qt::AlignTop);
+    refRow->addWidget(matrixLabel, 1, 0);
+    refRow->addWidget(m_matrix, 1, 1);
+    refRow->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(groups);
+    layout->addLayout(sliderRow);
+    layout->addWidget(advice);
+    layout->addLayout(refRow);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* MainWindow::BuildClipboardTab() {
+    auto* page = new QWidget;
+    m_clipboardWindow = NamedButton(u"clb"_s, QString(), page);
+    m_clipboardWindow->setMinimumSize(48, 48);
+    m_clipboardWindow->setPicture(ClipboardPicture());
+    m_clipboardWindow->setProperty("tag", u"0"_s);
+    m_translate = NamedButton(u"cbCheat"_s, u"CHECK"_s, page);
+    m_translate->setToolTip(u"A vágólap tartalmának fordítása oda-vissza"_s);
+    auto* layout = new QHBoxLayout(page);
+    layout->addStretch(1);
+    layout->addWidget(m_clipboardWindow);
+    layout->addWidget(m_translate);
+    layout->addStretch(1);
+    return page;
+}
+
+void MainWindow::BuildToolbar() {
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(u"Toolbar1"_s);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setIconSize(QSize(32, 32));
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    const std::array<std::pair<QString, QString>, 3> buttons{{{kSendKey, u"Kódolás küldéshez"_s},
+                                                              {kReceiveKey, u"DeKódolás fogadáshoz"_s},
+                                                              {kKeyKey, u"Kulcs betöltése/készítése"_s}}};
+    // Six positions: separators stand at 2, 4 and 5.
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const auto& [key, tooltip] = buttons[i];
+        if (i > 0) {
+            m_toolbar->addSeparator();
+        }
+        if (i == 2) {
+            m_toolbar->addSeparator();
+        }
+        QAction* action = m_toolbar->addAction(key);
+        action->setObjectName(key);
+        action->setToolTip(tooltip);
+        connect(action, &QAction::triggered, this, [this, key] { OnToolbar(key); });
+        if (QWidget* button = m_toolbar->widgetForAction(action)) {
+            button->setObjectName(key);
+            button->setAccessibleName(tooltip);
+        }
+        m_toolbarActions[i] = action;
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+}
+
+void MainWindow::BuildToolbarIcons() {
+    const QPixmap strip(u":/icons/main_toolbar.png"_s);
+    const QVector<QIcon> icons = CutIcons(strip, 32, 3, QColor(255, 0, 255));
+    for (std::size_t i = 0; i < m_toolbarActions.size(); ++i) {
+        m_toolbarActions[i]->setIcon(icons.value(static_cast<qsizetype>(i)));
+    }
+}
+
+void MainWindow::BuildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(u"StatusBar1"_s);
+    const std::array<QString, 4> first{u"VELT 7.3"_s, u"- nincs -"_s, QString(), QString()};
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        m_panels[i] = NamedLabel(u"Panel%1"_s.arg(i + 1), first[i], bar);
+        m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(m_panels[i], i == 1 ? 1 : 0);
+    }
+    setStatusBar(bar);
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::ShowClock);
+    m_clockTimer->start();
+    ShowClock();
+}
+
+void MainWindow::ShowClock() {
+    const QDateTime now = m_services.wallClock.Now();
+    const QLocale locale;
+    m_panels[2]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    m_panels[3]->setText(now.time().toString(u"HH:mm"_s));
+}
+
+void MainWindow::Load() {
+    // Every step may fail on its own; the rest of start-up still runs.
+    const auto step = [](auto&& run) {
+        try {
+            run();
+        } catch (const std::exception&) {
+        }
+    };
+    step([this] {
+        BuildToolbarIcons();
+        // Sized for the job tab with its toolbar, so that changing tabs never resizes the window.
+        m_toolbar->show();
+        resize(sizeHint().expandedTo(QSize(480, 400)));
+        m_toolbar->hide();
+    });
+    step([this] { m_state.keyPresent = false; });
+    step([this] {
+        DisableGroups();
+        m_state.sendingMode = false;
+        m_state.receptionMode = false;
+    });
+    step([this] {
+        m_language->clear();
+        m_language->addItems({u"English"_s, u"Magyar"_s});
+        // Anything but a stored "1" is English: an unknown value must not leave the window without texts.
+        m_language->setCurrentIndex(m_state.Settings().Read("lang") == std::optional<std::string>("1") ? 1
+                                                                                                       : 0);
+        ApplyLanguage();
+    });
+    step([this] { m_state.OpenKeyStore(); });
+    step([this] { m_timer->start(); });
+    m_tabs->setCurrentIndex(0);
+    show();
+}
+
+void MainWindow::ApplyLanguage() {
+    const int index = m_language->currentIndex();
+    if (index != 0 && index != 1) {
+        return;
+    }
+    const auto language = static_cast<std::uint8_t>(index);
+    m_state.language = language;
+    const auto text = [language](TextId id) { return *UiText(id, language); };
+    m_keyFileLabel->setText(text(TextId::KeyFileLabel));
+    m_versionLabel->setText(text(TextId::VersionLabel));
+    m_languageLabel->setText(text(TextId::LanguageLabel));
+    m_tabs->setTabText(1, text(TextId::JobTab));
+    m_sending->setTitle(text(TextId::SendingFrame));
+    m_reception->setTitle(text(TextId::ReceptionFrame));
+    m_translate->setToolTip(text(TextId::TranslateTooltip));
+    const std::array<TextId, 6> captions{TextId::DirectEntry, TextId::FileConvert,   TextId::FromClipboard,
+                                         TextId::FromFile,    TextId::ConvertFolder, TextId::FolderRestore};
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        m_commands[i]->setCaption(text(captions[i]));
+    }
+    RefreshAccessibleNames();
+}
+
+void MainWindow::RefreshAccessibleNames() {
+    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const auto text = [language](TextId id) { return *UiText(id, language); };
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            label->setAccessibleName(label->text());
+        }
+    }
+    for (GlossButton* button : m_commands) {
+        button->setAccessibleName(button->Caption());
+    }
+    m_translate->setAccessibleName(m_translate->Caption());
+    m_sending->setAccessibleName(m_sending->title());
+    m_reception->setAccessibleName(m_reception->title());
+    m_tabs->setAccessibleName(m_tabs->tabText(m_tabs->currentIndex()));
+    m_slider->setAccessibleName(text(TextId::AccessibleSlider));
+    m_reference->SetAccessibleName(text(TextId::AccessibleReference));
+    m_keyPresent->setAccessibleName(text(TextId::AccessibleKeyPresent));
+    m_clipboardWindow->setAccessibleName(text(TextId::AccessibleClipboardWindow));
+    m_language->setAccessibleName(text(TextId::AccessibleLanguage));
+    m_matrix->setAccessibleName(text(TextId::AccessibleMatrix));
+}
+
+void MainWindow::DisableGroups() {
+    m_sending->setEnabled(false);
+    m_reception->setEnabled(false);
+    for (GlossButton* button : m_commands) {
+        button->setEnabled(false);
+    }
+}
+
+void MainWindow::OnToolbar(const QString& key) {
+    // A failing toolbar operation is skipped; the window stays usable.
+    try {
+        if (key == kSendKey || key == kReceiveKey) {
+            const bool sending = key == kSendKey;
+            m_sending->setEnabled(sending);
+            m_reception->setEnabled(!sending);
+            for (int command = 1; command <= 6; ++command) {
+                m_commands[command - 1]->setEnabled(IsSending(command) == sending);
+            }
+        } else if (key == kKeyKey) {
+            FormOrExchangeKey(m_state, m_services.dialogs);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void MainWindow::OnTabChanged(int index) {
+    DisableGroups();
+    const bool jobTab = index == 1;
+    m_toolbar->setVisible(jobTab);
+    if (jobTab) {
+        m_timer->start();
+    } else {
+        m_timer->stop();
+    }
+    m_tabs->setAccessibleName(m_tabs->tabText(index));
+}
+
+void MainWindow::OnTimer() {
+    m_translate->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+}
+
+void MainWindow::RunJob(int command) {
+    m_state.sendingMode = IsSending(command);
+    m_state.receptionMode = !IsSending(command);
+    switch (command) {
+    case 1:
+    case 3:
+        if (m_services.jobs.OpenEditor()) {
+            hide();
+        }
+        break;
+    case 2:
+    case 4:
+        RunFileJob(command == 4);
+        break;
+    default:
+        RunFolderJob();
+        break;
+    }
+}
+
+void MainWindow::RunFileJob(bool codedFiles) {
+    const std::uint8_t language = m_state.language;
+    OpenFileRequest request;
+    request.initialFolder = QString::fromStdString(m_state.ProgramFolder().string()) + u"/"_s;
+    if (const auto title = UiText(TextId::SelectFileTitle, language)) {
+        request.title = *title;
+        if (codedFiles) {
+            request.filter = *UiText(TextId::VeltFilesFilter, language) + u"|*.JPG"_s;
+        } else {
+            request.filter = *UiText(TextId::AllFilesFilter, language) + u"|*.*"_s;
+        }
+    }
+    if (codedFiles) {
+        request.presetName = u"*.JPG"_s;
+    }
+    const OpenFileResult chosen = m_services.dialogs.OpenFile(request);
+    m_state.selectedFileTitle = chosen.title.toStdString();
+    m_state.sourcePath = std::filesystem::path(chosen.path.toStdString());
+    if (!chosen.title.isEmpty() && m_services.jobs.OpenFileWindow()) {
+        hide();
+    }
+}
+
+void MainWindow::RunFolderJob() {
+    const QString folder = m_services.dialogs.FolderBrowser();
+    m_state.chosenFolder = std::filesystem::path(folder.toStdString());
+    if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow()) {
+        hide();
+    }
+}
+
+void MainWindow::ShowKeyFileName(const std::string& name) {
+    const QString text = QString::fromStdString(name);
+    m_keyName->setText(text);
+    m_keyName->setAccessibleName(text);
+    m_panels[1]->setText(text);
+}
+
+bool MainWindow::SetSliderValue(int value) {
+    if (value < kSliderMin || value > kSliderMax) {
+        return false;
+    }
+    // Only the user's moves of the slider are its scroll event.
+    const QSignalBlocker quiet(m_slider);
+    m_slider->setValue(value);
+    return true;
+}
+
+void MainWindow::SetLengthLabel(const std::string& text) {
+    m_lengthLabel->setText(QString::fromStdString(text));
+}
+
+void MainWindow::SetKeyFileChecked(bool checked) {
+    m_keyPresent->setChecked(checked);
+}
+
+void MainWindow::RefreshReference() {
+    QString text = m_reference->Text();
+    // The text box of the correspondents' copies holds CR LF line breaks; the key shift must agree.
+    text.replace(u"\n"_s, u"\r\n"_s);
+    try {
+        m_referenceCodes = codepage::FromUtf8(text.toStdString());
+        m_referenceError.reset();
+    } catch (const VeltError& error) {
+        m_referenceCodes.clear();
+        m_referenceError = error;
+    }
+}
+
+const std::string& MainWindow::Codes() {
+    if (m_referenceError) {
+        throw *m_referenceError;
+    }
+    return m_referenceCodes;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    m_state.Settings().Write("lang", std::to_string(std::max(m_language->currentIndex(), 0)));
+    event->accept();
+    m_services.endProcess();
+}
+
+} // namespace velt::shell

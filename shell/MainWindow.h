@@ -1,0 +1,125 @@
+#pragma once
+
+#include "Errors.h"
+#include "Platform.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+
+namespace velt {
+class AppState;
+}
+
+class GlossButton;
+
+namespace velt::shell {
+
+class ClickLabel;
+class IDialogs;
+class IJobWindows;
+class IWallClock;
+class MaskedTextEdit;
+
+/// What the main window reaches the outside through.
+struct ShellServices {
+    IDialogs& dialogs;
+    IJobWindows& jobs;
+    IWallClock& wallClock;
+    /// Ends the process at once, without other windows' closing steps.
+    std::function<void()> endProcess;
+};
+
+/// `Form1`: the hub with the job tab, the key indicators, the language selector and the
+/// reference text. It is the engine's key indicators and reference text.
+class MainWindow final : public QMainWindow, public IKeyIndicators, public IReferenceText {
+    Q_OBJECT
+public:
+    /// Attaches itself to `state` as key indicators and reference text; `state` must
+    /// not be used for coding once the window is gone.
+    MainWindow(AppState& state, ShellServices services, QWidget* parent = nullptr);
+
+    /// The start-up of the window: icons, flags, language, key store, first tab, shown.
+    void Load();
+    /// The texts of the current language on this window (the selector's index).
+    void ApplyLanguage();
+
+    void ShowKeyFileName(const std::string& name) override;
+    bool SetSliderValue(int value) override;
+    void SetLengthLabel(const std::string& text) override;
+    void SetKeyFileChecked(bool checked) override;
+
+    /// txtRef's text as codes, line breaks as CR LF. Throws VeltError(UncodableCharacter)
+    /// while the text holds a character without a code.
+    const std::string& Codes() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* BuildInformationTab();
+    QWidget* BuildJobTab();
+    QWidget* BuildClipboardTab();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void BuildToolbarIcons();
+
+    void DisableGroups();
+    void OnToolbar(const QString& key);
+    void OnTabChanged(int index);
+    void OnTimer();
+    void RunJob(int command);
+    void RunFileJob(bool codedFiles);
+    void RunFolderJob();
+    void ShowClock();
+    void RefreshReference();
+    void RefreshAccessibleNames();
+
+    AppState& m_state;
+    ShellServices m_services;
+
+    QTabWidget* m_tabs = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    std::array<QAction*, 3> m_toolbarActions{};
+    std::array<QLabel*, 4> m_panels{};
+
+    QComboBox* m_language = nullptr;
+    QLabel* m_languageLabel = nullptr; // Label2
+    QLabel* m_keyFileLabel = nullptr;  // Label8
+    QCheckBox* m_keyPresent = nullptr; // Check2
+    QLabel* m_keyName = nullptr;       // Label9
+    QLabel* m_versionLabel = nullptr;  // Label3
+    QLabel* m_version = nullptr;       // Label6
+
+    QGroupBox* m_sending = nullptr;           // Frame2
+    QGroupBox* m_reception = nullptr;         // Frame3
+    std::array<GlossButton*, 6> m_commands{}; // Command1..Command6
+    QSlider* m_slider = nullptr;
+    ClickLabel* m_lengthLabel = nullptr;   // lblSL
+    MaskedTextEdit* m_reference = nullptr; // txtRef
+    ClickLabel* m_maskSwitch = nullptr;    // Label12
+    QLineEdit* m_matrix = nullptr;
+
+    GlossButton* m_clipboardWindow = nullptr; // clb
+    GlossButton* m_translate = nullptr;       // cbCheat
+    QTimer* m_timer = nullptr;
+    QTimer* m_clockTimer = nullptr;
+
+    std::string m_referenceCodes;
+    std::optional<VeltError> m_referenceError;
+};
+
+} // namespace velt::shell

@@ -1,0 +1,37 @@
+// Velt: the main window is the program; closing it ends the process.
+#include "AppState.h"
+#include "ComponentCheck.h"
+#include "Dialogs.h"
+#include "JobWindows.h"
+#include "MainWindow.h"
+#include "Messages.h"
+#include "SettingsStore.h"
+#include "Startup.h"
+#include "WaitWindow.h"
+#include "WallClock.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    velt::shell::SettingsStore settings;
+    velt::shell::Messages messages;
+    velt::Services services;
+    services.settings = &settings;
+    services.messages = &messages;
+    velt::AppState state(velt::shell::ProgramFolder(), services);
+    velt::shell::WaitProgress progress(state);
+    velt::Services waiting;
+    waiting.progress = &progress;
+    state.Attach(waiting);
+
+    velt::shell::EmbeddedComponents components;
+    velt::shell::RunComponentCheck(state, velt::shell::SystemFolderCandidates(), components);
+
+    velt::shell::Dialogs dialogs;
+    velt::shell::JobWindows jobs;
+    velt::shell::SystemWallClock wallClock;
+    velt::shell::MainWindow window(state, {dialogs, jobs, wallClock, [] { QCoreApplication::exit(0); }});
+    window.Load();
+    return QApplication::exec();
+}
