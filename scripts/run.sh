@@ -5,6 +5,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
 velt_ensure_packages
 build="${VELT_BUILD_DIR:-$root/build}"
-VELT_BUILD_TARGETS=(velt-cli)
+VELT_BUILD_TARGETS=(velt-cli velt)
 velt_configure_and_build "$root" "$build"
-exec "$build/cli/velt-cli" --help "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Velt is a desktop program and needs a display, but neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
+    echo "Start it on a virtual display instead:  xvfb-run -a $root/scripts/run.sh" >&2
+    exit 1
+fi
+exec "$build/shell/velt" "$@"
