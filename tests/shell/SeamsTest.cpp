@@ -5,16 +5,23 @@
 #include "Dialogs.h"
 #include "Doubles.h"
 #include "MaskedTextEdit.h"
+#include "Messages.h"
 #include "SettingsStore.h"
 #include "WaitWindow.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
@@ -120,6 +127,63 @@ private Q_SLOTS:
     void QtFilter_BarPairs_BecomeQtEntries() {
         QCOMPARE(QtFilter(u"KEY file (*.orb)| *.orb"_s), u"KEY file (*.orb)"_s);
         QCOMPARE(QtFilter(u"Text|*.txt|Coded|*.JPG"_s), u"Text (*.txt);;Coded (*.JPG)"_s);
+    }
+
+    void Dialogs_RealDialogs_ShowRequestAndReturnTitles() {
+        QTemporaryDir dir;
+        Dialogs dialogs;
+        QString shownName;
+        QString shownTitle;
+        // Answers the next modal dialog: notes what it shows, types `name` and accepts (or rejects when
+        // empty).
+        const auto answer = [&](const QString& name) {
+            QTimer::singleShot(0, [&, name] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+                shownTitle = dialog->windowTitle();
+                shownName = edit->text();
+                edit->setText(name);
+                name.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+            });
+        };
+        answer(u"Kulcs.orb"_s);
+        QCOMPARE(dialogs.SaveFile({u"Key"_s, u"KEY file (*.orb)| *.orb"_s, u"Title"_s, dir.path()}),
+                 u"Kulcs.orb"_s);
+        QCOMPARE(shownName, u"Key"_s);
+        QCOMPARE(shownTitle, u"Title"_s);
+
+        WriteFile(dir.path() + u"/a.JPG"_s, "x");
+        answer(u"a.JPG"_s);
+        const OpenFileResult chosen =
+            dialogs.OpenFile({u"Pick"_s, dir.path() + u"/"_s, u"VELT file (*.JPG)|*.JPG"_s, u"*.JPG"_s});
+        QCOMPARE(shownName, u"*.JPG"_s);
+        QCOMPARE(chosen.path, dir.path() + u"/a.JPG"_s);
+        QCOMPARE(chosen.title, u"a.JPG"_s);
+        answer(QString());
+        QVERIFY(dialogs.OpenFile({u"Pick"_s, dir.path(), u"All file (*.*)|*.*"_s, {}}).title.isEmpty());
+    }
+
+    void Messages_YesNoQuestion_DefaultAndEscapeMeanNo() {
+        Messages messages;
+        Message question{MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No, "Title", "Text ő"};
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), u"Title"_s);
+            QCOMPARE(box->text(), u"Text ő"_s);
+            QCOMPARE(box->icon(), QMessageBox::Question);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(messages.Show(question), MessageAnswer::No);
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->icon() == QMessageBox::Critical);
+            box->button(QMessageBox::Ok)->click();
+        });
+        QCOMPARE(messages.Show({MessageIcon::Critical, MessageButtons::Ok, MessageAnswer::Ok, "ERROR", "x"}),
+                 MessageAnswer::Ok);
     }
 
     void MaskedTextEdit_EditingWhileMasked_KeepsRealText() {
