@@ -454,7 +454,7 @@ void MainWindow::RunJob(int command) {
     switch (command) {
     case 1:
     case 3:
-        if (m_services.jobs.OpenEditor()) {
+        if (m_services.jobs.OpenEditor(*this)) {
             hide();
         }
         break;
@@ -486,7 +486,7 @@ void MainWindow::RunFileJob(bool codedFiles) {
     const OpenFileResult chosen = m_services.dialogs.OpenFile(request);
     m_state.selectedFileTitle = chosen.title.toStdString();
     m_state.sourcePath = std::filesystem::path(chosen.path.toStdString());
-    if (!chosen.title.isEmpty() && m_services.jobs.OpenFileWindow()) {
+    if (!chosen.title.isEmpty() && m_services.jobs.OpenFileWindow(*this)) {
         hide();
     }
 }
@@ -494,7 +494,7 @@ void MainWindow::RunFileJob(bool codedFiles) {
 void MainWindow::RunFolderJob() {
     const QString folder = m_services.dialogs.FolderBrowser();
     m_state.chosenFolder = std::filesystem::path(folder.toStdString());
-    if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow()) {
+    if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow(*this)) {
         hide();
     }
 }

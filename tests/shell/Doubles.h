@@ -65,9 +65,9 @@ public:
 
 class RecordingJobWindows final : public shell::IJobWindows {
 public:
-    bool OpenEditor() override { return Open(editor); }
-    bool OpenFileWindow() override { return Open(fileWindow); }
-    bool OpenFolderWindow() override { return Open(folderWindow); }
+    bool OpenEditor(QWidget&) override { return Open(editor); }
+    bool OpenFileWindow(QWidget&) override { return Open(fileWindow); }
+    bool OpenFolderWindow(QWidget&) override { return Open(folderWindow); }
     int editor = 0;
     int fileWindow = 0;
     int folderWindow = 0;
