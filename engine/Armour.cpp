@@ -4,6 +4,7 @@
 #include "ProgressTicker.h"
 #include "Texts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -40,10 +41,12 @@ constexpr std::array<std::int8_t, 256> kClass = MakeClassTable();
 
 void PackTo(std::string_view pairText, IProgress& progress,
             const std::function<void(std::string_view)>& sink) {
+    // The packing caption reads the same in both languages.
     const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
     ProgressTicker ticker(progress, static_cast<std::int64_t>(pairText.size()), caption);
     sink(kMarker);
-    char piece[2 * kPackPiece];
+    std::string buffer(2 * kPackPiece, '\0');
+    char* const piece = buffer.data();
     for (std::size_t start = 0; start < pairText.size(); start += kPackPiece) {
         const std::size_t end = std::min(pairText.size(), start + kPackPiece);
         char* out = piece;
@@ -135,19 +138,21 @@ void Unpacker::Feed(std::string_view piece) {
 
 std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
     // The common case, two plain digits per code, without the general per-character steps.
-    const std::size_t start = m_pairText.size();
-    m_pairText.resize(start + (piece.size() - at) / 2);
-    char* out = m_pairText.data() + start;
-    while (at + 1 < piece.size()) {
-        const std::int8_t high = kClass[static_cast<unsigned char>(piece[at])];
-        const std::int8_t low = kClass[static_cast<unsigned char>(piece[at + 1])];
-        if (high < 0 || low < 0) {
-            break;
-        }
-        *out++ = static_cast<char>(high * 16 + low);
-        at += 2;
+    // The run is measured first so the output grows by exactly its length.
+    auto digit = [&piece](std::size_t i) { return kClass[static_cast<unsigned char>(piece[i])]; };
+    std::size_t end = at;
+    while (end + 1 < piece.size() && digit(end) >= 0 && digit(end + 1) >= 0) {
+        end += 2;
     }
-    m_pairText.resize(static_cast<std::size_t>(out - m_pairText.data()));
+    if (end == at) {
+        return at;
+    }
+    const std::size_t start = m_pairText.size();
+    m_pairText.resize(start + (end - at) / 2);
+    char* out = m_pairText.data() + start;
+    for (; at < end; at += 2) {
+        *out++ = static_cast<char>(digit(at) * 16 + digit(at + 1));
+    }
     return at;
 }
 

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Fakes.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -43,6 +44,15 @@ TEST(Armour_Unpack, FindsBodyAndReadsDigitsLikeTheNumberReader) {
     // a character beyond ASCII counts once, not once per UTF-8 byte.
     EXPECT_EQ(armour::Unpack("\"\" A\tF\nb  1GG1\r1é12é\"\""),
               std::string("\x0A\x0F\x0B\x00\x01\x00\x00\x00\x02", 9));
+
+    // A body without a single digit pair must still unpack in linear time.
+    std::string others = "\"\"";
+    for (int i = 0; i < (1 << 20); ++i) {
+        others += "é1";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(armour::Unpack(others), std::string(1 << 20, '\0'));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     EXPECT_TRUE(IsOdd("\"\"ABC\"\""));
     EXPECT_TRUE(IsOdd("\"\"ABé\"\""));
