@@ -81,7 +81,7 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
-/// Every byte value, then a run of text and a few long runs, `size` bytes in all.
+/// Every byte value in order, then a scrambled mix of them, `size` bytes in all.
 inline std::string AllByteValues(std::size_t size) {
     std::string bytes;
     bytes.reserve(size);
@@ -102,8 +102,6 @@ public:
             std::shuffle(grid.begin(), grid.end(), std::mt19937(static_cast<unsigned>(p)));
         }
     }
-    int Length() const { return static_cast<int>(m_grids.size()); }
-
     void WriteTo(const std::filesystem::path& file) const {
         std::string bytes;
         for (const auto& grid : m_grids) {
