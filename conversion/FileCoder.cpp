@@ -25,7 +25,40 @@ Existing WhatIsAt(const std::filesystem::path& path) {
     return S_ISDIR(info.st_mode) ? Existing::Folder : Existing::File;
 }
 
-/// Decodes the pairs of `source` into `destination`; `next` yields the key position of each pair.
+/// Runs `body(next)`, `next` yielding the key position of each unit of a file: the schedule's
+/// own walk in reference mode; in plain mode a counter over 1..L, which keeps calls out of the
+/// hot loops.
+template <class Body> void WithPositions(AppState& s, Body body) {
+    s.schedule.Start(s.keyLength, &s.Reference());
+    if (s.schedule.ReferenceMode()) {
+        body([&] { return s.schedule.Next(); });
+    } else {
+        const int length = s.keyLength;
+        int position = 0;
+        body([&] { return position = position == length ? 1 : position + 1; });
+    }
+}
+
+/// Encodes every byte of `source` into its pair in `destination`.
+template <class NextPosition>
+void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker,
+                 NextPosition next) {
+    IRandomSource& random = s.Random();
+    std::vector<std::uint8_t> in(kFileChunk);
+    std::vector<std::uint8_t> out(2 * kFileChunk);
+    std::int64_t index = 0;
+    for (std::size_t got; (got = source.Read(in)) > 0;) {
+        for (std::size_t i = 0; i < got; ++i) {
+            ticker.Tick(++index);
+            const CodePair pair = s.cipher.EncodeChar(s.key, random, next(), in[i]);
+            out[2 * i] = pair.first;
+            out[2 * i + 1] = pair.second;
+        }
+        destination.Write(std::span(out).first(2 * got));
+    }
+}
+
+/// Decodes the pairs of `source` into `destination`.
 template <class NextPosition>
 void RestorePairs(const KeyMaterial& key, SourceFile& source, ReplacingFile& destination,
                   ProgressTicker& ticker, NextPosition next) {
@@ -98,19 +131,7 @@ FileOutcome FileCoder::EncodeFile() {
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
             s.codedText.clear();
-            s.schedule.Start(s.keyLength, &s.Reference());
-            std::vector<std::uint8_t> in(kFileChunk);
-            std::vector<std::uint8_t> out(2 * kFileChunk);
-            std::int64_t index = 0;
-            for (std::size_t got; (got = source.Read(in)) > 0;) {
-                for (std::size_t i = 0; i < got; ++i) {
-                    ticker.Tick(++index);
-                    const CodePair pair = s.cipher.EncodeChar(s.key, s.Random(), s.schedule.Next(), in[i]);
-                    out[2 * i] = pair.first;
-                    out[2 * i + 1] = pair.second;
-                }
-                destination.Write(std::span(out).first(2 * got));
-            }
+            WithPositions(s, [&](auto next) { EncodeBytes(s, source, destination, ticker, next); });
         }
         destination.Commit();
         return FileOutcome::Converted;
@@ -144,16 +165,7 @@ FileOutcome FileCoder::RestoreFile() {
         ReplacingFile destination(s.destinationPath);
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
-            s.schedule.Start(s.keyLength, &s.Reference());
-            if (s.schedule.ReferenceMode()) {
-                RestorePairs(s.key, source, destination, ticker, [&] { return s.schedule.Next(); });
-            } else {
-                // Plain mode walks 1..L itself: the hot loop stays free of calls it can avoid.
-                const int length = s.keyLength;
-                int position = 0;
-                RestorePairs(s.key, source, destination, ticker,
-                             [&] { return position = position == length ? 1 : position + 1; });
-            }
+            WithPositions(s, [&](auto next) { RestorePairs(s.key, source, destination, ticker, next); });
         }
         destination.Commit();
         s.keyMissing = false;
