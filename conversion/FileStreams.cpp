@@ -150,17 +150,19 @@ void ReplacingFile::Fail(int error) {
 
 std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit) {
     SourceFile source(path);
-    if (source.Size() > limit) {
+    const auto tooLarge = [&] {
         const std::string shown = DisplayPath(path);
-        throw VeltError(ErrorKind::FileTooLarge, shown + ": too large", 0, 0, shown);
+        return VeltError(ErrorKind::FileTooLarge, shown + ": too large", 0, 0, shown);
+    };
+    if (source.Size() > limit) {
+        throw tooLarge();
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(source.Size()));
     std::uint8_t chunk[65536];
     for (std::size_t got; (got = source.Read(chunk)) > 0;) {
         if (text.size() + got > limit) { // the file grew while we read it
-            const std::string shown = DisplayPath(path);
-            throw VeltError(ErrorKind::FileTooLarge, shown + ": too large", 0, 0, shown);
+            throw tooLarge();
         }
         text.append(reinterpret_cast<const char*>(chunk), got);
     }
