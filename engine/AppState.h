@@ -2,14 +2,14 @@
 // The process-wide state of Velt and the engine's argument-less operations on it.
 // main() creates one; every window gets it by reference; a test makes its own.
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-
 #include "Cipher.h"
 #include "KeyMaterial.h"
 #include "Platform.h"
 #include "PositionSchedule.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
 
 namespace velt {
 
@@ -63,7 +63,8 @@ public:
     void LoadKey();
     /// Generates a new key of keyLength positions into the current key file
     /// (written whole under a temporary name, then renamed into place) and saves
-    /// the settings `key` and `keyLenght`. Throws VeltError(KeyWriteFailed).
+    /// the settings `key` and `keyLenght`. Throws VeltError(KeyWriteFailed), or
+    /// VeltError(KeyTooLong) before writing anything for a length above 10000.
     void GenerateKey();
     /// Refreshes key file name, key length and the key indicators from the program's folder.
     void OpenKeyStore();

@@ -19,11 +19,12 @@ std::uint8_t DrawLow(IRandomSource& random) {
 } // namespace
 
 int Cipher::RandomNibble(IRandomSource& random) {
-    const float x = random.Draw();
-    const float scaled = x * 16.0f;
-    // A source that strays outside [0, 1) must still give a nibble.
-    const int nibble = static_cast<int>(scaled);
-    return nibble < 0 ? 0 : (nibble > 15 ? 15 : nibble);
+    const float scaled = random.Draw() * 16.0f;
+    // A source that strays outside [0, 1) (or gives NaN) must still give a nibble.
+    if (!(scaled >= 0.0f)) {
+        return 0;
+    }
+    return scaled >= 15.0f ? 15 : static_cast<int>(scaled);
 }
 
 CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code) {
