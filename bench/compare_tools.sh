@@ -4,17 +4,17 @@
 #
 #   bench/compare_tools.sh [SIZE_MIB]      (default 256; build velt-cli first)
 #
-# Needs the Debian packages openssl, gnupg and time. Set VELT_BUILD_DIR when the build
-# is not in build/. Work files go to a temporary folder under TMPDIR and are removed.
+# Installs the Debian packages openssl, gnupg and time when missing. Set VELT_BUILD_DIR when
+# the build is not in build/. Work files go to a temporary folder under TMPDIR and are removed.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cli="${VELT_BUILD_DIR:-$root/build}/cli/velt-cli"
 size_mib="${1:-256}"
 [ -x "$cli" ] || { echo "velt-cli not found at $cli: build it first" >&2; exit 1; }
-for tool in openssl gpg /usr/bin/time cmp; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
+source "$root/scripts/deps.sh"
+velt_packages=()
+velt_ensure_packages openssl gnupg time
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velt-compare-XXXXXX")"
 trap 'rm -rf "$work"' EXIT

@@ -274,6 +274,8 @@ def compress(pixels, quality, workdir):
 
 
 def main():
+    if not os.access("/usr/bin/convert", os.X_OK):
+        sys.exit("ImageMagick is missing: apt-get install imagemagick")
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "cover.jpg"))
     args = parser.parse_args()
