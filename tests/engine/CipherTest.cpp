@@ -6,7 +6,6 @@
 #include "SystemServices.h"
 
 #include <gtest/gtest.h>
-#include <set>
 #include <stdexcept>
 
 using namespace velt;
@@ -72,14 +71,6 @@ TEST(Cipher_RoundTrip, EveryCodeAtEveryPositionOfARealKey) {
             previousColumn = key.ColumnOf(p, pair.second);
         }
     }
-    // The same character over and over still takes many different pairs.
-    std::set<std::pair<int, int>> pairs;
-    for (int n = 0; n < 2000; ++n) {
-        const CodePair pair = state.cipher.EncodeChar(key, state.Random(), 5, 'A');
-        ASSERT_EQ(Cipher::DecodePair(key, 5, pair.first, pair.second), 'A');
-        pairs.emplace(pair.first, pair.second);
-    }
-    EXPECT_GT(pairs.size(), 150u);
 }
 
 TEST(Cipher_Positions, OutsideTheTablesFailWithoutReading) {
