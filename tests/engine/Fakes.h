@@ -102,13 +102,14 @@ inline void WriteAll(const std::filesystem::path& file, const std::vector<std::u
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-/// A well-formed key file of `records` records: each the identity grid rotated by its number.
+/// A well-formed key file of `records` records. Each grid is a different permutation
+/// (an odd multiplier per position), so decoding at a wrong position gives other codes.
 inline std::vector<std::uint8_t> KeyBytes(int records) {
     std::vector<std::uint8_t> bytes;
     for (int p = 1; p <= records; ++p) {
         bytes.insert(bytes.end(), {0x00, 0x01});
         for (int k = 0; k < 256; ++k) {
-            bytes.push_back(static_cast<std::uint8_t>(k + p));
+            bytes.push_back(static_cast<std::uint8_t>(k * (2 * p + 1) + p));
         }
     }
     return bytes;
