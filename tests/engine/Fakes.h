@@ -1,7 +1,9 @@
 #pragma once
 // Scripted services and a temporary program folder for the engine's tests.
 
+#include "AppState.h"
 #include "Platform.h"
+#include "SystemServices.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,14 +50,19 @@ struct RecordingIndicators final : IKeyIndicators {
     std::optional<bool> checked;
     void ShowKeyFileName(const std::string& text) override { name = text; }
     bool SetSliderValue(int value) override {
-        if (value < 100 || value > 10000) {
-            return false;
-        }
-        slider = value;
-        return true;
+        const bool inRange = value >= 100 && value <= 10000;
+        slider = inRange ? std::optional(value) : slider;
+        return inRange;
     }
     void SetLengthLabel(const std::string& text) override { label = text; }
     void SetKeyFileChecked(bool value) override { checked = value; }
+};
+
+/// A reference text the test may change between characters.
+struct ReferenceBox final : IReferenceText {
+    explicit ReferenceBox(std::string codes = "") : text(std::move(codes)) {}
+    const std::string& Codes() override { return text; }
+    std::string text;
 };
 
 struct RecordingProgress final : IProgress {
@@ -64,6 +71,14 @@ struct RecordingProgress final : IProgress {
     void Begin(std::int64_t max, std::string_view) override { maximum = max; }
     void Update(std::int64_t value) override { last = value; }
     void End() override { ++ends; }
+};
+
+struct MessageLog final : IMessages {
+    std::vector<Message> shown;
+    MessageAnswer Show(const Message& message) override {
+        shown.push_back(message);
+        return MessageAnswer::Ok;
+    }
 };
 
 /// A fresh folder, removed with everything in it at the end of the test.
@@ -114,5 +129,17 @@ inline std::vector<std::uint8_t> KeyBytes(int records) {
     }
     return bytes;
 }
+
+/// An application state on a fresh program folder, every service recorded.
+struct Program {
+    TempFolder folder;
+    MemorySettingsStore settings;
+    RecordingIndicators indicators;
+    RecordingProgress progress;
+    MessageLog messages;
+    ReferenceBox reference;
+    AppState state{folder.Path(),
+                   Services{nullptr, nullptr, &settings, &progress, &messages, &reference, &indicators}};
+};
 
 } // namespace velt::test

@@ -1,0 +1,330 @@
+#include "Cipher.h"
+#include "Errors.h"
+#include "Fakes.h"
+#include "KeyFile.h"
+#include "KeyGenerator.h"
+#include "RandomSource.h"
+
+#include <bitset>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <tuple>
+
+using namespace velt;
+using namespace velt::test;
+
+namespace {
+
+constexpr std::size_t kNone = SIZE_MAX;
+
+struct Generator {
+    KeyMaterial key;
+    ScriptedClock clock;
+    ScriptedRandom random;
+    KeyGenerator gen{key, clock, random};
+};
+
+/// The kind and record of the VeltError that `run` throws.
+template <typename F> std::pair<ErrorKind, int> FailureOf(F run) {
+    try {
+        run();
+    } catch (const VeltError& error) {
+        return {error.kind, error.record};
+    }
+    ADD_FAILURE() << "no VeltError";
+    return {};
+}
+
+} // namespace
+
+TEST(KeyGenerator_GridOperations, MatchWorkedValues) {
+    Generator g;
+    g.gen.ResetWorkingGrid();
+    for (int k = 0; k < 256; ++k) {
+        ASSERT_EQ(g.gen.Cell(k / 16 + 1, k % 16 + 1), k);
+    }
+    g.gen.FixedShuffle();
+    const int row1[16] = {136, 137, 138, 139, 131, 130, 129, 128, 135, 134, 133, 132, 140, 141, 142, 143};
+    const int P[17] = {0, 9, 10, 11, 12, 4, 3, 2, 1, 8, 7, 6, 5, 13, 14, 15, 16};
+    for (int r = 1; r <= 16; ++r) {
+        EXPECT_EQ(g.gen.Cell(1, r), row1[r - 1]);
+        for (int c = 1; c <= 16; ++c) {
+            ASSERT_EQ(g.gen.Cell(r, c), (P[r] - 1) * 16 + (P[c] - 1)) << r << "," << c;
+        }
+    }
+    g.gen.FixedShuffle();
+    EXPECT_EQ(g.gen.Cell(1, 1), 7 * 16 + 7) << "twice is P(P), not P";
+
+    Generator h;
+    g.gen.ResetWorkingGrid();
+    g.gen.ExchangeRowsReversed(16, 1);
+    h.gen.ResetWorkingGrid();
+    h.gen.ExchangeColumnsReversed(3, 5);
+    for (int j = 1; j <= 16; ++j) {
+        EXPECT_EQ(g.gen.Cell(16, j), 16 - j); // 15, 14, ..., 0
+        EXPECT_EQ(g.gen.Cell(1, j), 256 - j); // 255, 254, ..., 240
+        EXPECT_EQ(g.gen.Cell(2, j), 15 + j) << "other rows stay";
+        EXPECT_EQ(h.gen.Cell(j, 3), (16 - j) * 16 + 4); // old column 5, bottom to top
+        EXPECT_EQ(h.gen.Cell(17 - j, 5), (j - 1) * 16 + 2);
+    }
+}
+
+TEST(KeyGenerator_ShortText, SevenDigitsWithoutLeadingZero) {
+    EXPECT_EQ(ShortText(0.25f), " .25");
+    EXPECT_EQ(ShortText(0.0f), " 0");
+    EXPECT_EQ(ShortText(0.0000123456789f), " .00001234568");
+    // The fast path agrees with the library's seven-significant-digit formatting.
+    ScriptedRandom random;
+    for (int n = 0; n < 200000; ++n) {
+        const float x = random.Draw();
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(x));
+        if (x >= 0.1f) {
+            ASSERT_EQ(ShortText(x), std::string(" ") + (buffer + 1)) << x;
+        }
+    }
+}
+
+TEST(KeyGenerator_DrawExchangePair, ReadsPlacesAfterClockDigit) {
+    Generator g;
+    // Nine-character numbers with clock digits 7 to 9: both places lie beyond the text.
+    for (int second : {7, 18, 59}) {
+        g.clock.second = second;
+        g.random.script = {0.1234567f, 0.7654321f};
+        EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{16, 1})) << second;
+    }
+    g.clock.second = 40; // digit 0: places 3 and 4
+    g.random.script = {0.25f, 0.375f, 0.25f, 0.375f, 0.7f, 0.58f};
+    EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{14, 8}));
+    EXPECT_EQ(g.gen.DrawExchangePair(4, 3), (ExchangePair{11, 4}));
+    EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{8, 10})) << "a = b = 9 pulled apart";
+}
+
+TEST(KeyGenerator_ScrambleGrid, StaysAPermutationAndDrawsFourPerPass) {
+    Generator g;
+    g.gen.ResetWorkingGrid();
+    g.gen.ScrambleGrid();
+    EXPECT_EQ(g.random.draws, 60);
+    EXPECT_EQ(g.clock.nowReads, 30);
+    for (int n = 0; n < 2000; ++n) {
+        g.clock.second = n % 60;
+        g.gen.ScrambleGrid();
+        std::bitset<256> seen;
+        for (int k = 0; k < 256; ++k) {
+            seen.set(g.gen.Cell(k / 16 + 1, k % 16 + 1));
+        }
+        ASSERT_TRUE(seen.all()) << "after scramble " << n;
+    }
+}
+
+TEST(KeyFile_GenerateKey, WritesAWholeKeyOrLeavesTheOldOne) {
+    Program f;
+    f.state.GenerateKey();
+    const auto bytes = ReadAll(f.folder / "KEY.ORB");
+    ASSERT_EQ(bytes.size(), 94428u);
+    for (std::size_t p = 0; p < 366; ++p) {
+        ASSERT_TRUE(bytes[p * 258] == 0x00 && bytes[p * 258 + 1] == 0x01) << p;
+    }
+    EXPECT_EQ(FirstNonPermutationRecord(bytes), 0);
+    EXPECT_EQ(f.settings.Read("key"), "KEY.ORB");
+    EXPECT_EQ(f.settings.Read("keyLenght"), "366");
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"}) << "no temporary file left";
+
+    f.state.GenerateKey();
+    EXPECT_NE(ReadAll(f.folder / "KEY.ORB"), bytes) << "two generations differ";
+
+    // An old, longer file is replaced by exactly the new records.
+    WriteAll(f.folder / "KEY.ORB", std::vector<std::uint8_t>(258 * 500, 0xAB));
+    f.state.keyLength = 100;
+    f.state.GenerateKey();
+    const auto old = ReadAll(f.folder / "KEY.ORB");
+    EXPECT_EQ(old.size(), 25800u);
+
+    // Disk full halfway: the old key stays as it was and nothing else is left.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small{100000, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    f.state.keyLength = 1000;
+    const auto failure = FailureOf([&] { f.state.GenerateKey(); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(failure.first, ErrorKind::KeyWriteFailed);
+    EXPECT_EQ(ReadAll(f.folder / "KEY.ORB"), old);
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"});
+    EXPECT_EQ(f.settings.Read("keyLenght"), "100") << "settings only follow a written key";
+
+    f.state.keyLength = 10001;
+    EXPECT_EQ(FailureOf([&] { f.state.GenerateKey(); }).first, ErrorKind::KeyTooLong);
+    EXPECT_EQ(ReadAll(f.folder / "KEY.ORB"), old);
+}
+
+TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
+    Program f;
+    const auto file = f.folder / "KEY.ORB";
+    const auto failure = [&] { return FailureOf([&] { f.state.LoadKey(); }); };
+    f.state.keyLength = 100;
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyFileMissing, 0));
+    std::filesystem::create_directory(file);
+    EXPECT_EQ(failure().first, ErrorKind::KeyFileUnreadable);
+    std::filesystem::remove(file);
+
+    auto bytes = KeyBytes(100);
+    WriteAll(file, bytes);
+    EXPECT_NO_THROW(f.state.LoadKey());
+    f.state.keyLength = 101;
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyTooShort, 101));
+    f.state.keyLength = 10001;
+    EXPECT_EQ(failure().first, ErrorKind::KeyTooLong);
+
+    f.state.keyLength = 100;
+    for (const std::size_t cut : {49 * 258 + 100, 49 * 258 + 1}) {
+        WriteAll(file, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordTruncated, 50));
+    }
+    // Record 7 changed and record 100 with a bad length field: the load fails whole,
+    // so record 7 keeps what the last good load put there.
+    bytes[6 * 258 + 2] ^= 0xFF;
+    bytes[99 * 258 + 1] = 0x02;
+    WriteAll(file, bytes);
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordBadLength, 100));
+    EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
+
+    // A record that is not a permutation still loads, inside the tables.
+    bytes[99 * 258 + 1] = 0x01;
+    WriteAll(file, bytes);
+    EXPECT_NO_THROW(f.state.LoadKey());
+}
+
+TEST(KeyStore_OpenKeyStore, MeasuresTheKeyOrFallsBack) {
+    struct Case {
+        std::size_t keyOrb, friendOrb; // file sizes
+        const char* setting;           // `key`; nullptr: absent
+        const char* name;              // the key in use; nullptr: the fallback
+        int length;
+        const char* label;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {94428, kNone, nullptr, "KEY.ORB", 366, "366"},
+             {94428, 258 * 2000, "friend.orb", "friend.orb", 2000, "2000"},
+             {258 * 500, kNone, "gone.orb", "KEY.ORB", 500, "500"},
+             {258 * 500, kNone, "/etc/hostname", "KEY.ORB", 500, "500"}, // outside the folder
+             // Between whole records: the label shows the quotient, the length rounds half to even.
+             {366 * 258 + 129, kNone, nullptr, "KEY.ORB", 366, "366.5"},
+             {367 * 258 + 129, kNone, nullptr, "KEY.ORB", 368, "367.5"},
+             {366 * 258 + 1, kNone, nullptr, "KEY.ORB", 366, "366.003875968992"},
+             // No KEY.ORB, or one the slider refuses (under 100 or over 10000 records).
+             {kNone, 258 * 2000, "friend.orb", nullptr, 366, "-"},
+             {0, kNone, nullptr, nullptr, 366, "-"},
+             {99 * 258 + 128, kNone, nullptr, nullptr, 366, "-"},
+             {10001 * 258, kNone, "friend.orb", nullptr, 366, "-"},
+         }) {
+        Program s;
+        for (const auto& [file, size] :
+             {std::pair{"KEY.ORB", c.keyOrb}, std::pair{"friend.orb", c.friendOrb}}) {
+            if (size != kNone) {
+                WriteAll(s.folder / file, std::vector<std::uint8_t>(size, 0));
+            }
+        }
+        if (c.setting != nullptr) {
+            s.settings.Write("key", c.setting);
+            s.settings.Write("keyLenght", "untouched");
+        }
+        s.state.OpenKeyStore();
+        const bool used = c.name != nullptr;
+        const std::string name = used ? c.name : "KEY.ORB";
+        const bool keepsSettings = used && c.setting != nullptr && name == c.setting;
+        EXPECT_EQ(s.state.keyFileName, name) << c.label;
+        EXPECT_EQ(s.state.keyLength, c.length) << name;
+        EXPECT_EQ(s.settings.Read("key"), keepsSettings ? c.setting : "KEY.ORB");
+        EXPECT_EQ(s.settings.Read("keyLenght"), keepsSettings ? "untouched" : "366");
+        EXPECT_EQ(s.indicators.label, c.label);
+        EXPECT_EQ(s.indicators.slider, used ? std::optional(c.length) : std::nullopt);
+        EXPECT_EQ(s.indicators.checked, used);
+        EXPECT_EQ(s.state.keyPresent, used);
+        EXPECT_TRUE(!used || s.indicators.name == name) << s.indicators.name;
+    }
+
+    // A later fallback (KEY.ORB turned into a folder fails the probe) keeps the key-present flag.
+    Program s;
+    WriteAll(s.folder / "KEY.ORB", std::vector<std::uint8_t>(258 * 200, 0));
+    s.state.OpenKeyStore();
+    std::filesystem::remove(s.folder / "KEY.ORB");
+    std::filesystem::create_directory(s.folder / "KEY.ORB");
+    s.state.OpenKeyStore();
+    EXPECT_EQ(s.state.keyLength, 366);
+    EXPECT_EQ(s.indicators.checked, false);
+    EXPECT_TRUE(s.state.keyPresent);
+}
+
+TEST(Cipher_EncodeChar, FollowsTheDrawingLoopAndStaysInTheTables) {
+    KeyMaterial key; // position 1 holds the reset grid: code c in row c / 16 + 1, column c % 16 + 1
+    std::uint8_t record[256];
+    std::iota(record, record + 256, 0);
+    key.FillPosition(1, record);
+    ScriptedRandom random;
+    Cipher cipher;
+    // First call: all state zero, so the row is drawn low and the column high.
+    random.script = {0.0f, 0.0f};
+    EXPECT_EQ(cipher.EncodeChar(key, random, 1, 0x55), (CodePair{0x05, 0x5F}));
+    EXPECT_EQ(random.draws, 2);
+    // Second call, plain cell (16, 1): the draws 16 and 1 are mirrored onto the previous output
+    // row and column, kept once, then drawn anew (row high, column low now).
+    random.script = {0.0f, 0.0f, 0.5f, 0.25f};
+    EXPECT_EQ(cipher.EncodeChar(key, random, 1, 0xF0), (CodePair{0x70, 0xF4}));
+    EXPECT_EQ(random.draws, 6);
+
+    // Positions outside the tables fail without reading; one never loaded reads inside its grid.
+    for (int position : {0, -1, 10001}) {
+        EXPECT_THROW(cipher.EncodeChar(key, random, position, 'x'), std::out_of_range);
+        EXPECT_THROW(Cipher::DecodePair(key, position, 'a', 'b'), std::out_of_range);
+    }
+    EXPECT_NO_THROW(Cipher::DecodePair(key, 10000, 'a', 'b'));
+}
+
+TEST(Cipher_RoundTrip, EveryCodeAtEveryPositionOfARealKey) {
+    TempFolder folder;
+    AppState state(folder.Path());
+    state.keyLength = 1000;
+    state.GenerateKey();
+    state.LoadKey();
+    const KeyMaterial& key = state.key;
+    int previousRow = 0, previousColumn = 0;
+    for (int p = 1; p <= state.keyLength; ++p) {
+        for (int c = 0; c < 256; ++c) {
+            const auto code = static_cast<std::uint8_t>(c);
+            const CodePair pair = state.cipher.EncodeChar(key, state.Random(), p, code);
+            ASSERT_EQ(Cipher::DecodePair(key, p, pair.first, pair.second), code) << p << "," << c;
+            ASSERT_EQ(key.Cell(p, key.RowOf(p, code), key.ColumnOf(p, code)), code);
+            // First in the plain column, another row; second in the plain row, another column;
+            // never the previous character's substitute row or column.
+            const int row = key.RowOf(p, pair.first), column = key.ColumnOf(p, pair.second);
+            ASSERT_TRUE(key.ColumnOf(p, pair.first) == key.ColumnOf(p, code) && row != key.RowOf(p, code));
+            ASSERT_TRUE(key.RowOf(p, pair.second) == key.RowOf(p, code) && column != key.ColumnOf(p, code));
+            ASSERT_TRUE(row != previousRow && column != previousColumn) << p << "," << c;
+            std::tie(previousRow, previousColumn) = std::pair(row, column);
+        }
+    }
+}
+
+TEST(RandomSource_Draws, UniformAndReseededFromTheClockEveryTime) {
+    ScriptedClock clock, same; // the same fine times for both sources
+    RandomSource random(clock), other(same);
+    EXPECT_NE(random.Draw(), other.Draw()) << "seeded apart";
+    int counts[16] = {};
+    const int n = 160000;
+    for (int i = 0; i < n; ++i) {
+        const float x = random.Draw();
+        ASSERT_TRUE(x >= 0.0f && x < 1.0f) << x;
+        ++counts[Cipher::RandomNibble(random)];
+    }
+    EXPECT_EQ(clock.fineReads, 2 * n + 1);
+    for (int count : counts) {
+        EXPECT_NEAR(count, n / 16, n / 160);
+    }
+}

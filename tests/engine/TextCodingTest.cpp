@@ -1,0 +1,232 @@
+#include "Armour.h"
+#include "CodePage.h"
+#include "Errors.h"
+#include "Fakes.h"
+#include "PositionSchedule.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <optional>
+#include <stdexcept>
+#include <tuple>
+
+using namespace velt;
+using namespace velt::test;
+
+namespace {
+
+/// The first `count` positions; no reference text means plain mode.
+std::vector<int> Positions(int keyLength, std::optional<std::string> reference, int count) {
+    ReferenceBox box(reference.value_or(""));
+    PositionSchedule schedule;
+    schedule.Start(keyLength, reference ? &box : nullptr);
+    std::vector<int> positions(static_cast<std::size_t>(count));
+    for (int& position : positions) {
+        position = schedule.Next();
+    }
+    return positions;
+}
+
+/// Decodes by the test's own reading of the key file: plain in the second's row, the first's column.
+std::string DecodeByHand(const std::string& armoured, const std::vector<std::uint8_t>& keyFile,
+                         const std::vector<int>& positions) {
+    std::string plain;
+    for (std::size_t k = 0; 4 * k + 6 <= armoured.size(); ++k) {
+        const auto grid = keyFile.begin() + (positions[k % positions.size()] - 1) * 258 + 2;
+        const auto indexOf = [&](std::size_t at) {
+            const auto code = static_cast<std::uint8_t>(std::stoi(armoured.substr(at, 2), nullptr, 16));
+            return std::find(grid, grid + 256, code) - grid;
+        };
+        plain += static_cast<char>(grid[indexOf(4 + 4 * k) / 16 * 16 + indexOf(2 + 4 * k) % 16]);
+    }
+    return plain;
+}
+
+struct Coder : Program {
+    explicit Coder(int keyLength) {
+        WriteAll(folder / "KEY.ORB", KeyBytes(keyLength));
+        state.keyLength = static_cast<std::int16_t>(keyLength);
+    }
+    std::string Encode(const std::string& plain) {
+        state.plainText = plain;
+        state.EncodeText();
+        return armour::Pack(state.codedText, progress);
+    }
+    std::string Decode(const std::string& armoured) {
+        state.codedText = armour::Unpack(armoured).value();
+        state.DecodeText();
+        return state.plainText;
+    }
+};
+
+} // namespace
+
+TEST(PositionSchedule_Next, FollowsWorkedExamplesAndTheReferenceAsItIsNow) {
+    EXPECT_EQ(Positions(3, std::nullopt, 7), (std::vector<int>{1, 2, 3, 1, 2, 3, 1}));
+    EXPECT_EQ(Positions(1, "", 3), (std::vector<int>{1, 1, 1}));
+    EXPECT_THROW(Positions(0, std::nullopt, 1), std::invalid_argument);
+
+    // Code 65, key length 366: 130..366, then 1..65, then 66.
+    const std::vector<int> positions = Positions(366, "A", 303);
+    for (int k = 1; k <= 303; ++k) {
+        ASSERT_EQ(positions[k - 1], k <= 237 ? 129 + k : k - 237) << "character " << k;
+    }
+    // Code 200, key length 100: 400 -> 0 -> 1; key position 201 wraps to 1, so 201 -> 1.
+    EXPECT_EQ(Positions(100, "\xC8", 3), (std::vector<int>{1, 1, 2}));
+    EXPECT_EQ(Positions(100, "AC", 3), (std::vector<int>{30, 33, 32})); // 130, 133, 132
+    EXPECT_EQ(Positions(10, std::string(1, '\0'), 2), (std::vector<int>{1, 1})) << "no key has position 0";
+
+    // The reference text is read afresh for every character.
+    PositionSchedule schedule;
+    ReferenceBox box("ABC");
+    schedule.Start(1000, &box);
+    EXPECT_EQ(schedule.Next(), 65 + 65);
+    box.text = "A"; // shrunk below the index: wraps to the first code
+    EXPECT_EQ(schedule.Next(), 65 + 66);
+    box.text.clear(); // emptied: code 0, the key position goes on
+    EXPECT_EQ(schedule.Next(), 67);
+    box.text = "B";
+    EXPECT_EQ(schedule.Next(), 66 + 68);
+
+    // The mode is chosen at the start: text typed later does not switch a plain run.
+    box.text.clear();
+    schedule.Start(3, &box);
+    box.text = "A";
+    EXPECT_EQ(schedule.Next(), 1);
+}
+
+TEST(Armour_PackAndUnpack, UpperCaseOutNumberReaderIn) {
+    RecordingProgress progress;
+    EXPECT_EQ(armour::Pack(std::string("\x0A\xFF\x22\x00\xAB", 5), progress), "\"\"0AFF2200AB\"\"");
+    EXPECT_EQ(std::tuple(progress.maximum, progress.last, progress.ends), std::tuple(5, 5, 1));
+    EXPECT_EQ(armour::Pack("", progress), "\"\"\"\"");
+
+    EXPECT_EQ(armour::Unpack("Hi,\r\nhere: \"\"0aff2C\"\" bye \"\"4142\"\""), "\x0A\xFF\x2C");
+    EXPECT_EQ(armour::Unpack("see \"\"4142"), "AB"); // no closing marker: body runs to the end
+    EXPECT_EQ(armour::Unpack("\"\"\"\""), "");
+    EXPECT_FALSE(armour::Unpack("plain \"quoted\" text").has_value());
+    EXPECT_FALSE(armour::Unpack("").has_value());
+    // Blanks, tabs and line feeds are skipped; the first other character ends the number;
+    // a character beyond ASCII counts once, not once per UTF-8 byte.
+    EXPECT_EQ(armour::Unpack("\"\" A\tF\nb  1GG1\r1é12é\"\""),
+              std::string("\x0A\x0F\x0B\x00\x01\x00\x00\x00\x02", 9));
+    for (const char* odd :
+         {"\"\"ABC\"\"", "\"\"ABé\"\"", "\"\"\""}) { // the last: a body of one quotation mark
+        EXPECT_THROW(armour::Unpack(odd), VeltError) << odd;
+    }
+
+    // Fed in two pieces split anywhere, the streaming reader gives the whole result.
+    for (const std::string text : {"a\"b \"\"0A é1\"3\t\nf\"\"zz\"\"", "\"\"\"\"", "none \"", "ő\"\"Ű1€2"}) {
+        const auto whole = armour::Unpack(text);
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            armour::Unpacker unpacker;
+            unpacker.Feed(text.substr(0, cut));
+            unpacker.Feed(text.substr(cut));
+            ASSERT_EQ(unpacker.Finish(), whole) << text << " cut at " << cut;
+        }
+    }
+    EXPECT_EQ(armour::Unpack("a\"b \"\"0A é1\"3\t\nf\"\""), std::string("\x0A\x00\x01\x03\x0F", 5));
+}
+
+TEST(CodePage_Conversion, EveryCodeRoundTripsOthersAreRefusedByName) {
+    std::string every;
+    for (int code = 0; code < 256; ++code) {
+        ASSERT_EQ(codepage::CodeOf(codepage::CharOf(static_cast<std::uint8_t>(code))), code);
+        every += static_cast<char>(code);
+    }
+    EXPECT_EQ(codepage::FromUtf8(codepage::ToUtf8(every)), every);
+    EXPECT_EQ(codepage::CodeOf(U'ő'), 0xF5);
+    EXPECT_EQ(codepage::CodeOf(U'ű'), 0xFB);
+    // Bytes worked out with iconv -t CP1250.
+    const std::string codes = "\xE1rv\xEDzt\xFBr\xF5 t\xFCk\xF6rf\xFAr\xF3g\xE9p \xD5\xDB\x80\x8A\x84\xFF";
+    EXPECT_EQ(codepage::FromUtf8("árvíztűrő tükörfúrógép ŐŰ€Š„˙"), codes);
+    EXPECT_EQ(codepage::ToUtf8(codes), "árvíztűrő tükörfúrógép ŐŰ€Š„˙");
+
+    const auto refused = [](const char* text) {
+        try {
+            codepage::FromUtf8(text);
+        } catch (const VeltError& error) {
+            return error.kind == ErrorKind::UncodableCharacter ? error.codePoint : U'?';
+        }
+        return U'\0';
+    };
+    EXPECT_EQ(refused("ok \xF0\x9F\x98\x80 more"), U'\U0001F600');
+    EXPECT_EQ(refused("Жук"), U'Ж');
+    EXPECT_EQ(refused("São"), U'ã'); // Latin, but not Central European
+    // Malformed UTF-8 (cut off, overlong, surrogate, stray, too large) is refused as U+FFFD.
+    for (const char* bad : {"ab\xC3", "\xC0\x80", "\xED\xA0\x80", "\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_EQ(refused(bad), U'\uFFFD') << bad;
+    }
+}
+
+TEST(TextCoder_HandWorkedVector, PairsLieWhereTheKeyFileSays) {
+    Coder c(3);
+    const std::vector<std::uint8_t> keyFile = ReadAll(c.folder / "KEY.ORB");
+    const std::string plain("H\xF5\"\n\0\xFFH", 7);
+    const std::string armoured = c.Encode(plain);
+    ASSERT_EQ(armoured.size(), 4 * plain.size() + 4);
+    EXPECT_EQ(DecodeByHand(armoured, keyFile, {1, 2, 3}), plain);
+    EXPECT_EQ(c.Decode(armoured), plain);
+
+    c.reference.text = "\x01"; // 1+1 = 2, 1+2 = 3, 1+3 = 4 -> 1, then 2 again
+    const std::string shifted = c.Encode(plain);
+    EXPECT_EQ(DecodeByHand(shifted, keyFile, {2, 3, 1}), plain);
+    EXPECT_EQ(c.Decode(shifted), plain);
+}
+
+TEST(TextCoder_RoundTrip, LongTextsInPlainAndReferenceMode) {
+    Coder c(10);
+    std::string plain;
+    for (int i = 0; i < 200 * 256; ++i) { // over 64 Ki codes: several of the packer's pieces
+        plain += static_cast<char>(i % 256);
+        plain += i % 256 == 255 ? "\r\n" : "";
+    }
+    const std::string armoured = c.Encode(plain);
+    EXPECT_EQ(c.Decode(armoured), plain);
+    EXPECT_NE(c.Encode(plain), armoured); // drawn afresh every time
+
+    c.reference.text = "kulcs \xF5";
+    const std::string withReference = c.Encode(plain);
+    EXPECT_EQ(c.Decode(withReference), plain);
+    c.reference.text = "kulcs";
+    EXPECT_NE(c.Decode(withReference), plain);
+}
+
+TEST(TextCoder_Failures, NothingHalfDoneIsHandedBack) {
+    Coder c(3);
+    std::filesystem::remove(c.folder / "KEY.ORB");
+    c.state.plainText = "typed";
+    c.state.codedText = "earlier";
+    EXPECT_THROW(c.state.EncodeText(), VeltError);
+    EXPECT_EQ(c.state.codedText, "earlier");
+
+    WriteAll(c.folder / "KEY.ORB", KeyBytes(3));
+    c.state.codedText = "odd";
+    EXPECT_THROW(c.state.DecodeText(), VeltError);
+    EXPECT_EQ(c.state.plainText, "");
+}
+
+TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
+    Coder c(1);
+    std::filesystem::remove(c.folder / "KEY.ORB");
+    for (std::uint8_t language : {0, 1, 2}) { // 2: no message, decoding still skipped
+        c.state.language = language;
+        EXPECT_FALSE(c.state.KeyCheck());
+        EXPECT_FALSE(c.state.keyMissing) << "cleared after the skipped decoding";
+    }
+    ASSERT_EQ(c.messages.shown.size(), 2u);
+    const Message& english = c.messages.shown[0];
+    EXPECT_TRUE(english.icon == MessageIcon::Critical && english.buttons == MessageButtons::Ok);
+    EXPECT_EQ(
+        english.title + "|" + english.text,
+        "ERROR|YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\nThe key file does not exist !");
+    EXPECT_EQ(c.messages.shown[1].title + "|" + c.messages.shown[1].text,
+              "HIBA|ÖN NEM JOGOSULT A SZÖVEG MEGTEKINTÉSÉRE !\r\nA kulcsfájl nem létezik !");
+
+    WriteAll(c.folder / "KEY.ORB", KeyBytes(1));
+    EXPECT_TRUE(c.state.KeyCheck());
+    c.state.keyMissing = true; // left set by an earlier caller: skips once, silently
+    EXPECT_FALSE(c.state.KeyCheck());
+    EXPECT_TRUE(c.state.KeyCheck());
+    EXPECT_EQ(c.messages.shown.size(), 2u);
+}
