@@ -1,7 +1,7 @@
 #include "../engine/Fakes.h"
-#include "KeyFile.h"
 
 #include <gtest/gtest.h>
+#include <numeric>
 #include <sys/wait.h>
 
 using namespace velt;
@@ -16,15 +16,17 @@ struct Outcome {
     bool OneErrorLine() const { return !err.empty() && err.find('\n') == err.size() - 1; }
 };
 
-/// Runs velt-cli with `args` in `folder`.
-Outcome RunCli(const TempFolder& folder, const std::string& args) {
+/// Runs velt-cli with `args` in `folder`, `input` on its standard input.
+Outcome RunCli(const TempFolder& folder, const std::string& args, const std::string& input = "") {
+    WriteAll(folder / ".in", {input.begin(), input.end()});
     const std::string command =
-        "cd '" + folder.Path().string() + "' && '" VELT_CLI "' " + args + " >.out 2>.err";
+        "cd '" + folder.Path().string() + "' && '" VELT_CLI "' " + args + " <.in >.out 2>.err";
     const int raw = std::system(command.c_str());
     const auto out = ReadAll(folder / ".out");
     const auto err = ReadAll(folder / ".err");
-    std::filesystem::remove(folder / ".out");
-    std::filesystem::remove(folder / ".err");
+    for (const char* name : {".in", ".out", ".err"}) {
+        std::filesystem::remove(folder / name);
+    }
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 
@@ -35,7 +37,6 @@ TEST(Cli_Keygen, FormsAKeyThatChecksAndRefusesToOverwrite) {
     EXPECT_EQ(RunCli(folder, "keygen").status, 0);
     const auto first = ReadAll(folder / "KEY.ORB");
     EXPECT_EQ(first.size(), 94428u);
-    EXPECT_EQ(FirstNonPermutationRecord(first), 0);
     const Outcome check = RunCli(folder, "check --key KEY.ORB");
     EXPECT_EQ(check.status, 0);
     EXPECT_NE(check.out.find("key length 366"), std::string::npos) << check.out;
@@ -57,14 +58,15 @@ TEST(Cli_Keygen, FormsAKeyThatChecksAndRefusesToOverwrite) {
 
 TEST(Cli_Usage, BadUsageExitsTwoWithOneLine) {
     TempFolder folder;
-    for (const char* args :
-         {"", "frobnicate", "keygen --bogus", "keygen --length 0", "keygen --length 10001",
-          "keygen --length 12x", "keygen --length", "keygen stray", "check", "check --force"}) {
+    for (const char* args : {"", "frobnicate", "keygen --bogus", "keygen --length 0", "keygen --length 10001",
+                             "keygen --length 12x", "keygen --length", "keygen stray", "check",
+                             "check --force", "encode --kee k", "decode --key"}) {
         const Outcome outcome = RunCli(folder, args);
         EXPECT_EQ(outcome.status, 2) << args;
         EXPECT_FALSE(outcome.err.empty()) << args;
     }
     EXPECT_TRUE(RunCli(folder, "keygen --length abc").OneErrorLine());
+    EXPECT_NE(RunCli(folder, "encode --kee k").err.find("'--kee'"), std::string::npos);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{}) << "bad usage writes nothing";
     for (const char* args : {"--help", "keygen --help", "check -h"}) {
         const Outcome outcome = RunCli(folder, args);
@@ -91,4 +93,62 @@ TEST(Cli_Check, NamesTheFirstBadRecord) {
     EXPECT_NE(check({}).find("is empty"), std::string::npos);
     EXPECT_NE(check(KeyBytes(10001)).find("above 10000"), std::string::npos);
     EXPECT_NE(RunCli(folder, "check --key nothing.orb").err.find("does not exist"), std::string::npos);
+}
+
+TEST(Cli_TextCommands, EncodeThenDecodeGivesTheTextBack) {
+    TempFolder folder;
+    WriteAll(folder / "friend.orb", KeyBytes(20));
+    const std::string text = "\xEF\xBB\xBF"
+                             "Árvíztűrő tükörfúrógép\r\n\"\"idézet\"\" € ‰\n";
+    const Outcome encoded = RunCli(folder, "encode --key friend.orb", text);
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    // 39 characters (the byte order mark is none): 4 * 39 + 4 armoured characters and a line end.
+    EXPECT_EQ(encoded.out.size(), 4u * 39 + 4 + 1);
+    EXPECT_EQ(RunCli(folder, "decode --key friend.orb", "From: a friend\n\n" + encoded.out + "-- \n").out,
+              text.substr(3));
+
+    // The reference file's final line end is not part of the reference text.
+    std::ofstream(folder / "r1") << "titok ő\r\n";
+    std::ofstream(folder / "r2") << "titok ő";
+    const Outcome secret = RunCli(folder, "encode --ref-file r1 --key friend.orb", "hello");
+    EXPECT_EQ(RunCli(folder, "decode --key friend.orb --ref-file r2", secret.out).out, "hello");
+    EXPECT_NE(RunCli(folder, "decode --key friend.orb", secret.out).out, "hello");
+
+    std::string codes(256, '\0');
+    std::iota(codes.begin(), codes.end(), '\0');
+    const Outcome raw = RunCli(folder, "encode --bytes --key friend.orb", codes);
+    EXPECT_EQ(RunCli(folder, "decode --key friend.orb --bytes", raw.out).out, codes);
+
+    WriteAll(folder / "KEY.ORB", KeyBytes(5)); // the key without --key
+    EXPECT_EQ(RunCli(folder, "decode", RunCli(folder, "encode", "hi").out).out, "hi");
+}
+
+TEST(Cli_TextCommands, FailuresGiveOneLineAndNoOutput) {
+    TempFolder folder;
+    auto key = KeyBytes(20);
+    WriteAll(folder / "friend.orb", key);
+    key.resize(key.size() - 10);
+    WriteAll(folder / "cut.orb", key);
+    const std::string armoured = RunCli(folder, "encode --key friend.orb", "abc").out;
+    struct Case {
+        const char* args;
+        std::string input;
+        const char* says;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"encode --key none", "abc", "does not exist"},
+             {"decode --key none", armoured, "does not exist"},
+             {"encode --key cut.orb", "abc", "record 20 is cut short"},
+             {"encode --key friend.orb", "smile \xF0\x9F\x98\x80", "U+1F600"},
+             {"decode --key friend.orb", "\"\"ABC\"\"", "odd number"},
+             {"decode --key friend.orb", "nothing coded here", "No coded text"},
+             {"encode --key friend.orb --ref-file none", "abc", "cannot be read"},
+             {"encode --key friend.orb --ref-file .", "abc", "cannot be read"},
+         }) {
+        const Outcome outcome = RunCli(folder, c.args, c.input);
+        EXPECT_EQ(outcome.status, 1) << c.args;
+        EXPECT_EQ(outcome.out, "") << c.args;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+        EXPECT_TRUE(outcome.OneErrorLine()) << outcome.err;
+    }
 }
