@@ -116,9 +116,9 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     const std::string_view command = direction == Direction::Encode ? "encode-file" : "restore-file";
     std::optional<Options> parsed;
     try {
-        parsed.emplace(args,
-                       std::initializer_list<OptionSpec>{{"key", true}, {"ref-file", true}, {"force", false}},
-                       true);
+        parsed.emplace(
+            args, std::initializer_list<AcceptedOption>{{"key", true}, {"ref-file", true}, {"force", false}},
+            true);
         if (!parsed->Help() && parsed->Operands().empty()) {
             throw UsageError("no file given");
         }

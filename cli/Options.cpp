@@ -9,7 +9,7 @@
 
 namespace velt::cli {
 
-Options::Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+Options::Options(std::span<char* const> args, std::initializer_list<AcceptedOption> accepted,
                  bool takesOperands) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
@@ -35,17 +35,17 @@ Options::Options(std::span<char* const> args, std::initializer_list<OptionSpec> 
             arg = arg.substr(0, equals);
         }
         const std::string_view name = arg.substr(2);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : accepted) {
+        const AcceptedOption* option = nullptr;
+        for (const AcceptedOption& candidate : accepted) {
             if (candidate.name == name) {
-                spec = &candidate;
+                option = &candidate;
             }
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             throw UsageError("unknown option '" + std::string(arg) + "'");
         }
         std::string value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size()) {
@@ -83,7 +83,7 @@ std::optional<long> Options::Number(std::string_view name, long min, long max) c
     return number;
 }
 
-int RunCommand(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+int RunCommand(std::span<char* const> args, std::initializer_list<AcceptedOption> accepted,
                std::string_view usage, int (*body)(const Options&)) {
     try {
         const Options options(args, accepted);

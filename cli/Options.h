@@ -24,7 +24,7 @@ public:
 
 /// One option a command accepts: "--name VALUE" (or "--name=VALUE") when it takes a value,
 /// else the switch "--name".
-struct OptionSpec {
+struct AcceptedOption {
     std::string_view name;
     bool takesValue = false;
 };
@@ -34,7 +34,7 @@ class Options final {
 public:
     /// Parses the arguments after the command's name. Throws UsageError. With `takesOperands`,
     /// arguments that are not options (and all after "--") are kept as operands.
-    Options(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+    Options(std::span<char* const> args, std::initializer_list<AcceptedOption> accepted,
             bool takesOperands = false);
 
     bool Help() const { return m_help; }
@@ -54,7 +54,7 @@ private:
 
 /// Runs a command's body: `--help` prints `usage` to stdout; UsageError gives the
 /// message and exit 2, any other failure a one-line message on stderr and exit 1.
-int RunCommand(std::span<char* const> args, std::initializer_list<OptionSpec> accepted,
+int RunCommand(std::span<char* const> args, std::initializer_list<AcceptedOption> accepted,
                std::string_view usage, int (*body)(const Options&));
 
 } // namespace velt::cli
