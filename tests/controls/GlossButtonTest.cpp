@@ -1,79 +1,60 @@
 #include "GlossButton.h"
 
+#include "GlossFace.h"
 #include "PropertyBag.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList names(std::initializer_list<const char*> items) {
-    QStringList list;
-    for (const char* item : items)
-        list.append(QLatin1String(item));
-    return list;
-}
 
 // Logs every raised event and every redraw ("draw3": asked for state 3) in the order they happen.
 class RecordingButton final : public GlossButton {
 public:
     QStringList log;
-    explicit RecordingButton(QWidget* parent = nullptr) : GlossButton(parent) {
-        const auto note = [this](const char* what) {
-            return [this, what] { log.append(QLatin1String(what)); };
-        };
-        const auto mouse = [this](const char* what) {
-            return [this, what](int b, int s, int x, int y) {
-                log.append(
-                    QStringLiteral("%1(%2,%3,%4,%5)").arg(QLatin1String(what)).arg(b).arg(s).arg(x).arg(y));
+    RecordingButton() {
+        resize(100, 30);
+        const auto note = [this](QString name) {
+            return [this, name](auto... args) {
+                const QStringList values{QString::number(args)...};
+                log.append(values.isEmpty() ? name : u"%1(%2)"_s.arg(name, values.join(u',')));
             };
         };
-        connect(this, &GlossButton::Click, this, note("Click"));
-        connect(this, &GlossButton::DblClick, this, note("DblClick"));
-        connect(this, &GlossButton::MouseEnter, this, note("MouseEnter"));
-        connect(this, &GlossButton::MouseLeave, this, note("MouseLeave"));
-        connect(this, &GlossButton::MouseDown, this, mouse("MouseDown"));
-        connect(this, &GlossButton::MouseUp, this, mouse("MouseUp"));
-        connect(this, &GlossButton::MouseMove, this, mouse("MouseMove"));
+        connect(this, &GlossButton::Click, this, note(u"Click"_s));
+        connect(this, &GlossButton::DblClick, this, note(u"DblClick"_s));
+        connect(this, &GlossButton::MouseEnter, this, note(u"MouseEnter"_s));
+        connect(this, &GlossButton::MouseLeave, this, note(u"MouseLeave"_s));
+        connect(this, &GlossButton::MouseDown, this, note(u"MouseDown"_s));
+        connect(this, &GlossButton::MouseUp, this, note(u"MouseUp"_s));
+        connect(this, &GlossButton::MouseMove, this, note(u"MouseMove"_s));
     }
+    QString take() { return std::exchange(log, {}).join(u' '); }
 
 protected:
     void redraw(int state) override {
-        log.append(QStringLiteral("draw%1").arg(state));
+        log.append(u"draw%1"_s.arg(state));
         GlossButton::redraw(state);
     }
 };
 
-void enter(QWidget& w) {
-    QEnterEvent event(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
-    QCoreApplication::sendEvent(&w, &event);
-}
-
-void leave(QWidget& w) {
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(&w, &event);
-}
-
-void move(QWidget& w, QPoint to, Qt::MouseButtons held) {
-    QMouseEvent event(QEvent::MouseMove, to, w.mapToGlobal(to), Qt::NoButton, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &event);
-}
-
-// Remembers the order of reads and writes.
+// Remembers the names in the order they are read or written.
 class OrderBag final : public PropertyBag {
 public:
-    mutable QStringList reads;
-    QStringList writes;
-    QVariantMap values;
-    QVariant read(const QString& name, const QVariant& fallback) const override {
-        reads.append(name);
-        return values.value(name, fallback);
+    mutable QStringList order;
+    MemoryPropertyBag bag;
+    QVariant read(const QString& n, const QVariant& v) const override {
+        order.append(n);
+        return bag.read(n, v);
     }
-    void write(const QString& name, const QVariant& value) override {
-        writes.append(name);
-        values.insert(name, value);
+    void write(const QString& n, const QVariant& v) override {
+        order.append(n);
+        bag.write(n, v);
     }
 };
 
@@ -82,9 +63,29 @@ public:
 class GlossButtonTest final : public QObject {
     Q_OBJECT
 
+    static void send(QWidget& w, QEvent&& event) { QCoreApplication::sendEvent(&w, &event); }
+    static void enter(QWidget& w) { send(w, QEnterEvent({10, 10}, {10, 10}, {10, 10})); }
+    static void leave(QWidget& w) { send(w, QEvent(QEvent::Leave)); }
+    static void move(QWidget& w, QPoint to, Qt::MouseButtons held) {
+        send(w, QMouseEvent(QEvent::MouseMove, to, w.mapToGlobal(to), Qt::NoButton, held, Qt::NoModifier));
+    }
+    static QImage shot(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    static QColor pixel(QWidget& w, QPoint at) { return shot(w).pixel(at); }
+
+    template <typename Pick> static QRect box(QSize size, Pick pick) {
+        QRect found;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                found |= pick(x, y) ? QRect(x, y, 1, 1) : QRect();
+        return found;
+    }
+    static QRect difference(const QImage& a, const QImage& b) {
+        return box(a.size(), [&](int x, int y) { return a.pixel(x, y) != b.pixel(x, y); });
+    }
+
 private Q_SLOTS:
-    void ColorScheme_PresetsAndSingleColours_FollowTable() {
-        GlossButton b;
+    void Properties_SchemeOutOfRangeOrUnchanged_TabledClampedOrIgnored() {
+        RecordingButton b;
         const QList<QList<QColor>> table{
             {{32, 103, 208}, {80, 153, 233}, {16, 103, 160}, {176, 237, 255}},
             {{96, 144, 208}, {0, 96, 224}, {80, 128, 169}, {250, 250, 255}},
@@ -101,256 +102,301 @@ private Q_SLOTS:
             b.setColorScheme(scheme);
             QCOMPARE(colours(), table[scheme - 1]);
         }
-        b.setColorScheme(7); // kept, but no colour changes
-        QCOMPARE(b.ColorScheme(), 7);
+        b.setColorScheme(7); // no such preset: no colour changes
         QCOMPARE(colours(), table[5]);
         // One colour set by itself leaves the preset and keeps the other three.
         b.setColorScheme(3);
         b.setColorButtonUp(QColor(1, 2, 3));
         QCOMPARE(b.ColorScheme(), 0);
         QCOMPARE(colours(), QList<QColor>({QColor(1, 2, 3), table[2][1], table[2][2], table[2][3]}));
-    }
-
-    void Properties_OutOfRangeOrUnchanged_ClampedOrIgnored() {
-        RecordingButton b;
         b.setBorderBrightness(150);
         QCOMPARE(b.BorderBrightness(), 100);
         b.setBorderBrightness(-101);
         QCOMPARE(b.BorderBrightness(), -100);
-        b.setStyle(4);
-        QSignalSpy changes(&b, &GlossButton::PropertyChanged);
-        b.log.clear();
-        b.setStyle(4);
-        b.setPictureAlignment(0);
-        b.setDisplayHand(true);  // stored only
-        b.setIconHighLite(true); // marked, not redrawn
-        QVERIFY(b.log.isEmpty());
-        QCOMPARE(changes.count(), 1);
         b.setStyle(99);
         QCOMPARE(b.Style(), 7);
+        b.take();
+        QSignalSpy changes(&b, &GlossButton::PropertyChanged);
+        b.setStyle(7);
+        b.setPictureAlignment(0);
+        QCOMPARE(b.take(), QString());
+        QCOMPARE(changes.count(), 0);
     }
 
-    void MouseClick_Hovered_RaisesDownUpClickOnce() {
+    void BlendColors_Percentages_TruncatedAndClamped() {
+        const auto blend = [](int percent) {
+            return GlossButton::BlendColors(QColor(255, 0, 10), QColor(0, 255, 3), percent);
+        };
+        // At 50, 255 - 127.5 truncates towards zero to 128, and 10 - 3.5 to 7.
+        QCOMPARE(QList<QColor>({blend(0), blend(50), blend(100), blend(150), blend(-20)}),
+                 QList<QColor>({{255, 0, 10}, {128, 127, 7}, {0, 255, 3}, {0, 255, 3}, {255, 0, 10}}));
+    }
+
+    void Pointer_EveryGesture_RaisesTheStateTableSequence() {
         RecordingButton b;
-        b.resize(100, 30);
         QSignalSpy clicked(&b, &QAbstractButton::clicked);
+        b.setEnabled(false); // only MouseEnter and MouseLeave
         enter(b);
+        QTest::mousePress(&b, Qt::LeftButton);
+        QTest::mouseRelease(&b, Qt::LeftButton);
+        move(b, QPoint(5, 5), Qt::NoButton);
+        leave(b);
+        b.setEnabled(true);
+        QCOMPARE(b.take(), u"draw0 MouseEnter draw3 MouseLeave draw0 draw0"_s);
+        move(b, QPoint(20, 10), Qt::LeftButton); // came in held: no hover look until released
+        move(b, QPoint(21, 10), Qt::NoButton);
         QTest::mousePress(&b, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 6));
         QTest::mouseRelease(&b, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 6));
-        QCOMPARE(b.log, names({"MouseEnter", "draw3", "draw1", "MouseDown(1,1,5,6)", "draw3",
-                               "MouseUp(1,1,5,6)", "Click"}));
-        QCOMPARE(clicked.count(), 1);
-
+        QCOMPARE(b.take(),
+                 u"MouseMove(1,0,20,10) MouseEnter draw3 MouseMove(0,0,21,10) draw1 MouseDown(1,1,5,6) "
+                 u"draw3 MouseUp(1,1,5,6) Click"_s);
         // Dragged out with the button held: rest look, and no click on release outside.
-        b.log.clear();
         QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 6));
         QTest::mouseMove(&b, QPoint(150, 6));
         QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(150, 6));
         leave(b);
-        QCOMPARE(b.log, names({"draw1", "MouseDown(1,0,5,6)", "MouseMove(1,0,150,6)", "draw0", "draw2",
-                               "MouseUp(1,0,150,6)", "MouseLeave", "draw2"}));
-        QCOMPARE(clicked.count(), 1);
-    }
-
-    void DoubleClick_Enabled_RaisesOneClickThenDblClick() {
-        RecordingButton b;
-        b.resize(100, 30);
+        QCOMPARE(b.take(), u"draw1 MouseDown(1,0,5,6) MouseMove(1,0,150,6) draw0 draw2 MouseUp(1,0,150,6) "
+                           u"MouseLeave draw2"_s);
+        // A double-click: one Click for the first release, DblClick for the second press.
         QTest::mousePress(&b, Qt::LeftButton);
         QTest::mouseRelease(&b, Qt::LeftButton);
         QTest::mouseDClick(&b, Qt::LeftButton);
         QTest::mouseRelease(&b, Qt::LeftButton);
-        QCOMPARE(b.log, names({"draw1", "MouseDown(1,0,49,14)", "draw2", "MouseUp(1,0,49,14)", "Click",
-                               "draw1", "DblClick", "draw2", "MouseUp(1,0,49,14)"}));
-    }
-
-    void EnterKey_DownAndUp_ActsAsLeftButtonAtOriginThenClick() {
-        RecordingButton b;
-        QTest::keyPress(&b, Qt::Key_Return);
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
-        QCoreApplication::sendEvent(&b, &repeat); // a held key goes down once
-        QTest::keyRelease(&b, Qt::Key_Return);
-        QCOMPARE(b.log, names({"draw1", "MouseDown(1,0,0,0)", "draw2", "MouseUp(1,0,0,0)", "Click"}));
-        b.log.clear();
-        QTest::keyRelease(&b, Qt::Key_Enter); // its press went to another control
-        QVERIFY(b.log.isEmpty());
-    }
-
-    void Disabled_AnyInput_OnlyEnterAndLeave() {
-        RecordingButton b;
-        b.resize(100, 30);
-        b.setEnabled(false);
-        QSignalSpy clicked(&b, &QAbstractButton::clicked);
-        b.log.clear();
-        enter(b);
-        QTest::mousePress(&b, Qt::LeftButton);
-        QTest::mouseRelease(&b, Qt::LeftButton);
-        QTest::mouseDClick(&b, Qt::LeftButton);
-        QTest::mouseRelease(&b, Qt::LeftButton);
-        move(b, QPoint(5, 5), Qt::NoButton);
-        for (int i = 0; i < 2; ++i)
-            QTest::ignoreMessage(QtWarningMsg, "Keyboard event not accepted by receiving widget");
-        QTest::keyClick(&b, Qt::Key_Return);
-        b.animateClick();
-        QTest::qWait(150);
-        leave(b);
-        QCOMPARE(b.log, names({"MouseEnter", "draw3", "MouseLeave", "draw0"}));
-        QCOMPARE(clicked.count(), 0);
-
-        // The same through the platform's own pointer crossing.
-        QWidget window;
-        window.resize(300, 100);
-        auto* real = new GlossButton(&window);
-        real->setGeometry(50, 20, 100, 40);
-        real->setEnabled(false);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QSignalSpy entered(real, &GlossButton::MouseEnter);
-        QSignalSpy left(real, &GlossButton::MouseLeave);
-        QTest::mouseMove(&window, QPoint(10, 10));
-        QTest::mouseMove(&window, QPoint(100, 40));
-        QTRY_COMPARE(entered.count(), 1);
-        QTest::mouseMove(&window, QPoint(250, 80));
-        QTRY_COMPARE(left.count(), 1);
-    }
-
-    void Checked_PointerAndMouseUp_NotRedrawnOutOfCheckedLook() {
-        RecordingButton b;
-        b.resize(100, 30);
+        QCOMPARE(b.take(), u"draw1 MouseDown(1,0,49,14) draw2 MouseUp(1,0,49,14) Click draw1 DblClick draw2 "
+                           u"MouseUp(1,0,49,14)"_s);
+        // Checked: neither the leave nor the mouse up redraws it out of the checked look.
         b.setChecked(true);
         enter(b);
         QTest::mousePress(&b, Qt::LeftButton);
         QTest::mouseRelease(&b, Qt::LeftButton);
         leave(b);
+        QCOMPARE(b.take(), u"draw4 MouseEnter draw3 draw1 MouseDown(1,0,49,14) MouseUp(1,0,49,14) Click "
+                           u"MouseLeave"_s);
         QCOMPARE(b.visualState(), 4);
-        QCOMPARE(b.log, names({"draw4", "MouseEnter", "draw3", "draw1", "MouseDown(1,0,49,14)",
-                               "MouseUp(1,0,49,14)", "Click", "MouseLeave"}));
         b.setChecked(false);
         QCOMPARE(b.visualState(), 0);
+        QCOMPARE(clicked.count(), 3); // none while disabled or released outside
     }
 
-    void Hover_LeftButtonHeldOnEntry_NoHoverLookUntilReleased() {
+    void Keyboard_FocusAndEnterKey_FocusedLookAndLeftButtonAtOrigin() {
         RecordingButton b;
-        b.resize(100, 30);
-        move(b, QPoint(20, 10), Qt::LeftButton);
-        move(b, QPoint(21, 10), Qt::NoButton);
-        QCOMPARE(b.log, names({"MouseMove(1,0,20,10)", "MouseEnter", "draw3", "MouseMove(0,0,21,10)"}));
+        send(b, QFocusEvent(QEvent::FocusIn));
+        send(b, QFocusEvent(QEvent::FocusOut));
+        QTest::keyPress(&b, Qt::Key_Return);
+        send(b, QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true)); // held: once
+        QTest::keyRelease(&b, Qt::Key_Return);
+        QTest::keyRelease(&b, Qt::Key_Enter); // its press went to another control
+        enter(b);
+        send(b, QFocusEvent(QEvent::FocusIn)); // the hover look stays
+        QCOMPARE(b.take(),
+                 u"draw2 draw0 draw1 MouseDown(1,0,0,0) draw2 MouseUp(1,0,0,0) Click MouseEnter draw3"_s);
+    }
 
-        // Pressed on a neighbour and dragged over the button through the platform.
+    void Platform_RealWindow_AccessibleAndCrossedByThePointer() {
         QWidget window;
         window.resize(300, 100);
-        (new QWidget(&window))->setGeometry(0, 0, 40, 100);
-        auto* real = new GlossButton(&window);
-        real->setGeometry(50, 20, 100, 40);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QSignalSpy entered(real, &GlossButton::MouseEnter);
-        QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseMove(window.windowHandle(), QPoint(100, 40));
-        QTest::qWait(20);
-        const bool hoveredWhileHeld = entered.count() > 0 || real->visualState() == 3;
-        QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, QPoint(100, 40));
-        QVERIFY(!hoveredWhileHeld);
-        QTRY_COMPARE(real->visualState(), 3);
-    }
-
-    void Focus_InAndOut_RedrawsFocusedUnlessHovered() {
-        RecordingButton b;
-        QFocusEvent in(QEvent::FocusIn);
-        QFocusEvent out(QEvent::FocusOut);
-        QCoreApplication::sendEvent(&b, &in);
-        QCoreApplication::sendEvent(&b, &out);
-        enter(b);
-        QCoreApplication::sendEvent(&b, &in);
-        QCOMPARE(b.log, names({"draw2", "draw0", "MouseEnter", "draw3"}));
-    }
-
-    void Platform_CaptionWithAmpersand_AccessKeyAndPushButtonAccessible() {
-        QWidget window;
         auto* b = new GlossButton(&window);
-        b->setCaption(QStringLiteral("&Start"));
+        b->setGeometry(50, 20, 100, 40);
+        b->setCaption(u"&Start"_s);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(b->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
-        QCOMPARE(b->focusPolicy(), Qt::StrongFocus);
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
         QCOMPARE(a->role(), QAccessible::Button);
-        QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Start"));
+        QCOMPARE(a->text(QAccessible::Name), u"Start"_s);
         QSignalSpy click(b, &GlossButton::Click);
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(click.count(), 1);
+        // Pressed beside the button and dragged over it: the hover look only after the release.
+        QSignalSpy entered(b, &GlossButton::MouseEnter);
+        QSignalSpy left(b, &GlossButton::MouseLeave);
+        QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(window.windowHandle(), QPoint(100, 40));
+        QTest::qWait(20);
+        const bool hoveredWhileHeld = entered.count() > 0 || b->visualState() == 3;
+        QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, QPoint(100, 40));
+        QVERIFY(!hoveredWhileHeld);
+        QTRY_COMPARE(b->visualState(), 3);
+        // Disabled, it still hears the pointer cross it.
         b->setEnabled(false);
         QVERIFY(a->state().disabled);
+        QTest::mouseMove(window.windowHandle(), QPoint(250, 80));
+        QTRY_COMPARE(left.count(), 1);
+        QTest::mouseMove(window.windowHandle(), QPoint(100, 40));
+        QTRY_COMPARE(entered.count(), 2);
     }
 
-    void Persistence_WriteThenRead_SamePropertiesInTheirOrders() {
+    void Persistence_WriteThenReadOrMissingKeys_SameOrDefaultProperties() {
+        QWidget container;
+        container.setFont(QFont(u"DejaVu Serif"_s, 15));
+        // Name, a value to store (none: the scheme sets it), and what a bag without it or with junk gives.
+        // clang-format off
+        const std::tuple<const char*, QVariant, QVariant> table[] = {
+            {"Enabled", false, true}, {"Font", QFont(u"DejaVu Sans"_s, 13), container.font()},
+            {"Caption", u"E&xit"_s, u"cmdStart"_s}, {"CaptionHighLite", true, false},
+            {"CaptionHighLiteColor", QColor(1, 2, 3), QColor(0, 255, 0)}, {"IconHighLite", true, false},
+            {"IconHighLiteColor", QColor(4, 5, 6), QColor(0, 255, 0)},
+            {"ForeColor", QColor(7, 8, 9), QColor(0, 0, 0)}, {"PictureAlignment", 3, 0}, {"Style", 5, 0},
+            {"Checked", true, true}, {"DisplayHand", true, false},
+            {"ColorButtonHover", {}, QColor(144, 192, 255)}, {"ColorButtonUp", {}, QColor(80, 153, 233)},
+            {"ColorButtonDown", {}, QColor(80, 153, 233)}, {"ColorBright", {}, QColor(176, 237, 255)},
+            {"BorderBrightness", -40, 100}, {"ColorScheme", 4, 0}};
+        // clang-format on
         GlossButton a;
         QPixmap picture(4, 4);
         picture.fill(Qt::red);
-        const QVariantMap set{{QStringLiteral("Caption"), QStringLiteral("E&xit")},
-                              {QStringLiteral("CaptionHighLite"), true},
-                              {QStringLiteral("CaptionHighLiteColor"), QColor(1, 2, 3)},
-                              {QStringLiteral("IconHighLite"), true},
-                              {QStringLiteral("IconHighLiteColor"), QColor(4, 5, 6)},
-                              {QStringLiteral("ForeColor"), QColor(7, 8, 9)},
-                              {QStringLiteral("Picture"), picture},
-                              {QStringLiteral("PictureAlignment"), 3},
-                              {QStringLiteral("Style"), 5},
-                              {QStringLiteral("Checked"), true},
-                              {QStringLiteral("ColorScheme"), 4},
-                              {QStringLiteral("BorderBrightness"), -40},
-                              {QStringLiteral("DisplayHand"), true},
-                              {QStringLiteral("Enabled"), false},
-                              {QStringLiteral("Font"), QFont(QStringLiteral("DejaVu Sans"), 13)}};
-        for (auto it = set.begin(); it != set.end(); ++it)
-            a.setProperty(it.key().toLatin1().constData(), it.value());
-
+        a.setPicture(picture);
+        for (const auto& [name, value, fallback] : table)
+            if (value.isValid())
+                a.setProperty(name, value);
         OrderBag bag;
         a.writeProperties(bag);
-        QCOMPARE(bag.writes,
-                 names({"Enabled", "Font", "Caption", "IconHighLite", "IconHighLiteColor", "CaptionHighLite",
-                        "CaptionHighLiteColor", "ForeColor", "Picture", "PictureAlignment", "Style",
-                        "Checked", "ColorButtonHover", "ColorButtonUp", "ColorButtonDown", "BorderBrightness",
-                        "ColorBright", "DisplayHand", "ColorScheme"}));
-        GlossButton b;
+        const QStringList written = std::exchange(bag.order, {});
+        QCOMPARE(written.join(u' '),
+                 u"Enabled Font Caption IconHighLite IconHighLiteColor CaptionHighLite CaptionHighLiteColor "
+                 u"ForeColor Picture PictureAlignment Style Checked ColorButtonHover ColorButtonUp "
+                 u"ColorButtonDown BorderBrightness ColorBright DisplayHand ColorScheme"_s);
+        GlossButton& b = *new GlossButton(&container);
         b.readProperties(bag);
-        QCOMPARE(bag.reads,
-                 names({"Enabled", "Font", "Caption", "CaptionHighLite", "CaptionHighLiteColor",
-                        "IconHighLite", "IconHighLiteColor", "ForeColor", "Picture", "PictureAlignment",
-                        "Style", "Checked", "ColorButtonHover", "ColorButtonUp", "ColorButtonDown",
-                        "ColorBright", "BorderBrightness", "DisplayHand", "ColorScheme"}));
-        for (const QString& name : bag.writes)
-            if (name != QLatin1String("Picture"))
-                QVERIFY2(b.property(name.toLatin1()) == a.property(name.toLatin1()), qPrintable(name));
+        QCOMPARE(bag.order.join(u' '),
+                 u"Enabled Font Caption CaptionHighLite CaptionHighLiteColor IconHighLite IconHighLiteColor "
+                 u"ForeColor Picture PictureAlignment Style Checked ColorButtonHover ColorButtonUp "
+                 u"ColorButtonDown ColorBright BorderBrightness DisplayHand ColorScheme"_s);
+        for (const QString& name : written)
+            if (name != u"Picture")
+                QVERIFY2(b.property(qPrintable(name)) == a.property(qPrintable(name)), qPrintable(name));
         QCOMPARE(b.Picture().toImage(), picture.toImage());
-        QCOMPARE(b.ColorScheme(), 4); // read last, so the colours read before it do not undo it
         QCOMPARE(b.cursor().shape(), Qt::PointingHandCursor);
+
+        b.setObjectName(u"cmdStart"_s); // Checked keeps its value
+        b.readProperties(MemoryPropertyBag({{u"BorderBrightness"_s, 500}, {u"ColorButtonUp"_s, u"junk"_s}}));
+        for (const auto& [name, value, fallback] : table)
+            QVERIFY2(b.property(name) == fallback, name);
+        QVERIFY(b.Picture().isNull());
+        QCOMPARE(b.cursor().shape(), Qt::ArrowCursor);
     }
 
-    void Persistence_MissingKeys_DefaultsAndCheckedKept() {
-        QWidget container;
-        container.setFont(QFont(QStringLiteral("DejaVu Serif"), 15));
-        auto* b = new GlossButton(&container);
-        b->setObjectName(QStringLiteral("cmdStart"));
-        b->setStyle(3);
-        b->setColorScheme(5);
-        b->setChecked(true);
-        b->setEnabled(false);
-        b->readProperties(MemoryPropertyBag({{QStringLiteral("BorderBrightness"), 500},
-                                             {QStringLiteral("ColorButtonUp"), QStringLiteral("junk")}}));
-        QVERIFY(b->isEnabled());
-        QVERIFY(b->Checked());
-        QCOMPARE(b->font(), container.font());
-        QCOMPARE(b->Caption(), QStringLiteral("cmdStart"));
-        QCOMPARE(b->Style(), 0);
-        QCOMPARE(b->BorderBrightness(), 100);
-        QCOMPARE(
-            QList<QColor>({b->ColorButtonUp(), b->ColorButtonHover(), b->ColorButtonDown(), b->ColorBright(),
-                           b->ForeColor(), b->CaptionHighLiteColor(), b->IconHighLiteColor()}),
-            QList<QColor>({QColor(80, 153, 233), QColor(144, 192, 255), QColor(80, 153, 233),
-                           QColor(176, 237, 255), QColor(0, 0, 0), QColor(0, 255, 0), QColor(0, 255, 0)}));
-        QVERIFY(b->Picture().isNull());
-        QCOMPARE(b->ColorScheme(), 0);
-        QCOMPARE(b->cursor().shape(), Qt::ArrowCursor);
+    void Shape_Style2Height20_RadiusElevenCornersCutBorderKept() {
+        // Style, width, height, radius: capped at half the width, never below one, none for style 0.
+        const int radii[][4] = {{2, 100, 20, 11}, {2, 16, 20, 8}, {3, 100, 20, 12}, {6, 90, 60, 20},
+                                {7, 100, 20, 6},  {6, 2, 2, 1},   {0, 100, 20, 0}};
+        for (const auto& r : radii)
+            QCOMPARE(gloss::cornerRadius(r[0], r[1], r[2]), r[3]);
+        GlossButton b;
+        b.resize(100, 20);
+        b.setStyle(2);
+        const QRegion mask = b.mask();
+        QCOMPARE(mask, gloss::roundedRegion(QRect(0, 0, 100, 20), 11));
+        for (QPoint corner : {QPoint(0, 0), QPoint(99, 0), QPoint(0, 19), QPoint(99, 19), QPoint(2, 1)})
+            QVERIFY(!mask.contains(corner));
+        for (QPoint edge : {QPoint(50, 0), QPoint(50, 19), QPoint(0, 10), QPoint(99, 9), QPoint(11, 0)})
+            QVERIFY(mask.contains(edge));
+        b.setStyle(1);
+        QVERIFY(b.mask().isEmpty());
+        // Each corner row follows the circle, whatever the radius.
+        for (int r : {1, 4, 11, 21}) {
+            const QRegion region = gloss::roundedRegion(QRect(0, 0, 4 * r + 10, 2 * r + 6), r);
+            for (int y = 0; y < r; ++y)
+                for (int x = 0; x < r; ++x) {
+                    const double d = std::hypot(r - (x + 0.5), r - (y + 0.5));
+                    if (std::abs(d - r) > 1.0)
+                        QCOMPARE(region.contains(QPoint(x, y)), d < r);
+                }
+        }
+    }
+
+    void Face_HoveredDisabledOrChecked_DrawnFromTheirColours() {
+        for (int style : {0, 2, 3, 4, 5, 6, 7}) {
+            GlossButton b;
+            b.resize(160, 40);
+            b.setStyle(style);
+            b.setColorButtonHover(QColor(200, 0, 0));
+            b.setColorButtonDown(QColor(200, 100, 50));
+            // Hover: a rim of ColorButtonHover, or the fixed warm one of style 0; gone after a leave.
+            const QPoint spot = style == 0 ? QPoint(80, 1) : QPoint(0, 20);
+            const QColor hover = style == 0 ? QColor(255, 240, 202) : QColor(200, 0, 0);
+            const QImage rest = shot(b);
+            QVERIFY(rest.pixel(spot) != hover.rgb());
+            enter(b);
+            QCOMPARE(pixel(b, spot), hover);
+            leave(b);
+            QCOMPARE(shot(b), rest);
+            // Disabled colour styles: a grey face (the outline too, at no border brightness), a white glow.
+            b.setEnabled(false);
+            if (style != 0 && style != 6)
+                QCOMPARE(pixel(b, {0, 20}), QColor(192, 192, 176));
+            if (style == 7)
+                QCOMPARE(QList<QColor>({rest.pixel(80, 20), pixel(b, {80, 20})}),
+                         QList<QColor>({{176, 237, 255}, Qt::white}));
+            b.setEnabled(true);
+            b.setChecked(true);
+            enter(b);
+            if (style == 0)
+                QCOMPARE(shot(b), rest); // no rim, not even the hover one
+            else
+                QCOMPARE(pixel(b, {0, 20}), QColor(200, 100, 50));
+        }
+    }
+
+    void Caption_FocusedOrPressed_FramedOrShiftedOnePixel() {
+        GlossButton b;
+        b.resize(160, 40);
+        b.setStyle(2); // rest and pressed share one face colour by default
+        const QImage bare = shot(b);
+        b.setCaption(u"&Go"_s);
+        const QRect atRest = difference(bare, shot(b));
+        QVERIFY(!atRest.isEmpty());
+        send(b, QFocusEvent(QEvent::FocusIn)); // the keyboard focus shows as a frame around the caption
+        QVERIFY(difference(bare, shot(b)).contains(atRest.adjusted(-2, -1, 2, 1)));
+        QTest::mousePress(&b, Qt::LeftButton);
+        QCOMPARE(difference(bare, shot(b)), atRest.translated(1, 1));
+    }
+
+    void Picture_Alignments_PlacedByTableAndHighlit() {
+        gloss::Look look;
+        look.style = 2; // radius 21 at 160 x 40
+        look.picture = QPixmap(8, 8);
+        look.picture.fill(QColor(255, 0, 0));
+        const auto found = [&look](int state, QRgb colour = qRgb(255, 0, 0)) {
+            const QImage image = gloss::render(look, QSize(160, 40), state);
+            return box(image.size(), [&](int x, int y) { return image.pixel(x, y) == colour; });
+        };
+        look.pictureAlignment = 2;
+        QCOMPARE(found(0), QRect(21, 16, 8, 8));
+        QCOMPARE(found(1), QRect(22, 17, 8, 8)); // pressed: one pixel down and right
+        look.pictureAlignment = 3;
+        QCOMPARE(found(0), QRect(131, 16, 8, 8));
+        look.style = 0; // no radius: inset by eight
+        QCOMPARE(found(0), QRect(144, 16, 8, 8));
+        look.caption = u"Go"_s;
+        for (int alignment : {0, 1}) {
+            look.pictureAlignment = alignment;
+            const QRect picture = found(0);
+            const QRect caption = found(0, qRgb(0, 0, 0));
+            QCOMPARE(picture.center().x(), 160 / 2 - 1);
+            QVERIFY(alignment == 0 ? picture.bottom() < caption.top() : caption.bottom() < picture.top());
+        }
+        look.iconHighLite = true;
+        QVERIFY(!found(3, qRgb(0, 255, 0)).isEmpty());
+        QVERIFY(found(3).isEmpty());
+        look.style = 7;
+        look.enabled = false; // greyed picture and caption: nothing darker than mid grey
+        const QImage greyed = gloss::render(look, QSize(160, 40), 0);
+        QVERIFY(found(0).isEmpty());
+        QVERIFY(box(greyed.size(), [&](int x, int y) { return qGray(greyed.pixel(x, y)) < 110; }).isEmpty());
+    }
+
+    void Render_TinyAndOddSizes_StayInsideTheImage() {
+        gloss::Look look;
+        look.caption = u"&Long caption"_s;
+        look.picture = QPixmap(30, 30);
+        look.picture.fill(Qt::blue);
+        for (QSize size : {QSize(1, 1), QSize(2, 2), QSize(3, 40), QSize(200, 3), QSize(5, 5), QSize(24, 10)})
+            for (look.style = 0; look.style < gloss::kStyleCount; ++look.style) {
+                for (int state = 0; state <= 4; ++state)
+                    QCOMPARE(gloss::render(look, size, state).size(), size);
+                QVERIFY(gloss::windowShape(look.style, size).subtracted(QRect(QPoint(0, 0), size)).isEmpty());
+            }
     }
 };
 
