@@ -1,6 +1,6 @@
 #pragma once
-// Scripted stand-ins for the shell's seams: each records what was asked of it and
-// answers from a script (an empty script answers like a user who cancels).
+// Scripted stand-ins for the shell's seams: each records what it was asked and answers from
+// its script; an empty script answers like a user who cancels.
 
 #include "ComponentCheck.h"
 #include "Dialogs.h"
@@ -8,76 +8,57 @@
 #include "Platform.h"
 #include "WallClock.h"
 
-#include <QByteArray>
 #include <QMap>
 #include <deque>
 #include <vector>
 
 namespace velt::testing {
 
+/// The script's next answer, or `fallback` once it has run out.
+template <typename T> T Next(std::deque<T>& script, T fallback) {
+    if (script.empty()) {
+        return fallback;
+    }
+    T answer = script.front();
+    script.pop_front();
+    return answer;
+}
+
 class ScriptedDialogs final : public shell::IDialogs {
 public:
     shell::OpenFileResult OpenFile(const shell::OpenFileRequest& request) override {
         opened.push_back(request);
-        return Next(openAnswers, shell::OpenFileResult{});
+        return Next(openAnswers, {});
     }
     QString SaveFile(const shell::SaveFileRequest& request) override {
         saved.push_back(request);
-        return Next(saveAnswers, QString());
+        return Next(saveAnswers, {});
     }
-    QString FolderBrowser() override {
-        ++folderBrowsed;
-        return Next(folderAnswers, QString());
-    }
-
+    QString FolderBrowser() override { return Next(folderAnswers, {}); }
     std::deque<shell::OpenFileResult> openAnswers;
-    std::deque<QString> saveAnswers;
-    std::deque<QString> folderAnswers;
+    std::deque<QString> saveAnswers, folderAnswers;
     std::vector<shell::OpenFileRequest> opened;
     std::vector<shell::SaveFileRequest> saved;
-    int folderBrowsed = 0;
-
-private:
-    template <typename T> static T Next(std::deque<T>& script, T fallback) {
-        if (script.empty()) {
-            return fallback;
-        }
-        T answer = script.front();
-        script.pop_front();
-        return answer;
-    }
 };
 
 class ScriptedMessages final : public IMessages {
 public:
     MessageAnswer Show(const Message& message) override {
         shown.push_back(message);
-        if (answers.empty()) {
-            return message.defaultAnswer;
-        }
-        const MessageAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return Next(answers, message.defaultAnswer);
     }
     std::deque<MessageAnswer> answers;
     std::vector<Message> shown;
 };
 
+/// Counts the windows asked for; each opens unless `opens` is false.
 class RecordingJobWindows final : public shell::IJobWindows {
 public:
-    bool OpenEditor(QWidget&) override { return Open(editor); }
-    bool OpenFileWindow(QWidget&) override { return Open(fileWindow); }
-    bool OpenFolderWindow(QWidget&) override { return Open(folderWindow); }
-    int editor = 0;
-    int fileWindow = 0;
-    int folderWindow = 0;
+    bool OpenEditor(QWidget&) override { return ++editor > 0 && opens; }
+    bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0 && opens; }
+    bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0 && opens; }
+    int editor = 0, fileWindow = 0, folderWindow = 0;
     bool opens = true;
-
-private:
-    bool Open(int& count) {
-        ++count;
-        return opens;
-    }
 };
 
 class FixedWallClock final : public shell::IWallClock {
@@ -88,11 +69,8 @@ public:
 
 class FakeComponents final : public shell::IComponentSource {
 public:
-    std::optional<QByteArray> Bytes(int resourceId) override {
-        if (!bytes.contains(resourceId)) {
-            return std::nullopt;
-        }
-        return bytes.value(resourceId);
+    std::optional<QByteArray> Bytes(int id) override {
+        return bytes.contains(id) ? std::optional(bytes[id]) : std::nullopt;
     }
     QMap<int, QByteArray> bytes;
 };

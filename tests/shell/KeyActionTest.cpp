@@ -4,145 +4,101 @@
 #include "ShellFixture.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QSlider>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
-using namespace velt;
-using namespace velt::shell;
-using velt::testing::ShellFixture;
-using velt::testing::WriteKeyFile;
+using namespace velt::testing;
 
 namespace {
-void PressKey(ShellFixture& shell) {
-    shell.Find<QAction>(u"Kulcs"_s)->trigger();
-}
-
-qint64 SizeOf(const QString& path) {
-    return QFileInfo(path).size();
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+/// Presses "Kulcs"; the save dialog answers `answer`, or cancels when it is empty.
+void PressKey(ShellFixture& shell, const QString& answer = {}) {
+    if (!answer.isEmpty()) {
+        shell.dialogs.saveAnswers.push_back(answer);
+    }
+    shell.Find<QAction>("Kulcs")->trigger();
 }
 } // namespace
 
 class KeyActionTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void NoKeyAtStart_FormsDefaultKeyAtOnce_WithoutDialog() {
+    void Form_NoKeyAtStartOrNewName_KeyOfSliderLength() {
         ShellFixture shell;
         shell.Start();
-        shell.Find<QSlider>(u"Slider"_s)->setValue(150);
-        PressKey(shell);
-        QVERIFY(shell.dialogs.saved.empty());
-        QCOMPARE(SizeOf(shell.Path(u"KEY.ORB"_s)), qint64{150 * 258});
-        const QByteArray key = Bytes(shell.Path(u"KEY.ORB"_s));
-        QCOMPARE(key.left(2), QByteArray("\x00\x01", 2));
-        QCOMPARE(key.mid(258, 2), QByteArray("\x00\x01", 2));
-        QVERIFY(shell.Find<QCheckBox>(u"Check2"_s)->isChecked());
-        QVERIFY(shell.state->keyPresent);
-        QCOMPARE(shell.Find<QLabel>(u"Label9"_s)->text(), u"KEY.ORB"_s);
-        QCOMPARE(shell.settings.Read("key"), std::optional<std::string>("KEY.ORB"));
-        QCOMPARE(shell.settings.Read("keyLenght"), std::optional<std::string>("150"));
-        QVERIFY(shell.messages.shown.empty());
+        shell.Find<QSlider>("Slider")->setValue(150);
+        PressKey(shell, u"never asked.orb"_s);
+        QVERIFY(shell.dialogs.saved.empty() && shell.messages.shown.empty());
+        const QByteArray key = ReadFile(shell.Path("KEY.ORB"));
+        QCOMPARE(key.size(), 150 * 258);
+        QCOMPARE(key.mid(149 * 258, 2), QByteArray("\x00\x01", 2));
+        QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"KEY.ORB"_s, 150));
+        QVERIFY(shell.KeyChecked() && shell.state->keyPresent);
+
+        // With a key present, a new name forms a key beside the old one; the dialog speaks Hungarian.
+        shell.dialogs.saveAnswers.clear();
+        shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        shell.Find<QSlider>("Slider")->setValue(120);
+        PressKey(shell, u"új kulcs.orb"_s);
+        QCOMPARE(shell.dialogs.saved.at(0).filter, u"Kulcs fájl (*.orb)| *.orb"_s);
+        QCOMPARE(shell.dialogs.saved.at(0).title, u"FIGYELEM ! Kulcsfájl létrehozás / csere ..."_s);
+        QCOMPARE(ReadFile(shell.Path("új kulcs.orb")).size(), 120 * 258);
+        QCOMPARE(ReadFile(shell.Path("KEY.ORB")), key);
+        QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"új kulcs.orb"_s, 120));
+        QVERIFY(shell.KeyChecked());
     }
 
-    void Exchange_ExistingFile_TakesNameAndLengthFromIt() {
+    void Exchange_ExistingFile_TakesItsLengthOrRefusesOutOfRange() {
         ShellFixture shell;
-        WriteKeyFile(shell.Path(u"KEY.ORB"_s), 366);
-        WriteKeyFile(shell.Path(u"big.orb"_s), 10000);
+        WriteKeyFile(shell.Path("KEY.ORB"), 366);
+        WriteKeyFile(shell.Path("big.orb"), 10000);
         shell.Start();
-        // The folder the user wandered to in the dialog does not count, only the name.
-        shell.dialogs.saveAnswers.push_back(u"/somewhere/else/big.orb"_s);
-        PressKey(shell);
+        PressKey(shell, u"/somewhere/else/big.orb"_s); // only the name counts, never the folder
+        const velt::shell::SaveFileRequest& asked = shell.dialogs.saved.at(0);
+        QCOMPARE(QStringList({asked.fileName, asked.filter, asked.title, asked.initialFolder}),
+                 QStringList({u"Key"_s, u"KEY file (*.orb)| *.orb"_s,
+                              u"ATTENTION ! Key file formation / exchange ..."_s, shell.folder.path()}));
+        QCOMPARE(ReadFile(shell.Path("big.orb")).size(), 2580000);
+        QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"big.orb"_s, 10000));
+        QVERIFY(ReadFile(shell.Path("velt.ini")).contains("[Option]"));
+        QVERIFY(ReadFile(shell.Path("velt.ini")).contains("keyLenght=10000"));
 
-        QCOMPARE(shell.dialogs.saved.size(), std::size_t{1});
-        const SaveFileRequest& request = shell.dialogs.saved[0];
-        QCOMPARE(request.fileName, u"Key"_s);
-        QCOMPARE(request.filter, u"KEY file (*.orb)| *.orb"_s);
-        QCOMPARE(request.title, u"ATTENTION ! Key file formation / exchange ..."_s);
-        QCOMPARE(request.initialFolder, shell.folder.path());
-
-        QCOMPARE(SizeOf(shell.Path(u"big.orb"_s)), qint64{2580000});
-        QCOMPARE(shell.state->keyFileName, std::string("big.orb"));
-        QCOMPARE(shell.state->keyLength, 10000);
-        QCOMPARE(shell.Find<QSlider>(u"Slider"_s)->value(), 10000);
-        QCOMPARE(shell.Find<QLabel>(u"lblSL"_s)->text(), u"10000"_s);
-        QCOMPARE(shell.Find<QLabel>(u"Label9"_s)->text(), u"big.orb"_s);
-        QCOMPARE(shell.Find<QLabel>(u"Panel2"_s)->text(), u"big.orb"_s);
-        QCOMPARE(shell.settings.Read("key"), std::optional<std::string>("big.orb"));
-        QCOMPARE(shell.settings.Read("keyLenght"), std::optional<std::string>("10000"));
-        QVERIFY(!QFile::exists(u"/somewhere/else/big.orb"_s));
-    }
-
-    void Exchange_LengthOutsideSlider_RefusedAndNothingChanges() {
-        ShellFixture shell;
-        WriteKeyFile(shell.Path(u"KEY.ORB"_s), 366);
-        WriteKeyFile(shell.Path(u"tiny.orb"_s), 99);
-        shell.Start();
-        const QByteArray settingsBefore = Bytes(shell.Path(u"velt.ini"_s));
-        shell.dialogs.saveAnswers.push_back(u"tiny.orb"_s);
-        PressKey(shell);
-        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
-        QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Critical);
-        QCOMPARE(shell.messages.shown[0].title, std::string("ERROR"));
-        QVERIFY(shell.messages.shown[0].text.find("tiny.orb") != std::string::npos);
-        QCOMPARE(shell.state->keyFileName, std::string("KEY.ORB"));
-        QCOMPARE(shell.state->keyLength, 366);
-        QCOMPARE(Bytes(shell.Path(u"velt.ini"_s)), settingsBefore);
-        QCOMPARE(shell.Find<QLabel>(u"Label9"_s)->text(), u"KEY.ORB"_s);
-    }
-
-    void Form_NewName_KeyOfSliderLengthInProgramFolder() {
-        ShellFixture shell;
-        WriteKeyFile(shell.Path(u"KEY.ORB"_s), 366);
-        shell.Start();
-        shell.Find<QComboBox>(u"Nyelv"_s)->setCurrentIndex(1);
-        shell.Find<QSlider>(u"Slider"_s)->setValue(120);
-        shell.dialogs.saveAnswers.push_back(u"új kulcs.orb"_s);
-        PressKey(shell);
-        QCOMPARE(shell.dialogs.saved[0].filter, u"Kulcs fájl (*.orb)| *.orb"_s);
-        QCOMPARE(shell.dialogs.saved[0].title, u"FIGYELEM ! Kulcsfájl létrehozás / csere ..."_s);
-        QCOMPARE(SizeOf(shell.Path(u"új kulcs.orb"_s)), qint64{120 * 258});
-        QCOMPARE(SizeOf(shell.Path(u"KEY.ORB"_s)), qint64{366 * 258});
-        QCOMPARE(shell.state->keyFileName, std::string("új kulcs.orb"));
-        QCOMPARE(shell.state->keyLength, 120);
-        QCOMPARE(shell.Find<QLabel>(u"Label9"_s)->text(), u"új kulcs.orb"_s);
-        QCOMPARE(shell.settings.Read("key"), std::optional<std::string>("új kulcs.orb"));
-        QCOMPARE(shell.settings.Read("keyLenght"), std::optional<std::string>("120"));
-        QVERIFY(shell.Find<QCheckBox>(u"Check2"_s)->isChecked());
+        // A length the slider cannot show is refused before anything changes.
+        for (int records : {99, 10001}) {
+            shell.messages.shown.clear();
+            WriteKeyFile(shell.Path("odd.orb"), records);
+            const QByteArray settingsBefore = ReadFile(shell.Path("velt.ini"));
+            PressKey(shell, u"odd.orb"_s);
+            QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+            QVERIFY(shell.messages.shown[0].text.find("odd.orb") != std::string::npos);
+            QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"big.orb"_s, 10000));
+            QCOMPARE(ReadFile(shell.Path("velt.ini")), settingsBefore);
+        }
     }
 
     void Cancel_ChangesNothing_SettingsIncluded() {
         ShellFixture shell;
-        WriteKeyFile(shell.Path(u"KEY.ORB"_s), 366);
+        WriteKeyFile(shell.Path("KEY.ORB"), 366);
         shell.Start();
-        shell.Find<QSlider>(u"Slider"_s)->setValue(700);
-        const QByteArray settingsBefore = Bytes(shell.Path(u"velt.ini"_s));
+        shell.Find<QSlider>("Slider")->setValue(700);
+        const QStringList before = shell.KeyShown();
+        const QByteArray settingsBefore = ReadFile(shell.Path("velt.ini"));
         const QStringList filesBefore = QDir(shell.folder.path()).entryList(QDir::Files);
-        PressKey(shell); // the scripted dialog answers like a user who cancels
+        PressKey(shell);
         QCOMPARE(shell.dialogs.saved.size(), std::size_t{1});
-        QCOMPARE(shell.state->keyFileName, std::string("KEY.ORB"));
-        QCOMPARE(shell.state->keyLength, 700);
-        QCOMPARE(Bytes(shell.Path(u"velt.ini"_s)), settingsBefore);
+        QCOMPARE(shell.KeyShown(), before);
+        QCOMPARE(ReadFile(shell.Path("velt.ini")), settingsBefore);
         QCOMPARE(QDir(shell.folder.path()).entryList(QDir::Files), filesBefore);
         QVERIFY(shell.messages.shown.empty());
     }
 
     void KeyLengthOfSize_Halves_GoToEvenNeighbour() {
-        QCOMPARE(KeyLengthOfSize(366 * 258), 366LL);
-        QCOMPARE(KeyLengthOfSize(366 * 258 + 129), 366LL); // 366.5 -> 366
-        QCOMPARE(KeyLengthOfSize(367 * 258 + 129), 368LL); // 367.5 -> 368
-        QCOMPARE(KeyLengthOfSize(366 * 258 + 128), 366LL);
-        QCOMPARE(KeyLengthOfSize(366 * 258 + 130), 367LL);
-        QCOMPARE(KeyLengthOfSize(0), 0LL);
+        const std::pair<unsigned long long, long long> cases[] = {
+            {366 * 258, 366},       {366 * 258 + 129, 366}, {367 * 258 + 129, 368},
+            {366 * 258 + 128, 366}, {366 * 258 + 130, 367}, {0, 0}};
+        for (const auto& [size, length] : cases) {
+            QCOMPARE(velt::shell::KeyLengthOfSize(size), length);
+        }
     }
 };
 

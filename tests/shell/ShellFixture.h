@@ -7,54 +7,82 @@
 #include "SettingsStore.h"
 #include "WaitWindow.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QLabel>
+#include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 namespace velt::testing {
 
-/// Writes a well-formed key file of `records` positions (every grid the codes in order).
-inline void WriteKeyFile(const QString& path, int records) {
-    QByteArray record(258, '\0');
-    record[0] = '\x00';
-    record[1] = '\x01';
-    for (int c = 0; c < 256; ++c) {
-        record[2 + c] = static_cast<char>(c);
-    }
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        for (int i = 0; i < records; ++i) {
-            file.write(record);
-        }
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// A well-formed key file of `records` positions, every grid the codes in order.
+inline void WriteKeyFile(const QString& path, int records) {
+    QByteArray record("\x00\x01", 2);
+    for (int c = 0; c < 256; ++c) {
+        record += static_cast<char>(c);
     }
+    WriteFile(path, record.repeated(records));
 }
 
 class ShellFixture final {
 public:
-    ShellFixture() : settings(folder.path() + QStringLiteral("/velt.ini")) {}
-
-    QString Path(const QString& name) const { return folder.path() + QLatin1Char('/') + name; }
+    QString Path(QAnyStringView name) const { return folder.path() + QLatin1Char('/') + name.toString(); }
 
     /// Creates and loads the main window (a previous one is dropped first).
     shell::MainWindow& Start() {
         window.reset();
         progress.reset();
-        state = std::make_unique<AppState>(std::filesystem::path(folder.path().toStdString()),
-                                           Services{nullptr, nullptr, &settings, nullptr, &messages});
+        state = std::make_unique<AppState>(folder.path().toStdString(),
+                                           Services{.settings = &settings, .messages = &messages});
         progress = std::make_unique<shell::WaitProgress>(*state);
-        Services waiting;
-        waiting.progress = progress.get();
-        state->Attach(waiting);
+        state->Attach({.progress = progress.get()});
         window = std::make_unique<shell::MainWindow>(
             *state, shell::ShellServices{dialogs, jobs, clock, [this] { ++ended; }});
         window->Load();
         return *window;
     }
 
-    template <typename T> T* Find(const QString& name) const { return window->findChild<T*>(name); }
+    template <typename T = QWidget> T* Find(QAnyStringView name) const {
+        return window->findChild<T*>(name.toString());
+    }
+    QString Text(QAnyStringView label) const { return Find<QLabel>(label)->text(); }
+    bool KeyChecked() const { return Find<QCheckBox>("Check2")->isChecked(); }
+    QString Setting(const char* key) {
+        return QString::fromStdString(settings.Read(key).value_or("(unset)"));
+    }
+
+    /// The key as the state, Label9, Panel2, Slider, lblSL and the stored settings show it.
+    QStringList KeyShown() {
+        return {QString::fromStdString(state->keyFileName),
+                QString::number(state->keyLength),
+                Text("Label9"),
+                Text("Panel2"),
+                QString::number(Find<QSlider>("Slider")->value()),
+                Text("lblSL"),
+                Setting("key"),
+                Setting("keyLenght")};
+    }
+    /// KeyShown() once key `name` of `length` is in use everywhere.
+    static QStringList KeyInUse(const QString& name, int length) {
+        const QString n = QString::number(length);
+        return {name, n, name, name, n, n, name, n};
+    }
 
     QTemporaryDir folder;
-    shell::SettingsStore settings;
+    shell::SettingsStore settings{Path("velt.ini")};
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
     RecordingJobWindows jobs;
