@@ -16,16 +16,14 @@ namespace velt::testing {
 
 /// The script's next answer, or `fallback` once it has run out.
 template <typename T> T Next(std::deque<T>& script, T fallback) {
-    if (script.empty()) {
-        return fallback;
+    if (!script.empty()) {
+        fallback = script.front();
+        script.pop_front();
     }
-    T answer = script.front();
-    script.pop_front();
-    return answer;
+    return fallback;
 }
 
-class ScriptedDialogs final : public shell::IDialogs {
-public:
+struct ScriptedDialogs final : shell::IDialogs {
     shell::OpenFileResult OpenFile(const shell::OpenFileRequest& request) override {
         opened.push_back(request);
         return Next(openAnswers, {});
@@ -41,8 +39,7 @@ public:
     std::vector<shell::SaveFileRequest> saved;
 };
 
-class ScriptedMessages final : public IMessages {
-public:
+struct ScriptedMessages final : IMessages {
     MessageAnswer Show(const Message& message) override {
         shown.push_back(message);
         return Next(answers, message.defaultAnswer);
@@ -52,8 +49,7 @@ public:
 };
 
 /// Counts the windows asked for; each opens unless `opens` is false.
-class RecordingJobWindows final : public shell::IJobWindows {
-public:
+struct RecordingJobWindows final : shell::IJobWindows {
     bool OpenEditor(QWidget&) override { return ++editor > 0 && opens; }
     bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0 && opens; }
     bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0 && opens; }
@@ -61,14 +57,12 @@ public:
     bool opens = true;
 };
 
-class FixedWallClock final : public shell::IWallClock {
-public:
+struct FixedWallClock final : shell::IWallClock {
     QDateTime Now() override { return now; }
     QDateTime now{QDate(2013, 8, 28), QTime(9, 5, 7)};
 };
 
-class FakeComponents final : public shell::IComponentSource {
-public:
+struct FakeComponents final : shell::IComponentSource {
     std::optional<QByteArray> Bytes(int id) override {
         return bytes.contains(id) ? std::optional(bytes[id]) : std::nullopt;
     }

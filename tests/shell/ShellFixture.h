@@ -7,6 +7,7 @@
 #include "SettingsStore.h"
 #include "WaitWindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -19,8 +20,7 @@ namespace velt::testing {
 
 inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 inline QByteArray ReadFile(const QString& path) {
@@ -37,12 +37,19 @@ inline void WriteKeyFile(const QString& path, int records) {
     WriteFile(path, record.repeated(records));
 }
 
-class ShellFixture final {
-public:
+struct ShellFixture final {
+    /// Starts the main window, over a KEY.ORB of `keyRecords` positions when that is not 0.
+    explicit ShellFixture(int keyRecords = 0) {
+        if (keyRecords > 0) {
+            WriteKeyFile(Path("KEY.ORB"), keyRecords);
+        }
+        Start();
+    }
+
     QString Path(QAnyStringView name) const { return folder.path() + QLatin1Char('/') + name.toString(); }
 
-    /// Creates and loads the main window (a previous one is dropped first).
-    shell::MainWindow& Start() {
+    /// Creates and loads the main window anew.
+    void Start() {
         window.reset();
         progress.reset();
         state = std::make_unique<AppState>(folder.path().toStdString(),
@@ -52,28 +59,27 @@ public:
         window = std::make_unique<shell::MainWindow>(
             *state, shell::ShellServices{dialogs, jobs, clock, [this] { ++ended; }});
         window->Load();
-        return *window;
     }
 
     template <typename T = QWidget> T* Find(QAnyStringView name) const {
         return window->findChild<T*>(name.toString());
     }
     QString Text(QAnyStringView label) const { return Find<QLabel>(label)->text(); }
-    bool KeyChecked() const { return Find<QCheckBox>("Check2")->isChecked(); }
-    QString Setting(const char* key) {
-        return QString::fromStdString(settings.Read(key).value_or("(unset)"));
+    void Click(QAnyStringView name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
+    void Press(QAnyStringView action) const { Find<QAction>(action)->trigger(); }
+    /// The key action, its save dialog answering `answer` (empty: cancelled).
+    void PressKey(const QString& answer) {
+        dialogs.saveAnswers = {answer};
+        Press("Kulcs");
     }
+    bool KeyChecked() const { return Find<QCheckBox>("Check2")->isChecked(); }
+    QString Setting(const char* key) { return QString::fromStdString(settings.Read(key).value_or("-")); }
 
     /// The key as the state, Label9, Panel2, Slider, lblSL and the stored settings show it.
     QStringList KeyShown() {
-        return {QString::fromStdString(state->keyFileName),
-                QString::number(state->keyLength),
-                Text("Label9"),
-                Text("Panel2"),
-                QString::number(Find<QSlider>("Slider")->value()),
-                Text("lblSL"),
-                Setting("key"),
-                Setting("keyLenght")};
+        QStringList shown{QString::fromStdString(state->keyFileName), QString::number(state->keyLength)};
+        return shown << Text("Label9") << Text("Panel2") << QString::number(Find<QSlider>("Slider")->value())
+                     << Text("lblSL") << Setting("key") << Setting("keyLenght");
     }
     /// KeyShown() once key `name` of `length` is in use everywhere.
     static QStringList KeyInUse(const QString& name, int length) {
