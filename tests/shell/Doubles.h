@@ -1,6 +1,5 @@
 #pragma once
-// Scripted stand-ins for the shell's seams: each records what it was asked and answers from
-// its script; an empty script answers like a user who cancels.
+// Scripted seams: each records what it was asked; an empty script answers like a user who cancels.
 
 #include "ComponentCheck.h"
 #include "Dialogs.h"
@@ -14,7 +13,6 @@
 
 namespace velt::testing {
 
-/// The script's next answer, or `fallback` once it has run out.
 template <typename T> T Next(std::deque<T>& script, T fallback) {
     if (!script.empty()) {
         fallback = script.front();
@@ -48,18 +46,16 @@ struct ScriptedMessages final : IMessages {
     std::vector<Message> shown;
 };
 
-/// Counts the windows asked for; each opens unless `opens` is false.
+/// Counts the windows asked for; each opens.
 struct RecordingJobWindows final : shell::IJobWindows {
-    bool OpenEditor(QWidget&) override { return ++editor > 0 && opens; }
-    bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0 && opens; }
-    bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0 && opens; }
+    bool OpenEditor(QWidget&) override { return ++editor > 0; }
+    bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0; }
+    bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0; }
     int editor = 0, fileWindow = 0, folderWindow = 0;
-    bool opens = true;
 };
 
 struct FixedWallClock final : shell::IWallClock {
-    QDateTime Now() override { return now; }
-    QDateTime now{QDate(2013, 8, 28), QTime(9, 5, 7)};
+    QDateTime Now() override { return {QDate(2013, 8, 28), QTime(9, 5, 7)}; }
 };
 
 struct FakeComponents final : shell::IComponentSource {

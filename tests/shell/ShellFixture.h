@@ -48,7 +48,6 @@ struct ShellFixture final {
 
     QString Path(QAnyStringView name) const { return folder.path() + QLatin1Char('/') + name.toString(); }
 
-    /// Creates and loads the main window anew.
     void Start() {
         window.reset();
         progress.reset();
