@@ -46,7 +46,6 @@ struct ScriptedMessages final : IMessages {
     std::vector<Message> shown;
 };
 
-/// Counts the windows asked for; each opens.
 struct RecordingJobWindows final : shell::IJobWindows {
     bool OpenEditor(QWidget&) override { return ++editor > 0; }
     bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0; }
