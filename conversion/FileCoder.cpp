@@ -111,12 +111,26 @@ std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile) {
     return codedFile.parent_path() / name.substr(0, cut);
 }
 
+template <class Conversion>
+FileOutcome FileCoder::Reporting(Conversion conversion) {
+    try {
+        return conversion();
+    } catch (const OddSize&) {
+        ShowBadFile();
+    } catch (const VeltError& error) {
+        Report(error);
+    } catch (const std::exception& error) {
+        ReportUnexpected(error);
+    }
+    return FileOutcome::Failed;
+}
+
 FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow) : m_state(state), m_fileWindow(fileWindow) {}
 
 FileOutcome FileCoder::EncodeFile() {
     AppState& s = m_state;
     s.destinationPath = CodedFileName(s.sourcePath);
-    try {
+    return Reporting([&] {
         LoadUsableKey(s);
         s.codedText.clear();
         if (!MayReplaceDestination()) {
@@ -135,13 +149,7 @@ FileOutcome FileCoder::EncodeFile() {
         }
         destination.Commit();
         return FileOutcome::Converted;
-    } catch (const VeltError& error) {
-        Report(error);
-        return FileOutcome::Failed;
-    } catch (const std::exception& error) {
-        ReportUnexpected(error);
-        return FileOutcome::Failed;
-    }
+    });
 }
 
 FileOutcome FileCoder::RestoreFile() {
@@ -149,7 +157,7 @@ FileOutcome FileCoder::RestoreFile() {
     if (m_fileWindow != nullptr) {
         m_fileWindow->HideFileWindow();
     }
-    try {
+    return Reporting([&] {
         s.destinationPath = RestoredFileName(s.sourcePath);
         s.keyMissing = false;
         if (!MayReplaceDestination()) {
@@ -170,16 +178,7 @@ FileOutcome FileCoder::RestoreFile() {
         destination.Commit();
         s.keyMissing = false;
         return FileOutcome::Converted;
-    } catch (const OddSize&) {
-        ShowBadFile();
-        return FileOutcome::Failed;
-    } catch (const VeltError& error) {
-        Report(error);
-        return FileOutcome::Failed;
-    } catch (const std::exception& error) {
-        ReportUnexpected(error);
-        return FileOutcome::Failed;
-    }
+    });
 }
 
 void FileCoder::LoadFileText() {

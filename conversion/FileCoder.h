@@ -60,6 +60,9 @@ private:
     void Report(const VeltError& error);
     void ReportUnexpected(const std::exception& error);
     void ShowBadFile();
+    /// Runs a conversion, turning any failure into its message and FileOutcome::Failed.
+    template <class Conversion>
+    FileOutcome Reporting(Conversion conversion);
 
     AppState& m_state;
     IFileWindow* m_fileWindow;

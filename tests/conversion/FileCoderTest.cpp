@@ -1,14 +1,12 @@
 #include "FileCoder.h"
 
-#include "AppState.h"
 #include "CodedTextFile.h"
 #include "CoverImage.h"
-#include "Errors.h"
 #include "TestFiles.h"
-#include "Texts.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
+#include <utility>
 
 using namespace velt;
 using namespace velt::test;
@@ -16,18 +14,12 @@ using namespace velt::test;
 namespace {
 
 /// Plays the user, the wait window, the reference box and the file window; records what they saw.
-class Recorder final : public IMessages, public IProgress, public IReferenceText, public IFileWindow {
-public:
+struct Recorder final : IMessages, IProgress, IReferenceText, IFileWindow {
     MessageAnswer Show(const Message& message) override {
         shown.push_back(message);
-        const MessageAnswer answer = answers.empty() ? message.defaultAnswer : answers.front();
-        answers.clear();
-        return answer;
+        return std::exchange(next, std::nullopt).value_or(message.defaultAnswer);
     }
-    void Begin(std::int64_t maximum, std::string_view) override {
-        maxima.push_back(maximum);
-        ++open;
-    }
+    void Begin(std::int64_t, std::string_view) override { ++open; }
     void Update(std::int64_t) override {}
     void End() override { --open; }
     const std::string& Codes() override { return reference; }
@@ -35,53 +27,53 @@ public:
     void HideFileWindow() override { window += "hide;"; }
 
     std::vector<Message> shown;
-    std::vector<MessageAnswer> answers; ///< the next answer, used once
-    std::vector<std::int64_t> maxima;
+    std::optional<MessageAnswer> next; ///< the next answer, used once
     int open = 0;
-    std::string reference;
-    std::string window;
+    std::string reference, window;
 };
 
 /// A program folder with a test key, and an application state on it.
 struct Bench {
-    explicit Bench(int keyLength = 7) : key(keyLength) {
-        key.WriteTo(folder / "KEY.ORB");
-        state = std::make_unique<AppState>(folder.Path(),
-                                           Services{.progress = &io, .messages = &io, .reference = &io});
-        state->keyLength = static_cast<std::int16_t>(keyLength);
+    explicit Bench(int keyLength = 7) : key(KeyBytes(keyLength)) {
+        WriteAll(folder / "KEY.ORB", key);
+        state.keyLength = static_cast<std::int16_t>(keyLength);
     }
-    FileOutcome Encode(const std::filesystem::path& source) {
-        state->sourcePath = source;
-        return FileCoder(*state, &io).EncodeFile();
+    FileOutcome Encode(const std::filesystem::path& source, bool restore = false) {
+        state.sourcePath = source;
+        FileCoder coder(state, &io);
+        return restore ? coder.RestoreFile() : coder.EncodeFile();
     }
-    FileOutcome Restore(const std::filesystem::path& source) {
-        state->sourcePath = source;
-        return FileCoder(*state, &io).RestoreFile();
+    FileOutcome Restore(const std::filesystem::path& source) { return Encode(source, true); }
+
+    std::filesystem::path Put(const std::string& name, const std::string& contents) {
+        WriteFile(folder / name, contents);
+        return folder / name;
     }
+    std::string Get(const std::string& name) const { return ReadFile(folder / name); }
+    std::string Path(const std::string& name) const { return (folder / name).string(); }
 
     TempFolder folder;
-    TestKey key;
+    std::vector<std::uint8_t> key;
     Recorder io;
-    std::unique_ptr<AppState> state;
+    AppState state{folder.Path(), Services{.progress = &io, .messages = &io, .reference = &io}};
 };
 
-/// Checks every pair of `coded` against `plain` at the positions `positionOf(k)` (k from 1).
+/// Checks pair k of `coded` against byte k of `plain` in the grid of position `positionOf(k)`:
+/// the first code shares the plain code's column in another row, the second its row in another column.
 template <class PositionOf>
-void ExpectPairsAt(const TestKey& key, const std::string& plain, const std::string& coded,
+void ExpectPairsAt(const std::vector<std::uint8_t>& key, const std::string& plain, const std::string& coded,
                    PositionOf positionOf) {
     ASSERT_EQ(coded.size(), 2 * plain.size());
     for (std::size_t k = 1; k <= plain.size(); ++k) {
         const int p = positionOf(static_cast<int>(k));
-        const auto code = static_cast<std::uint8_t>(plain[k - 1]);
-        const int plainAt = key.IndexOf(p, code);
-        const int firstAt = key.IndexOf(p, static_cast<std::uint8_t>(coded[2 * (k - 1)]));
-        const int secondAt = key.IndexOf(p, static_cast<std::uint8_t>(coded[2 * (k - 1) + 1]));
-        // First: the plain code's column, another row. Second: its row, another column.
-        EXPECT_EQ(firstAt % 16, plainAt % 16) << "pair " << k;
-        EXPECT_NE(firstAt / 16, plainAt / 16) << "pair " << k;
-        EXPECT_EQ(secondAt / 16, plainAt / 16) << "pair " << k;
-        EXPECT_NE(secondAt % 16, plainAt % 16) << "pair " << k;
-        EXPECT_EQ(key.Cell(p, secondAt / 16 + 1, firstAt % 16 + 1), code) << "pair " << k;
+        const auto at = [&](char code) {
+            const auto grid = key.begin() + (p - 1) * 258 + 2;
+            return std::find(grid, grid + 256, static_cast<std::uint8_t>(code)) - grid;
+        };
+        const auto was = at(plain[k - 1]), first = at(coded[2 * k - 2]), second = at(coded[2 * k - 1]);
+        EXPECT_TRUE(first % 16 == was % 16 && first / 16 != was / 16 && second / 16 == was / 16 &&
+                    second % 16 != was % 16)
+            << "pair " << k << " at position " << p;
     }
 }
 
@@ -89,40 +81,30 @@ void ExpectPairsAt(const TestKey& key, const std::string& plain, const std::stri
 
 TEST(FileCoder_EncodeFile, PairsAtScheduledPositionsInPlainAndReferenceMode) {
     Bench bench(3);
-    const std::string plain("\x00\x0A\x0D\xFF"
-                            "ABCDEFGH\"\"",
-                            14);
-    WriteFile(bench.folder / "report.doc", plain);
-    ASSERT_EQ(bench.Encode(bench.folder / "report.doc"), FileOutcome::Converted);
-    EXPECT_EQ(bench.state->destinationPath, bench.folder / "report.doc.JPG");
-    ExpectPairsAt(bench.key, plain, ReadFile(bench.folder / "report.doc.JPG"),
-                  [](int k) { return (k - 1) % 3 + 1; });
-
+    const std::string plain = std::string("\x00\x0A\x0D\xFF", 4) + "ABCDEFGH\"\"";
+    const auto cycle = [](int k) { return (k - 1) % 3 + 1; };
+    ASSERT_EQ(bench.Encode(bench.Put("report.doc", plain)), FileOutcome::Converted);
+    ExpectPairsAt(bench.key, plain, bench.Get("report.doc.JPG"), cycle);
     // The next file of a run starts again at position 1; a .JPG gets a second one.
-    WriteFile(bench.folder / "photo.JPG", "xyz");
-    ASSERT_EQ(bench.Encode(bench.folder / "photo.JPG"), FileOutcome::Converted);
-    ExpectPairsAt(bench.key, "xyz", ReadFile(bench.folder / "photo.JPG.JPG"),
-                  [](int k) { return (k - 1) % 3 + 1; });
+    ASSERT_EQ(bench.Encode(bench.Put("photo.JPG", "xyz")), FileOutcome::Converted);
+    ExpectPairsAt(bench.key, "xyz", bench.Get("photo.JPG.JPG"), cycle);
+    EXPECT_TRUE(bench.io.shown.empty());
 
     // Reference "A" (65) with key length 100: position 65 + key position, reduced by 100, from 65 on.
     Bench shifted(100);
     shifted.io.reference = "A";
-    const std::string many(80, '\x42');
-    WriteFile(shifted.folder / "many", many);
-    ASSERT_EQ(shifted.Encode(shifted.folder / "many"), FileOutcome::Converted);
-    ExpectPairsAt(shifted.key, many, ReadFile(shifted.folder / "many.JPG"), [](int k) {
-        const int keyPosition = (65 + k - 1 - 1) % 100 + 1;
-        const int effective = 65 + keyPosition;
+    ASSERT_EQ(shifted.Encode(shifted.Put("many", std::string(80, 'B'))), FileOutcome::Converted);
+    ExpectPairsAt(shifted.key, std::string(80, 'B'), shifted.Get("many.JPG"), [](int k) {
+        const int effective = 65 + (65 + k - 2) % 100 + 1;
         return effective > 100 ? std::max(effective % 100, 1) : effective;
     });
-    EXPECT_TRUE(bench.io.shown.empty());
 }
 
 TEST(FileCoder_RoundTrip, RealFilesComeBackExactlyInBothModes) {
     const auto cover = CoverImage();
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"every-byte.bin", AllByteValues((std::size_t{1} << 20) + 4099)}, // crosses a chunk boundary
-        {"cover.jpg", std::string(reinterpret_cast<const char*>(cover.data()), cover.size())},
+        {"every-byte.bin", AllByteValues(4100)}, // more than one chunk
+        {"cover.jpg", std::string(cover.begin(), cover.end())},
         {"levél.txt", "Árvíztűrő tükörfúrógép\r\n\"idézet\"\r\n\x1A"},
         {"empty", ""},
     };
@@ -132,154 +114,120 @@ TEST(FileCoder_RoundTrip, RealFilesComeBackExactlyInBothModes) {
         std::filesystem::create_directory(bench.folder / "out");
         for (const auto& [name, contents] : files) {
             SCOPED_TRACE(name + " with reference '" + reference + "'");
-            WriteFile(bench.folder / name, contents);
-            ASSERT_EQ(bench.Encode(bench.folder / name), FileOutcome::Converted);
-            const std::string coded = ReadFile(bench.folder / (name + ".JPG"));
-            ASSERT_EQ(coded.size(), 2 * contents.size());
-            std::filesystem::rename(bench.folder / (name + ".JPG"), bench.folder / "out" / (name + ".JPG"));
-            ASSERT_EQ(bench.Restore(bench.folder / "out" / (name + ".JPG")), FileOutcome::Converted);
-            EXPECT_EQ(ReadFile(bench.folder / "out" / name), contents);
-            EXPECT_EQ(bench.io.maxima.back(), static_cast<std::int64_t>(coded.size()));
-
+            ASSERT_EQ(bench.Encode(bench.Put(name, contents)), FileOutcome::Converted);
+            const std::string first = bench.Get(name + ".JPG");
+            ASSERT_EQ(first.size(), 2 * contents.size());
+            ASSERT_EQ(bench.Restore(bench.Put("out/" + name + ".JPG", first)), FileOutcome::Converted);
+            EXPECT_EQ(bench.Get("out/" + name), contents);
             // Encoding again draws other pairs; they restore (over the original, after a Yes) all the same.
+            bench.io.next = MessageAnswer::Yes;
             ASSERT_EQ(bench.Encode(bench.folder / name), FileOutcome::Converted);
-            if (!contents.empty()) {
-                EXPECT_NE(ReadFile(bench.folder / (name + ".JPG")), coded);
-            }
-            bench.io.answers = {MessageAnswer::Yes};
+            EXPECT_TRUE(contents.empty() || bench.Get(name + ".JPG") != first);
+            bench.io.next = MessageAnswer::Yes;
             ASSERT_EQ(bench.Restore(bench.folder / (name + ".JPG")), FileOutcome::Converted);
-            EXPECT_EQ(ReadFile(bench.folder / name), contents);
+            EXPECT_EQ(bench.Get(name), contents);
         }
-        EXPECT_EQ(bench.io.shown.size(), files.size()); // only the overwrite questions
+        EXPECT_EQ(bench.io.shown.size(), 2 * files.size()); // only the overwrite questions
         EXPECT_EQ(bench.io.open, 0);
     }
 }
 
 TEST(FileCoder_OverwriteQuestion, NoAndFailuresAfterYesLeaveTheOldDestination) {
     Bench bench;
-    WriteFile(bench.folder / "a.txt", "new text");
-    WriteFile(bench.folder / "a.txt.JPG", "old coded");
-    EXPECT_EQ(bench.Encode(bench.folder / "a.txt"), FileOutcome::Declined);
-    ASSERT_EQ(bench.io.shown.size(), 1u);
-    const Message& question = bench.io.shown[0];
-    EXPECT_EQ(std::tuple(question.icon, question.buttons, question.defaultAnswer),
-              std::tuple(MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No));
-    EXPECT_EQ(question.title, "The file gets deleted finally !!!");
-    EXPECT_EQ(question.text, "File " + (bench.folder / "a.txt.JPG").string() +
-                                 " is exist !\r\nWe coded this once already I may overwrite it ??");
+    bench.Put("a.txt.JPG", "old coded");
+    EXPECT_EQ(bench.Encode(bench.Put("a.txt", "new text")), FileOutcome::Declined);
+    const Message question = bench.io.shown.at(0);
+    EXPECT_EQ(
+        std::tuple(question.icon, question.buttons, question.defaultAnswer, question.title, question.text),
+        std::tuple(MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No,
+                   "The file gets deleted finally !!!",
+                   "File " + bench.Path("a.txt.JPG") +
+                       " is exist !\r\nWe coded this once already I may overwrite it ??"));
     EXPECT_EQ(bench.io.window, ""); // the window stays until a conversion really starts
-    EXPECT_EQ(ReadFile(bench.folder / "a.txt.JPG"), "old coded");
+    EXPECT_EQ(bench.Get("a.txt.JPG"), "old coded");
 
     // Yes, then an odd size: the bad-file message, and the old destination is still there.
-    WriteFile(bench.folder / "odd.JPG", "12345");
-    WriteFile(bench.folder / "odd", "precious");
-    bench.state->language = 1;
-    bench.io.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(bench.Restore(bench.folder / "odd.JPG"), FileOutcome::Failed);
+    bench.Put("odd", "precious");
+    bench.state.language = 1;
+    bench.io.next = MessageAnswer::Yes;
+    EXPECT_EQ(bench.Restore(bench.Put("odd.JPG", "12345")), FileOutcome::Failed);
     EXPECT_EQ(bench.io.window, "hide;");
-    ASSERT_EQ(bench.io.shown.size(), 3u);
-    EXPECT_EQ(bench.io.shown[1].title, "A file végleg törlődik !!!");
-    const Message& bad = bench.io.shown[2];
-    EXPECT_EQ(std::tuple(bad.icon, bad.buttons, bad.title),
-              std::tuple(MessageIcon::Critical, MessageButtons::Ok, "HIBA"));
-    EXPECT_EQ(bad.text, "HIBÁS FÁJL !\r\nA tartalom ellenőrzése során hiba lépett fel !");
-    EXPECT_EQ(ReadFile(bench.folder / "odd"), "precious");
+    const Message& bad = bench.io.shown.back();
+    EXPECT_EQ(std::tuple(bench.io.shown.size(), bad.icon, bad.buttons, bad.title, bad.text),
+              std::tuple(3u, MessageIcon::Critical, MessageButtons::Ok, "HIBA",
+                         "HIBÁS FÁJL !\r\nA tartalom ellenőrzése során hiba lépett fel !"));
+    EXPECT_EQ(bench.Get("odd"), "precious");
 
-    // Yes, then a full disk: the old destination survives that too.
-    WriteFile(bench.folder / "big", AllByteValues(200000));
-    WriteFile(bench.folder / "big.JPG", "old big");
-    bench.io.answers = {MessageAnswer::Yes};
-    {
-        FileSizeLimit limit(100000);
-        EXPECT_EQ(bench.Encode(bench.folder / "big"), FileOutcome::Failed);
-    }
+    // Yes, then a full disk: the old destination survives that too, and no temporary file is left.
+    bench.Put("big.JPG", "old big");
+    bench.io.next = MessageAnswer::Yes;
+    WithFileSizeLimit(
+        100000, [&] { EXPECT_EQ(bench.Encode(bench.Put("big", AllByteValues(800))), FileOutcome::Failed); });
     EXPECT_EQ(bench.io.window, "hide;close;");
-    EXPECT_EQ(ReadFile(bench.folder / "big.JPG"), "old big");
-    EXPECT_EQ(bench.io.shown.back().text, "Nincs elég hely a lemezen a(z) " +
-                                              (bench.folder / "big.JPG").string() +
-                                              " számára; semmi sem lett kiírva.");
-    EXPECT_EQ(bench.folder.Entries(), (std::vector<std::string>{"KEY.ORB", "a.txt", "a.txt.JPG", "big",
-                                                                "big.JPG", "odd", "odd.JPG"}));
+    EXPECT_EQ(bench.Get("big.JPG"), "old big");
+    EXPECT_EQ(bench.io.shown.back().text,
+              "Nincs elég hely a lemezen a(z) " + bench.Path("big.JPG") + " számára; semmi sem lett kiírva.");
+    EXPECT_EQ(bench.folder.Names(), (std::vector<std::string>{"KEY.ORB", "a.txt", "a.txt.JPG", "big",
+                                                              "big.JPG", "odd", "odd.JPG"}));
 }
 
 TEST(FileCoder_Failures, ClearMessageAndNothingWritten) {
     Bench bench;
-    const auto before = [&] { return bench.folder.Entries(); };
     const auto failsWith = [&](FileOutcome outcome, const std::string& text) {
-        EXPECT_EQ(outcome, FileOutcome::Failed);
-        ASSERT_FALSE(bench.io.shown.empty());
-        const Message& shown = bench.io.shown.back();
+        ASSERT_EQ(std::tuple(outcome, bench.io.shown.size()), std::tuple(FileOutcome::Failed, 1u));
+        const Message shown = std::exchange(bench.io.shown, {}).back();
         EXPECT_EQ(std::tuple(shown.icon, shown.title, shown.text),
                   std::tuple(MessageIcon::Critical, "ERROR", text));
-        bench.io.shown.clear();
     };
-    WriteFile(bench.folder / "data.bin", "even");
-    WriteFile(bench.folder / "data.bin.JPG", "coded!");
-    const auto entries = before();
+    const auto data = bench.Put("data.bin", "even");
+    bench.Put("data.bin.JPG", "coded!");
+    const auto entries = bench.folder.Names();
 
-    // Unreadable sources: missing, or in a missing folder.
-    const auto missing = bench.folder / "none";
-    failsWith(bench.Encode(missing), "The file " + missing.string() + " cannot be read.");
-    const auto nowhere = bench.folder / "no-folder" / "x.JPG";
-    failsWith(bench.Restore(nowhere), "The file " + nowhere.string() + " cannot be read.");
-
+    for (const std::string name : {"missing.JPG", "no-folder/x.JPG", "/dev/zero"}) { // a device never ends
+        failsWith(bench.Encode(bench.Path(name)), "The file " + bench.Path(name) + " cannot be read.");
+    }
     // Names too short to lose four characters; UTF-8 letters count as one each.
-    failsWith(bench.Restore(bench.folder / ".JPG"),
-              "The name of " + (bench.folder / ".JPG").string() + " is too short for a coded file.");
-    failsWith(bench.Restore(bench.folder / "ő.JP"),
-              "The name of " + (bench.folder / "ő.JP").string() + " is too short for a coded file.");
-    EXPECT_EQ(RestoredFileName("/x/aőűőű"), std::filesystem::path("/x/a"));
-    EXPECT_EQ(RestoredFileName("/x/data.bin"), std::filesystem::path("/x/data"));
-
+    for (const std::string name : {".JPG", "ő.JP"}) {
+        failsWith(bench.Restore(bench.Path(name)),
+                  "The name of " + bench.Path(name) + " is too short for a coded file.");
+    }
     // A folder in the destination's place is not replaced, and nobody is asked about it.
     std::filesystem::create_directory(bench.folder / "data");
-    failsWith(bench.Restore(bench.folder / "data.bin"),
-              "The file " + (bench.folder / "data").string() + " could not be written; nothing was saved.");
+    failsWith(bench.Restore(data),
+              "The file " + bench.Path("data") + " could not be written; nothing was saved.");
     std::filesystem::remove(bench.folder / "data");
-    bench.state->keyLength = 0; // no position to code at
-    EXPECT_EQ(bench.Encode(bench.folder / "data.bin"), FileOutcome::Failed);
-    EXPECT_EQ(bench.io.shown.size(), 1u);
-    bench.io.shown.clear();
-    bench.state->keyLength = 7;
-    EXPECT_EQ(before(), entries);
+    bench.state.keyLength = 0; // no position to code at
+    failsWith(bench.Encode(data), "The key file KEY.ORB is too short: record 1 is missing.");
+    bench.state.keyLength = 7;
+    EXPECT_EQ(bench.folder.Names(), entries);
 
     // Key problems stop the conversion before anything is asked or created.
     std::filesystem::resize_file(bench.folder / "KEY.ORB", 258 * 3 + 100);
-    failsWith(bench.Encode(bench.folder / "data.bin"),
-              "The key file KEY.ORB is damaged: record 4 is cut short.");
+    failsWith(bench.Encode(data), "The key file KEY.ORB is damaged: record 4 is cut short.");
     std::filesystem::remove(bench.folder / "KEY.ORB");
-    failsWith(bench.Encode(bench.folder / "data.bin"),
-              "YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\nThe key file does not exist !");
     std::filesystem::remove(bench.folder / "data.bin.JPG");
-    failsWith(bench.Restore(bench.folder / "data.bin"), std::string(*Text(TextId::KeyMissingText, 0)));
-    EXPECT_EQ(before(), (std::vector<std::string>{"data.bin"}));
-
+    const std::string missing =
+        "YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\nThe key file does not exist !";
+    failsWith(bench.Encode(data), missing);
+    failsWith(bench.Restore(data), missing);
     // No language to speak in: nothing is shown, and still nothing is written.
-    bench.state->language = 2;
-    EXPECT_EQ(bench.Encode(bench.folder / "data.bin"), FileOutcome::Failed);
-    EXPECT_TRUE(bench.io.shown.empty());
-    EXPECT_EQ(bench.io.open, 0);
+    bench.state.language = 2;
+    EXPECT_EQ(bench.Encode(data), FileOutcome::Failed);
+    EXPECT_EQ(std::tuple(bench.io.shown.size(), bench.io.open), std::tuple(0u, 0));
+    EXPECT_EQ(bench.folder.Names(), (std::vector<std::string>{"data.bin"}));
 }
 
 TEST(FileCoder_LoadFileText, DropsOneTrailingCrLfAndFindsTheCodedText) {
     Bench bench;
-    const auto load = [&](const std::string& contents) {
-        WriteFile(bench.folder / "t", contents);
-        bench.state->sourcePath = bench.folder / "t";
-        FileCoder(*bench.state).LoadFileText();
-        return bench.state->codedText;
+    const auto load = [&](const std::string& name, const std::string& contents) {
+        bench.state.sourcePath = bench.Put(name, contents);
+        FileCoder(bench.state).LoadFileText();
+        return bench.state.codedText;
     };
-    EXPECT_EQ(load("abc\r\n\r\n"), "abc\r\n");
-    EXPECT_EQ(load("abc\n"), "abc\n");
-    EXPECT_EQ(load("abc\r"), "abc\r");
-    EXPECT_EQ(load("\r\n"), "");
-    EXPECT_EQ(load(""), "");
-    EXPECT_EQ(load(std::string("\x99\x99\0z", 4)), std::string("\x99\x99\0z", 4));
-
-    // A saved coded text file comes back as exactly the text that went in.
+    EXPECT_EQ(load("t", "abc\r\n\r\n"), "abc\r\n");
+    EXPECT_EQ(load("t", "abc\r"), "abc\r");
+    EXPECT_EQ(load("t", "\r\n"), "");
     const std::string armoured = "\"\"0A41FF22\"\"";
-    WriteFile(bench.folder / "SelTextC_093005.JPG", ComposeCodedTextFile(armoured));
-    bench.state->sourcePath = bench.folder / "SelTextC_093005.JPG";
-    FileCoder(*bench.state).LoadFileText();
-    EXPECT_EQ(CodedTextOf("SelTextC_093005.JPG", bench.state->codedText), armoured);
+    EXPECT_EQ(CodedTextOf("SelTextC_093005.JPG", load("SelTextC_093005.JPG", ComposeCodedTextFile(armoured))),
+              armoured);
 }
