@@ -1,5 +1,7 @@
 #include "RandomSource.h"
 
+#include "SystemServices.h"
+
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -49,7 +51,8 @@ void FillFromSystem(void* target, std::size_t size) {
 
 } // namespace
 
-RandomSource::RandomSource(IClock& clock) : m_clock(clock) {
+RandomSource::RandomSource(IClock& clock)
+    : m_clock(clock), m_systemClock(dynamic_cast<SystemClock*>(&clock)) {
     m_input[0] = 0x61707865;
     m_input[1] = 0x3320646e;
     m_input[2] = 0x79622d32;
@@ -60,7 +63,8 @@ RandomSource::RandomSource(IClock& clock) : m_clock(clock) {
 }
 
 float RandomSource::Draw() {
-    m_mix = (m_mix ^ m_clock.FineTime()) * 0x9E3779B97F4A7C15u;
+    const std::uint64_t now = m_systemClock != nullptr ? m_systemClock->FineTime() : m_clock.FineTime();
+    m_mix = (m_mix ^ now) * 0x9E3779B97F4A7C15u;
     m_mix ^= m_mix >> 29;
     if (m_used == kBufferWords) {
         Refill();
@@ -84,7 +88,7 @@ void RandomSource::Refill() {
     x[12] += Lanes{0, 1, 2, 3};
     Lanes start[16];
     std::memcpy(start, x, sizeof x);
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < kDoubleRounds; ++round) {
         QuarterRound(x[0], x[4], x[8], x[12]);
         QuarterRound(x[1], x[5], x[9], x[13]);
         QuarterRound(x[2], x[6], x[10], x[14]);

@@ -19,12 +19,6 @@ TimeOfDay SystemClock::Now() {
     return result;
 }
 
-std::uint64_t SystemClock::FineTime() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(now.tv_nsec);
-}
-
 std::optional<std::string> MemorySettingsStore::Read(const std::string& key) {
     const auto found = m_values.find(key);
     if (found == m_values.end()) {
