@@ -387,11 +387,8 @@ void MainWindow::ApplyLanguage() {
 void MainWindow::RefreshAccessibleNames() {
     const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
     const auto text = [language](TextId id) { return *UiText(id, language); };
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (!label->text().isEmpty()) {
-            label->setAccessibleName(label->text());
-        }
-    }
+    // Labels are left unnamed: screen readers then read their current text, which a fixed name
+    // would freeze (lblSL follows the slider, the status panels the key and the clock).
     for (GlossButton* button : m_commands) {
         button->setAccessibleName(button->Caption());
     }
