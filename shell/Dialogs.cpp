@@ -11,12 +11,13 @@ QString QtFilter(const QString& barFilter) {
     const QStringList parts = barFilter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        const QString pattern = parts[i + 1].trimmed();
-        // A description that already names its patterns in brackets is what Qt reads them from.
-        entries << (description.contains(QLatin1Char('('))
-                        ? description
-                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+        QString pattern = parts[i + 1].trimmed();
+        // "*.*" means every file, those without a dot in their name too.
+        if (pattern == QStringLiteral("*.*")) {
+            pattern = QStringLiteral("*");
+        }
+        // Qt reads the patterns from the last brackets; the dialogs hide them and show the description.
+        entries << parts[i].trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -24,6 +25,7 @@ QString QtFilter(const QString& barFilter) {
 OpenFileResult Dialogs::OpenFile(const OpenFileRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialFolder,
                        QtFilter(request.filter));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!request.presetName.isEmpty()) {
@@ -39,6 +41,7 @@ OpenFileResult Dialogs::OpenFile(const OpenFileRequest& request) {
 QString Dialogs::SaveFile(const SaveFileRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialFolder,
                        QtFilter(request.filter));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Choosing an existing key file is how a key is exchanged: no overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

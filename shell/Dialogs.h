@@ -37,7 +37,7 @@ public:
     virtual QString FolderBrowser() = 0;
 };
 
-/// Turns "desc|pattern|desc|pattern" into Qt's "desc (pattern);;..." form.
+/// Turns "desc|pattern|desc|pattern" into Qt's "desc (pattern);;..." form, "*.*" as "*".
 QString QtFilter(const QString& barFilter);
 
 /// The platform's dialogs.

@@ -5,7 +5,9 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -73,8 +75,18 @@ private Q_SLOTS:
     }
 
     void QtFilter_BarPairs_BecomeQtEntries() {
-        QCOMPARE(QtFilter(u"KEY file (*.orb)| *.orb"_s), u"KEY file (*.orb)"_s);
+        // "*.*" also finds names without a dot; the dialog shows the description alone.
+        QCOMPARE(QtFilter(u"All file (*.*)|*.*"_s), u"All file (*.*) (*)"_s);
         QCOMPARE(QtFilter(u"Text|*.txt|Coded|*.JPG"_s), u"Text (*.txt);;Coded (*.JPG)"_s);
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shown = dialog ? dialog->findChild<QComboBox*>(u"fileTypeCombo"_s)->currentText() : QString();
+            QApplication::activeModalWidget()->close();
+        });
+        QVERIFY(
+            Dialogs().SaveFile({u"Key"_s, u"KEY file (*.orb)| *.orb"_s, u"T"_s, QDir::tempPath()}).isEmpty());
+        QCOMPARE(shown, u"KEY file (*.orb)"_s);
     }
 
     void Messages_YesNoQuestion_DefaultAndEscapeMeanNo() {
