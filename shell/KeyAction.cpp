@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "KeyFile.h"
 #include "UiText.h"
 
 #include <filesystem>
@@ -52,6 +53,21 @@ void ExchangeKey(AppState& state, const std::string& name, const fs::path& file)
     state.Settings().Write("keyLenght", lengthText);
     state.Indicators().ShowKeyFileName(name);
 }
+/// A well-formed key of a length the slider can show. Such a file may be the key the
+/// correspondents share, even when the key named in the settings could not be used.
+bool IsWholeKey(const fs::path& file) {
+    try {
+        const auto bytes = ReadKeyBytes(file, static_cast<std::size_t>(kKeyCapacity) * kRecordSize + 1, {});
+        const auto length = static_cast<long long>(bytes.size() / kRecordSize);
+        if (bytes.size() % kRecordSize != 0 || length < kMinKeyLength || length > kKeyCapacity) {
+            return false;
+        }
+        CheckRecordFrames(bytes, static_cast<int>(length), {});
+        return FirstNonPermutationRecord(bytes) == 0;
+    } catch (const VeltError&) {
+        return false;
+    }
+}
 } // namespace
 
 long long KeyLengthOfSize(unsigned long long size) {
@@ -62,8 +78,9 @@ long long KeyLengthOfSize(unsigned long long size) {
 }
 
 void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
-    if (!state.keyPresent) {
+    if (!state.keyPresent && !IsWholeKey(state.KeyFilePath())) {
         // No usable key at start-up: the current name is the default one; form it at once.
+        // A sound default key is never overwritten unasked: the dialog below is shown instead.
         FormKey(state, state.keyFileName, state.keyLength);
         return;
     }

@@ -230,6 +230,18 @@ private Q_SLOTS:
         QVERIFY(shell.KeyChecked());
     }
 
+    void KeyAction_SoundDefaultKeyUnusedAtStart_AsksInsteadOfOverwriting() {
+        ShellFixture shell(200);
+        WriteKeyFile(shell.Path("long.orb"), 10001);
+        shell.settings.Write("key", "long.orb");
+        shell.Start();
+        QVERIFY(!shell.state->keyPresent);
+        const QByteArray key = ReadFile(shell.Path("KEY.ORB"));
+        shell.PressKey(QString());
+        QCOMPARE(shell.dialogs.saved.size(), std::size_t{1});
+        QCOMPARE(ReadFile(shell.Path("KEY.ORB")), key);
+    }
+
     void KeyAction_ExistingNameOrCancel_ExchangesOrChangesNothing() {
         ShellFixture shell(366);
         WriteKeyFile(shell.Path("big.orb"), 10000); // 2,580,000 bytes
