@@ -19,7 +19,7 @@ std::string FromUtf8Text(std::string_view utf8) {
     return codepage::FromUtf8(utf8);
 }
 
-std::string ReadReference(const std::filesystem::path& file, bool bytes) {
+std::string ReadReference(const std::filesystem::path& file) {
     const VeltError unreadable(ErrorKind::FileReadFailed, "cannot read the reference file", 0, 0,
                                file.string());
     std::error_code error;
@@ -46,7 +46,7 @@ std::string ReadReference(const std::filesystem::path& file, bool bytes) {
             content.pop_back();
         }
     }
-    return bytes ? content : FromUtf8Text(content);
+    return FromUtf8Text(content);
 }
 
 std::int16_t KeyLengthOf(const std::filesystem::path& keyFile) {

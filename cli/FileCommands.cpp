@@ -141,7 +141,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     std::string reference;
     try {
         const auto refFile = options.Value("ref-file");
-        reference = refFile ? ReadReference(*refFile, false) : std::string();
+        reference = refFile ? ReadReference(*refFile) : std::string();
     } catch (const VeltError& error) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;

@@ -28,8 +28,7 @@ constexpr std::string_view kEncodeHelp =
     "\n"
     "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
     "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
-    "  --bytes          standard input and the reference file hold raw single-byte codes\n"
-    "                   (Windows-1250), not UTF-8\n";
+    "  --bytes          standard input holds raw single-byte codes (Windows-1250), not UTF-8\n";
 
 constexpr std::string_view kDecodeHelp =
     "Usage: velt-cli decode [--key FILE] [--ref-file FILE] [--bytes]\n"
@@ -38,8 +37,7 @@ constexpr std::string_view kDecodeHelp =
     "\n"
     "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
     "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
-    "  --bytes          write raw single-byte codes (Windows-1250), not UTF-8; the reference\n"
-    "                   file holds raw codes too\n";
+    "  --bytes          write raw single-byte codes (Windows-1250), not UTF-8\n";
 
 struct TextOptions {
     std::filesystem::path key = "KEY.ORB";
@@ -118,7 +116,7 @@ int Run(std::span<char* const> args, std::string_view help, std::ostream& out, s
 
 int RunEncode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err) {
     return Run(args, kEncodeHelp, out, err, [&](const TextOptions& options) {
-        const std::string reference = options.refFile ? ReadReference(*options.refFile, options.bytes) : "";
+        const std::string reference = options.refFile ? ReadReference(*options.refFile) : "";
         auto session = std::make_unique<Session>(options, reference);
         AppState& state = session->state;
         {
@@ -137,7 +135,7 @@ int RunEncode(std::span<char* const> args, std::istream& in, std::ostream& out, 
 
 int RunDecode(std::span<char* const> args, std::istream& in, std::ostream& out, std::ostream& err) {
     return Run(args, kDecodeHelp, out, err, [&](const TextOptions& options) {
-        const std::string reference = options.refFile ? ReadReference(*options.refFile, options.bytes) : "";
+        const std::string reference = options.refFile ? ReadReference(*options.refFile) : "";
         auto session = std::make_unique<Session>(options, reference);
         AppState& state = session->state;
         {
