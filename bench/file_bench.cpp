@@ -4,6 +4,7 @@
 #include "FileCoder.h"
 #include "FileStreams.h"
 #include "KeyMaterial.h"
+#include "SystemServices.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -20,15 +21,6 @@ using namespace velt;
 class AlwaysYes final : public IMessages {
 public:
     MessageAnswer Show(const Message&) override { return MessageAnswer::Yes; }
-};
-
-class FixedReference final : public IReferenceText {
-public:
-    explicit FixedReference(std::string codes) : m_codes(std::move(codes)) {}
-    const std::string& Codes() override { return m_codes; }
-
-private:
-    std::string m_codes;
 };
 
 /// A folder with a 366-position key and a source file of `size` random bytes.
@@ -71,7 +63,7 @@ private:
 
     std::filesystem::path m_folder;
     AlwaysYes m_yes;
-    FixedReference m_reference;
+    FixedReferenceText m_reference;
     std::unique_ptr<AppState> m_state;
 };
 

@@ -2,24 +2,12 @@
 // What every coding command of velt-cli takes in besides its data: the key file and
 // the reference text.
 
-#include "Platform.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace velt::cli {
-
-/// The reference text the coders read for every character; fixed for one command.
-class ReferenceFile final : public IReferenceText {
-public:
-    explicit ReferenceFile(std::string codes) : m_codes(std::move(codes)) {}
-    const std::string& Codes() override { return m_codes; }
-
-private:
-    std::string m_codes;
-};
 
 /// UTF-8 text to codes; a leading byte order mark is dropped. Throws VeltError(UncodableCharacter).
 std::string FromUtf8Text(std::string_view utf8);

@@ -6,6 +6,7 @@
 #include "FileCoder.h"
 #include "FileStreams.h"
 #include "Options.h"
+#include "SystemServices.h"
 #include "Texts.h"
 
 #include <algorithm>
@@ -146,7 +147,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;
     }
-    ReferenceFile referenceText(std::move(reference));
+    FixedReferenceText referenceText(std::move(reference));
     ConsoleMessages messages(console, options.Has("force"));
     ConsoleProgress progress(console);
     AppState state(key.has_parent_path() ? key.parent_path() : std::filesystem::path("."),

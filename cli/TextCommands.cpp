@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "KeyMaterial.h"
 #include "Options.h"
+#include "SystemServices.h"
 #include "Texts.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ TextOptions FromOptions(const Options& options) {
 }
 
 struct Session {
-    ReferenceFile reference;
+    FixedReferenceText reference;
     AppState state;
 
     Session(const TextOptions& options, std::string referenceCodes)

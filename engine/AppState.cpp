@@ -19,7 +19,7 @@ struct AppState::Defaults {
     MemorySettingsStore settings;
     NullProgress progress;
     DefaultAnswerMessages messages;
-    EmptyReferenceText reference;
+    FixedReferenceText reference;
     HeadlessKeyIndicators indicators;
 };
 

@@ -53,12 +53,14 @@ public:
     MessageAnswer Show(const Message& message) override { return message.defaultAnswer; }
 };
 
-class EmptyReferenceText final : public IReferenceText {
+/// A reference text that stays as given for the whole run; empty by default.
+class FixedReferenceText final : public IReferenceText {
 public:
-    const std::string& Codes() override { return m_empty; }
+    explicit FixedReferenceText(std::string codes = {}) : m_codes(std::move(codes)) {}
+    const std::string& Codes() override { return m_codes; }
 
 private:
-    std::string m_empty;
+    std::string m_codes;
 };
 
 /// No window to show the key in; the slider's range 100..10000 still holds, so the
