@@ -2,7 +2,6 @@
 
 #include "KeyMaterial.h"
 
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -30,6 +29,13 @@ void SaveDefaults(ISettingsStore& settings) {
 
 } // namespace
 
+long long KeyLengthOfSize(std::uintmax_t fileSize) {
+    const std::uintmax_t quotient = fileSize / kRecordSize;
+    const std::uintmax_t twiceRest = 2 * (fileSize % kRecordSize);
+    const bool up = twiceRest > kRecordSize || (twiceRest == kRecordSize && quotient % 2 == 1);
+    return static_cast<long long>(quotient + (up ? 1 : 0));
+}
+
 std::string LengthLabelText(std::uintmax_t fileSize) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(fileSize) / kRecordBytes);
@@ -52,9 +58,7 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings,
         }
         indicators.ShowKeyFileName(fields.keyFileName);
         const std::uintmax_t size = std::filesystem::file_size(folder / fields.keyFileName);
-        const double quotient = static_cast<double>(size) / kRecordBytes;
-        // Rounded half to even, the way the length itself is rounded.
-        const double rounded = std::nearbyint(quotient);
+        const long long rounded = KeyLengthOfSize(size);
         const int sliderValue = rounded > kKeyCapacity ? kKeyCapacity + 1 : static_cast<int>(rounded);
         if (!indicators.SetSliderValue(sliderValue) || sliderValue < 1 || sliderValue > kKeyCapacity) {
             throw std::runtime_error("key length outside the slider's range");

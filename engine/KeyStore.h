@@ -19,6 +19,9 @@ struct KeyStoreFields {
     bool& keyPresent;
 };
 
+/// The key length of a file of `fileSize` bytes: round(size / 258), halves to the even neighbour.
+long long KeyLengthOfSize(std::uintmax_t fileSize);
+
 /// The quotient size / 258 as the length label shows it: up to 15 significant
 /// digits, no trailing zeros ("366", "366.003875968992").
 std::string LengthLabelText(std::uintmax_t fileSize);

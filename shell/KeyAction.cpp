@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Errors.h"
 #include "KeyFile.h"
+#include "KeyStore.h"
 #include "UiText.h"
 
 #include <filesystem>
@@ -69,13 +70,6 @@ bool IsWholeKey(const fs::path& file) {
     }
 }
 } // namespace
-
-long long KeyLengthOfSize(unsigned long long size) {
-    const unsigned long long quotient = size / kRecordSize;
-    const unsigned long long twiceRest = 2 * (size % kRecordSize);
-    const bool up = twiceRest > kRecordSize || (twiceRest == kRecordSize && quotient % 2 == 1);
-    return static_cast<long long>(quotient + (up ? 1 : 0));
-}
 
 void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
     if (!state.keyPresent && !IsWholeKey(state.KeyFilePath())) {

@@ -12,7 +12,4 @@ class IDialogs;
 /// key file already lying there into use. Failures are reported; nothing half-done stays.
 void FormOrExchangeKey(AppState& state, IDialogs& dialogs);
 
-/// round(size / 258), halves to the even neighbour.
-long long KeyLengthOfSize(unsigned long long size);
-
 } // namespace velt::shell

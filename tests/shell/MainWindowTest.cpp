@@ -1,6 +1,7 @@
 // The main window driven as a user would, the key action included.
 #include "Errors.h"
 #include "KeyAction.h"
+#include "KeyStore.h"
 #include "MaskedTextEdit.h"
 #include "ShellFixture.h"
 
@@ -275,7 +276,7 @@ private Q_SLOTS:
         const std::pair<unsigned long long, long long> cases[] = {
             {366 * 258 + 129, 366}, {367 * 258 + 129, 368}, {366 * 258 + 130, 367}, {0, 0}};
         for (const auto& [size, length] : cases) {
-            QCOMPARE(velt::shell::KeyLengthOfSize(size), length);
+            QCOMPARE(velt::KeyLengthOfSize(size), length);
         }
     }
 };
