@@ -1,6 +1,7 @@
 #include "KeyFile.h"
 
 #include "Errors.h"
+#include "FileStreams.h"
 #include "ProgressTicker.h"
 
 #include <algorithm>
@@ -29,12 +30,6 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int Get() const { return m_fd; }
-    /// Closes now and reports whether the close succeeded.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
@@ -138,45 +133,13 @@ void KeyFileWriter::WriteKeyRecord(int position, const KeyRecord& record) {
 }
 
 void KeyFileWriter::Commit() {
-    const std::string name = m_file.filename().string();
-    const auto fail = [&](const std::string& why) {
-        return VeltError(ErrorKind::KeyWriteFailed, "cannot write key file " + m_file.string() + ": " + why,
-                         0, 0, name);
-    };
-    // O_EXCL under a name of our own: umask applies as for any new file, and a stale
-    // temporary left by a killed run is never reused.
-    std::string temp;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        temp = (m_file.parent_path() /
-                ("." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp"))
-                   .string();
-        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    Descriptor fd(raw);
-    if (fd.Get() < 0) {
-        throw fail(std::strerror(errno));
-    }
-    std::size_t done = 0;
-    while (done < m_bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), m_bytes.data() + done, m_bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            const std::string why = n < 0 ? std::strerror(errno) : "nothing written";
-            ::unlink(temp.c_str());
-            throw fail(why);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (!fd.Close() || std::rename(temp.c_str(), m_file.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        ::unlink(temp.c_str());
-        throw fail(why);
+    try {
+        ReplacingFile file(m_file);
+        file.Write(m_bytes);
+        file.Commit();
+    } catch (const VeltError& error) {
+        throw VeltError(ErrorKind::KeyWriteFailed, std::string("cannot write key file: ") + error.what(), 0,
+                        0, m_file.filename().string());
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Streaming file access for the conversions: a source read front to back in fixed
-// chunks, and a destination that appears only once it is complete.
+// Streaming file access: a source read front to back in fixed chunks, and a
+// destination (a coded file, a key file) that appears only once it is complete.
 
 #include <cstddef>
 #include <cstdint>
