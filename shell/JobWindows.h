@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace velt::shell {
@@ -9,7 +11,8 @@ namespace velt::shell {
 class IJobWindows {
 public:
     virtual ~IJobWindows() = default;
-    /// The direct entry editor.
+    /// The direct entry editor; in reception mode it takes a coded text handed over in
+    /// the shared coded-text buffer.
     virtual bool OpenEditor(QWidget& mainWindow) = 0;
     /// The file window, for the file in the source path.
     virtual bool OpenFileWindow(QWidget& mainWindow) = 0;
@@ -17,13 +20,22 @@ public:
     virtual bool OpenFolderWindow(QWidget& mainWindow) = 0;
 };
 
-/// The program's job windows. None is built yet, so every job stops after its
-/// dialog and the main window stays in front.
+/// The program's job windows, each opened by the function that main() gives it.
+/// A job without one stops after its dialog and the main window stays in front.
 class JobWindows final : public IJobWindows {
 public:
-    bool OpenEditor(QWidget&) override { return false; }
-    bool OpenFileWindow(QWidget&) override { return false; }
-    bool OpenFolderWindow(QWidget&) override { return false; }
+    using Opener = std::function<bool(QWidget& mainWindow)>;
+
+    bool OpenEditor(QWidget& mainWindow) override { return Open(editor, mainWindow); }
+    bool OpenFileWindow(QWidget& mainWindow) override { return Open(fileWindow, mainWindow); }
+    bool OpenFolderWindow(QWidget& mainWindow) override { return Open(folderWindow, mainWindow); }
+
+    Opener editor;
+    Opener fileWindow;
+    Opener folderWindow;
+
+private:
+    static bool Open(const Opener& opener, QWidget& mainWindow) { return opener && opener(mainWindow); }
 };
 
 } // namespace velt::shell

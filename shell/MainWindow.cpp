@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "ClickLabel.h"
+#include "Clipboard.h"
 #include "CodePage.h"
 #include "Dialogs.h"
 #include "GlossButton.h"
@@ -15,7 +16,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -442,7 +442,7 @@ void MainWindow::OnTabChanged(int index) {
 }
 
 void MainWindow::OnTimer() {
-    m_translate->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    m_translate->setEnabled(!m_services.clipboard.Text().isEmpty());
 }
 
 void MainWindow::RunJob(int command) {

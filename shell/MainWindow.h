@@ -29,6 +29,7 @@ class GlossButton;
 namespace velt::shell {
 
 class ClickLabel;
+class IClipboard;
 class IDialogs;
 class IJobWindows;
 class IWallClock;
@@ -38,6 +39,7 @@ class MaskedTextEdit;
 struct ShellServices {
     IDialogs& dialogs;
     IJobWindows& jobs;
+    IClipboard& clipboard;
     IWallClock& wallClock;
     /// Ends the process at once, without other windows' closing steps.
     std::function<void()> endProcess;

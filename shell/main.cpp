@@ -1,5 +1,6 @@
 // Velt: the main window is the program; closing it ends the process.
 #include "AppState.h"
+#include "Clipboard.h"
 #include "ComponentCheck.h"
 #include "Dialogs.h"
 #include "JobWindows.h"
@@ -31,7 +32,8 @@ int main(int argc, char* argv[]) {
     velt::shell::Dialogs dialogs;
     velt::shell::JobWindows jobs;
     velt::shell::SystemWallClock wallClock;
-    velt::shell::MainWindow window(state, {dialogs, jobs, wallClock, [] { QCoreApplication::exit(0); }});
+    velt::shell::SystemClipboard clipboard;
+    velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});
     window.Load();
     return QApplication::exec();
 }

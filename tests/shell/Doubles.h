@@ -1,6 +1,7 @@
 #pragma once
 // Scripted seams: each records what it was asked; an empty script answers like a user who cancels.
 
+#include "Clipboard.h"
 #include "ComponentCheck.h"
 #include "Dialogs.h"
 #include "JobWindows.h"
@@ -51,6 +52,21 @@ struct RecordingJobWindows final : shell::IJobWindows {
     bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0; }
     bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0; }
     int editor = 0, fileWindow = 0, folderWindow = 0;
+};
+
+/// The real clipboard (it works headless on the offscreen platform), counting reads;
+/// `failReads` makes every read come back empty, as a clipboard owned by a hung program would.
+struct CountingClipboard final : shell::IClipboard {
+    bool HasText() override { return !failReads && system.HasText(); }
+    QString Text() override {
+        ++reads;
+        return failReads ? QString() : system.Text();
+    }
+    void Clear() override { system.Clear(); }
+    void SetText(const QString& text) override { system.SetText(text); }
+    shell::SystemClipboard system;
+    int reads = 0;
+    bool failReads = false;
 };
 
 struct FixedWallClock final : shell::IWallClock {

@@ -56,7 +56,7 @@ struct ShellFixture final {
         progress = std::make_unique<shell::WaitProgress>(*state);
         state->Attach({.progress = progress.get()});
         window = std::make_unique<shell::MainWindow>(
-            *state, shell::ShellServices{dialogs, jobs, clock, [this] { ++ended; }});
+            *state, shell::ShellServices{dialogs, jobs, clipboard, clock, [this] { ++ended; }});
         window->Load();
     }
 
@@ -91,6 +91,7 @@ struct ShellFixture final {
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
     RecordingJobWindows jobs;
+    CountingClipboard clipboard;
     FixedWallClock clock;
     int ended = 0;
     std::unique_ptr<AppState> state;
