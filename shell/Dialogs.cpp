@@ -43,13 +43,13 @@ QString Dialogs::SaveFile(const SaveFileRequest& request) {
                        QtFilter(request.filter));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // Choosing an existing key file is how a key is exchanged: no overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Choosing an existing key file is how a key is exchanged: that dialog asks nothing.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return QFileInfo(dialog.selectedFiles().constFirst()).fileName();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString Dialogs::FolderBrowser() {

@@ -24,6 +24,8 @@ struct SaveFileRequest {
     QString filter;
     QString title;
     QString initialFolder;
+    /// Ask before an existing file is chosen; off where choosing an existing file is the point.
+    bool confirmOverwrite = false;
 };
 
 /// The file dialogs and the folder browser of the windows.
@@ -31,7 +33,7 @@ class IDialogs {
 public:
     virtual ~IDialogs() = default;
     virtual OpenFileResult OpenFile(const OpenFileRequest& request) = 0;
-    /// The chosen file's name without its folder, or empty when cancelled.
+    /// The chosen file's full path, or empty when cancelled.
     virtual QString SaveFile(const SaveFileRequest& request) = 0;
     /// The picked folder without a trailing separator (except a root), or empty when cancelled.
     virtual QString FolderBrowser() = 0;
