@@ -62,7 +62,11 @@ void PrintUsage(std::FILE* to) {
         std::fprintf(to, "  %-13.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
                      static_cast<int>(command.summary.size()), command.summary.data());
     }
-    std::fputs("\nRun 'velt-cli COMMAND --help' for the options of a command.\n", to);
+    std::fputs("\nRun 'velt-cli COMMAND --help' for the options of a command,\n"
+               "'velt-cli --version' for the version.\n"
+               "\nExit status: 0 on success, 2 on bad usage, 1 on any other failure\n"
+               "(the reason is one line on standard error).\n",
+               to);
 }
 
 } // namespace
@@ -76,6 +80,10 @@ int main(int argc, char** argv) {
     const std::string_view name = args[1];
     if (name == "--help" || name == "-h") {
         PrintUsage(stdout);
+        return velt::cli::kExitOk;
+    }
+    if (name == "--version") {
+        std::puts("velt-cli " VELT_VERSION);
         return velt::cli::kExitOk;
     }
     for (const Command& command : kCommands) {
