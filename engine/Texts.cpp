@@ -90,6 +90,8 @@ constexpr Entry kTexts[] = {
     {TextId::KeyFileEmpty, "The key file %1 is empty.", "A(z) %1 kulcsfájl üres."},
     {TextId::KeyRecordNotPermutation, "The key file %1 is damaged: record %2 does not hold every code once.",
      "A(z) %1 kulcsfájl sérült: a(z) %2. rekord nem tartalmaz minden kódot pontosan egyszer."},
+    {TextId::ClipboardTooLarge, "The text on the clipboard is too large to be translated; it stays as it was.",
+     "A vágólapon lévő szöveg túl nagy a fordításhoz; változatlan marad."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

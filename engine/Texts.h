@@ -71,6 +71,7 @@ enum class TextId {
     KeyFileExists,
     KeyFileEmpty,
     KeyRecordNotPermutation,
+    ClipboardTooLarge,
     Count_
 };
 

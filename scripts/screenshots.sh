@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Starts Velt on a virtual display and photographs each tab of the main window in both
-# languages: velt-<language>-tab<n>.png in the folder given (default: <build>/screenshots).
+# languages: velt-<language>-tab<n>.png in the folder given (default: <build>/screenshots),
+# then copies a letter to the X clipboard, clicks CHECK and photographs the clipboard window
+# (velt-<language>-clipboard.png).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
-velt_ensure_packages imagemagick xdotool
+velt_ensure_packages imagemagick xdotool xclip
 build="${VELT_BUILD_DIR:-$root/build}"
 out="$(realpath -m "${1:-$build/screenshots}")"
 if [ -z "${VELT_SCREENSHOTS_DISPLAY:-}" ]; then
-    VELT_BUILD_TARGETS=(velt)
+    VELT_BUILD_TARGETS=(velt velt-cli)
     velt_configure_and_build "$root" "$build"
     exec xvfb-run -a -s "-screen 0 1024x768x24" env VELT_SCREENSHOTS_DISPLAY=1 "$0" "$out"
 fi
@@ -16,22 +18,39 @@ fi
 mkdir -p "$out"
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
+# The program's folder holds the key: a copy of the program beside a fresh key.
+mkdir -p "$home/program"
+cp "$build/shell/velt" "$home/program/velt"
+(cd "$home/program" && "$build/cli/velt-cli" keygen >/dev/null)
+
+# The rectangle of window $1 as import's -crop wants it.
+geometry() {
+    xdotool getwindowgeometry --shell "$1" |
+        awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}'
+}
 for lang in 0 1; do
     name=$([ "$lang" = 0 ] && echo english || echo hungarian)
     mkdir -p "$home/VELT"
     printf '[Option]\nlang=%s\n' "$lang" >"$home/VELT/VELT.conf"
-    XDG_CONFIG_HOME="$home" "$build/shell/velt" &
+    XDG_CONFIG_HOME="$home" "$home/program/velt" &
     pid=$!
     window="$(xdotool search --sync --name '^Velt$' | head -n 1)"
     xdotool windowfocus --sync "$window"
     sleep 1
     for tab in 0 1 2; do
-        import -window root -crop "$(xdotool getwindowgeometry --shell "$window" |
-            awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}')" \
-            "$out/velt-$name-tab$tab.png"
+        import -window root -crop "$(geometry "$window")" "$out/velt-$name-tab$tab.png"
         xdotool key ctrl+Tab
         sleep 0.5
     done
+    # Back on tab "!": a letter on the clipboard, CHECK clicked (it stands right of the switch).
+    xdotool key ctrl+Tab ctrl+Tab
+    printf 'Dear Anna,\nthe garden gate is open. Árvíztűrő tükörfúrógép' | xclip -selection clipboard
+    sleep 0.8
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove --window "$window" $((WIDTH * 58 / 100)) $((HEIGHT / 2)) click 1
+    clipboardWindow="$(xdotool search --sync --name '^Vágólap$' | head -n 1)"
+    sleep 1
+    import -window root -crop "$(geometry "$clipboardWindow")" "$out/velt-$name-clipboard.png"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 done

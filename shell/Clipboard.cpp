@@ -6,7 +6,17 @@
 
 namespace velt::shell {
 
+SystemClipboard::SystemClipboard() {
+    // The platform tells every change (another program's copy included), so nobody polls the content.
+    m_watch = QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, [this] { ++m_changes; });
+}
+
+SystemClipboard::~SystemClipboard() {
+    QObject::disconnect(m_watch);
+}
+
 bool SystemClipboard::HasText() {
+    // The offered formats only; the data stays with its owner.
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     return data != nullptr && data->hasText();
 }

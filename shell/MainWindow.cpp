@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "ClickLabel.h"
 #include "Clipboard.h"
+#include "ClipboardTranslation.h"
+#include "ClipboardWindow.h"
 #include "CodePage.h"
 #include "Dialogs.h"
 #include "GlossButton.h"
@@ -253,6 +255,8 @@ QWidget* MainWindow::BuildClipboardTab() {
     m_clipboardWindow->setProperty("tag", u"0"_s);
     m_translate = NamedButton(u"cbCheat"_s, u"CHECK"_s, page);
     m_translate->setToolTip(u"A vágólap tartalmának fordítása oda-vissza"_s);
+    connect(m_translate, &GlossButton::Click, this, &MainWindow::OnTranslate);
+    connect(m_clipboardWindow, &GlossButton::Click, this, &MainWindow::OnClipboardSwitch);
     auto* layout = new QHBoxLayout(page);
     layout->addStretch(1);
     layout->addWidget(m_clipboardWindow);
@@ -433,7 +437,8 @@ void MainWindow::OnTabChanged(int index) {
     DisableGroups();
     const bool jobTab = index == 1;
     m_toolbar->setVisible(jobTab);
-    if (jobTab) {
+    // The translate button follows the clipboard on its own tab too, not only from the job tab.
+    if (jobTab || index == 2) {
         m_timer->start();
     } else {
         m_timer->stop();
@@ -442,7 +447,53 @@ void MainWindow::OnTabChanged(int index) {
 }
 
 void MainWindow::OnTimer() {
-    m_translate->setEnabled(!m_services.clipboard.Text().isEmpty());
+    if (m_translating) {
+        return;
+    }
+    // Only the offered formats are asked, and only after the clipboard changed: a large
+    // text on the clipboard costs an idle window nothing.
+    const std::optional<std::uint64_t> change = m_services.clipboard.ChangeCount();
+    if (change && change == m_seenClipboard) {
+        return;
+    }
+    m_seenClipboard = change;
+    m_translate->setEnabled(m_services.clipboard.HasText());
+}
+
+void MainWindow::OnTranslate() {
+    if (m_translating) {
+        return;
+    }
+    // The wait window lets timers run; the flag keeps the button down until the end.
+    m_translating = true;
+    m_translate->setEnabled(false);
+    TranslateClipboard(m_state, m_services.clipboard);
+    m_translating = false;
+    m_translate->setEnabled(true);
+    ShowClipboardWindow();
+}
+
+void MainWindow::OnClipboardSwitch() {
+    const QString tag = m_clipboardWindow->property("tag").toString();
+    if (tag == u"0"_s) {
+        ShowClipboardWindow();
+    } else if (tag == u"1"_s) {
+        if (m_clipboardView) {
+            m_clipboardView->close();
+        }
+        m_clipboardWindow->setProperty("tag", u"0"_s);
+    }
+}
+
+void MainWindow::ShowClipboardWindow() {
+    if (!m_clipboardView) {
+        m_clipboardView = new ClipboardWindow(m_services.clipboard, *this);
+        connect(m_clipboardView, &ClipboardWindow::Closed, this,
+                [this] { m_clipboardWindow->setProperty("tag", u"0"_s); });
+    }
+    m_clipboardView->show();
+    m_clipboardWindow->setProperty("tag", u"1"_s);
+    m_clipboardView->ShowClipboardText();
 }
 
 void MainWindow::RunJob(int command) {

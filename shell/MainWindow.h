@@ -4,7 +4,9 @@
 #include "Platform.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,6 +31,7 @@ class GlossButton;
 namespace velt::shell {
 
 class ClickLabel;
+class ClipboardWindow;
 class IClipboard;
 class IDialogs;
 class IJobWindows;
@@ -83,6 +86,9 @@ private:
     void OnToolbar(const QString& key);
     void OnTabChanged(int index);
     void OnTimer();
+    void OnTranslate();
+    void OnClipboardSwitch();
+    void ShowClipboardWindow();
     void RunJob(int command);
     void RunFileJob(bool codedFiles);
     void RunFolderJob();
@@ -119,6 +125,9 @@ private:
     GlossButton* m_translate = nullptr;       // cbCheat
     QTimer* m_timer = nullptr;
     QTimer* m_clockTimer = nullptr;
+    QPointer<ClipboardWindow> m_clipboardView; // frmCLB while it is open
+    bool m_translating = false;
+    std::optional<std::uint64_t> m_seenClipboard; // the clipboard change the translate button follows
 
     std::string m_referenceCodes;
     std::optional<VeltError> m_referenceError;

@@ -64,6 +64,7 @@ struct CountingClipboard final : shell::IClipboard {
     }
     void Clear() override { system.Clear(); }
     void SetText(const QString& text) override { system.SetText(text); }
+    std::optional<std::uint64_t> ChangeCount() override { return system.ChangeCount(); }
     shell::SystemClipboard system;
     int reads = 0;
     bool failReads = false;
