@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "CodingInputs.h"
+#include "DefaultKey.h"
 #include "Errors.h"
 #include "FileCoder.h"
 #include "FileStreams.h"
@@ -22,7 +23,7 @@ namespace velt::cli {
 namespace {
 
 constexpr std::string_view kOptionsHelp =
-    "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
+    "  --key FILE       the key file (default: KEY.ORB here, else in Velt's folder; see velt-cli --help)\n"
     "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
     "  --force          replace existing results without asking\n"
     "\n"
@@ -137,7 +138,8 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
                     << kOptionsHelp;
         return kExitOk;
     }
-    const std::filesystem::path key = options.Value("key").value_or("KEY.ORB");
+    const auto keyOption = options.Value("key");
+    const std::filesystem::path key = keyOption ? std::filesystem::path(*keyOption) : DefaultKeyFile();
 
     std::string reference;
     try {

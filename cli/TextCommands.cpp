@@ -4,6 +4,7 @@
 #include "Armour.h"
 #include "CodePage.h"
 #include "CodingInputs.h"
+#include "DefaultKey.h"
 #include "Errors.h"
 #include "KeyMaterial.h"
 #include "Options.h"
@@ -27,7 +28,7 @@ constexpr std::string_view kEncodeHelp =
     "Usage: velt-cli encode [--key FILE] [--ref-file FILE] [--bytes]\n"
     "Reads plain text (UTF-8) on standard input and writes its armoured coded text.\n"
     "\n"
-    "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
+    "  --key FILE       the key file (default: KEY.ORB here, else in Velt's folder; see velt-cli --help)\n"
     "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
     "  --bytes          standard input holds raw single-byte codes (Windows-1250), not UTF-8\n";
 
@@ -36,21 +37,20 @@ constexpr std::string_view kDecodeHelp =
     "Reads a text holding an armoured coded text on standard input (anything around it is\n"
     "ignored) and writes the plain text (UTF-8).\n"
     "\n"
-    "  --key FILE       the key file (default: KEY.ORB in the current folder)\n"
+    "  --key FILE       the key file (default: KEY.ORB here, else in Velt's folder; see velt-cli --help)\n"
     "  --ref-file FILE  the reference text: the file's whole content without a final line end\n"
     "  --bytes          write raw single-byte codes (Windows-1250), not UTF-8\n";
 
 struct TextOptions {
-    std::filesystem::path key = "KEY.ORB";
+    std::filesystem::path key;
     std::optional<std::filesystem::path> refFile;
     bool bytes = false;
 };
 
 TextOptions FromOptions(const Options& options) {
     TextOptions text;
-    if (const auto key = options.Value("key")) {
-        text.key = *key;
-    }
+    const auto key = options.Value("key");
+    text.key = key ? std::filesystem::path(*key) : DefaultKeyFile();
     if (const auto refFile = options.Value("ref-file")) {
         text.refFile = *refFile;
     }

@@ -1,5 +1,6 @@
 // velt-cli: the command-line companion of Velt.
 #include "Commands.h"
+#include "DefaultKey.h"
 #include "FileCommands.h"
 #include "Options.h"
 #include "TextCommands.h"
@@ -64,7 +65,10 @@ void PrintUsage(std::FILE* to) {
     }
     std::fputs("\nRun 'velt-cli COMMAND --help' for the options of a command,\n"
                "'velt-cli --version' for the version.\n"
-               "\nExit status: 0 on success, 2 on bad usage, 1 on any other failure\n"
+               "\n",
+               to);
+    std::fputs(velt::cli::kDefaultKeyHelp, to);
+    std::fputs("\nExit status: 0 on success, 2 on bad usage, 1 on any other failure\n"
                "(the reason is one line on standard error).\n",
                to);
 }

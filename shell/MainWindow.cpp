@@ -551,6 +551,8 @@ void MainWindow::ShowKeyFileName(const std::string& name) {
     const QString text = QString::fromStdString(name);
     m_keyName->setText(text);
     m_keyName->setAccessibleName(text);
+    // Installed, the key does not lie beside the program: say where it does.
+    m_keyName->setToolTip(QString::fromStdString((m_state.ProgramFolder() / name).string()));
     m_panels[1]->setText(text);
 }
 

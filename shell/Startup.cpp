@@ -5,11 +5,31 @@
 #include "UiText.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QStandardPaths>
 
 namespace velt::shell {
 
-std::filesystem::path ProgramFolder() {
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+void NameApplication() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velt.Velt"));
+}
+
+std::filesystem::path ProgramFolder(const CanCreateFiles& canCreateFiles) {
+    const std::filesystem::path userData =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    const std::filesystem::path folder =
+        ChooseProgramFolder(QCoreApplication::applicationDirPath().toStdString(), userData, canCreateFiles);
+    if (folder == userData) {
+        // The key is a secret: nobody else may list or read this folder. A folder that
+        // cannot be made shows up later, as a key that cannot be formed in it.
+        std::error_code ignored;
+        if (std::filesystem::create_directories(folder, ignored)) {
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, ignored);
+        }
+    }
+    return folder;
 }
 
 void RunComponentCheck(AppState& state, const QStringList& candidates, IComponentSource& source) {

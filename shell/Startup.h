@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProgramFolder.h"
+
 #include <QStringList>
 #include <filesystem>
 
@@ -11,8 +13,13 @@ namespace velt::shell {
 
 class IComponentSource;
 
-/// The folder of the running executable: where the key file lives.
-std::filesystem::path ProgramFolder();
+/// Gives the application the names the desktop knows it by: its per-user data folder
+/// and its menu entry. Call once, right after the application object exists.
+void NameApplication();
+
+/// Where the key file lives: the running executable's folder when files can be created there
+/// (portable use), else the user's data folder, created (owner only) when it is chosen.
+std::filesystem::path ProgramFolder(const CanCreateFiles& canCreateFiles = CanCreateFilesIn);
 
 /// The first start-up step: installs missing runtime components. A failure is
 /// told to the user once, in the current language, and start-up goes on.

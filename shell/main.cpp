@@ -16,8 +16,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    // The desktop entry's name ties the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.velt.Velt"));
+    velt::shell::NameApplication();
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         icon.addFile(QStringLiteral(":/icons/velt-%1.png").arg(size));

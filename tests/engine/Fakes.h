@@ -13,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <sys/mount.h>
 #include <vector>
 
 namespace velt::test {
@@ -105,6 +106,35 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+/// `folder` made read-only for everyone, the superuser included, by binding it read-only onto
+/// itself; undone when destroyed. Not Active() where the test may not mount (then skip).
+class ReadOnlyMount final {
+public:
+    explicit ReadOnlyMount(std::filesystem::path folder) : m_folder(std::move(folder)) {
+        if (::mount(m_folder.c_str(), m_folder.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            return;
+        }
+        m_active = true;
+        if (::mount(nullptr, m_folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+            Undo();
+        }
+    }
+    ~ReadOnlyMount() { Undo(); }
+    ReadOnlyMount(const ReadOnlyMount&) = delete;
+    ReadOnlyMount& operator=(const ReadOnlyMount&) = delete;
+    bool Active() const { return m_active; }
+
+private:
+    void Undo() {
+        if (m_active) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+            m_active = false;
+        }
+    }
+    std::filesystem::path m_folder;
+    bool m_active = false;
 };
 
 inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {

@@ -254,6 +254,7 @@ private Q_SLOTS:
                  QStringList({u"Key"_s, u"KEY file (*.orb)| *.orb"_s,
                               u"ATTENTION ! Key file formation / exchange ..."_s, shell.folder.path()}));
         QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"big.orb"_s, 10000));
+        QCOMPARE(shell.Find<QLabel>("Label9")->toolTip(), shell.Path("big.orb")); // where the key lies
         QVERIFY(ReadFile(shell.Path("velt.ini")).contains("[Option]\nkey=big.orb\nkeyLenght=10000\n"));
 
         // A length the slider cannot show is refused with a message; a cancel passes silently.

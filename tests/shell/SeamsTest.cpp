@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +24,34 @@ using namespace velt::testing;
 class SeamsTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void ProgramFolder_WritableOrNot_ExecutableFolderOrPrivateDataFolder() {
+        QTemporaryDir home;
+        const QByteArray xdg = qgetenv("XDG_DATA_HOME"), homeVariable = qgetenv("HOME");
+        NameApplication();
+        // velt-cli has no Qt and names the folder itself: both must land on the same one.
+        const auto agree = [] {
+            return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) ==
+                   QDir::cleanPath(QString::fromStdString(UserDataFolder().string()));
+        };
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(agree());
+        qputenv("HOME", "");
+        QVERIFY(agree());
+        qputenv("XDG_DATA_HOME", (home.path() + u"/data"_s).toUtf8());
+        QVERIFY(agree());
+
+        const std::filesystem::path data = (home.path() + u"/data/VELT"_s).toStdString();
+        const std::filesystem::path executable = QCoreApplication::applicationDirPath().toStdString();
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return true; }), executable);
+        QVERIFY(!std::filesystem::exists(data));
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return false; }), data);
+        QCOMPARE(std::filesystem::status(data).permissions(), std::filesystem::perms::owner_all);
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return false; }), data);
+        qputenv("XDG_DATA_HOME", xdg);
+        qputenv("HOME", homeVariable);
+    }
+
     void FileExist_WildcardsAndMask_FindAsDirectorySearch() {
         QTemporaryDir dir;
         const QString root = dir.path() + u"/"_s;
