@@ -2,11 +2,11 @@
 
 #include "CodePage.h"
 #include "Errors.h"
+#include "FileStreams.h"
 #include "KeyMaterial.h"
+#include "KeyStore.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace velt::cli {
 
@@ -20,25 +20,7 @@ std::string FromUtf8Text(std::string_view utf8) {
 }
 
 std::string ReadReference(const std::filesystem::path& file) {
-    const VeltError unreadable(ErrorKind::FileReadFailed, "cannot read the reference file", 0, 0,
-                               file.string());
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
-        throw unreadable;
-    }
-    std::string content;
-    try {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            throw unreadable;
-        }
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) {
-            throw unreadable;
-        }
-    } catch (const std::ios_base::failure&) {
-        throw unreadable;
-    }
+    std::string content = ReadWholeFile(file, kMaxReferenceFileSize);
     // An editor's final line end is not part of the secret.
     if (!content.empty() && content.back() == '\n') {
         content.pop_back();
@@ -46,17 +28,42 @@ std::string ReadReference(const std::filesystem::path& file) {
             content.pop_back();
         }
     }
-    return FromUtf8Text(content);
+    // The windows' reference box codes a line break as CR LF; a file may hold bare LFs.
+    std::string lines;
+    lines.reserve(content.size());
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '\n' && (i == 0 || content[i - 1] != '\r')) {
+            lines += '\r';
+        }
+        lines += content[i];
+    }
+    return FromUtf8Text(lines);
 }
 
 std::int16_t KeyLengthOf(const std::filesystem::path& keyFile) {
     std::error_code error;
+    const auto status = std::filesystem::status(keyFile, error);
+    if (error || !std::filesystem::exists(status)) {
+        return kMinKeyLength; // loading reports the missing or unreadable file
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        // The key length is the file's size; a pipe has none to measure.
+        throw VeltError(ErrorKind::NotRegularFile, "key file not a regular file", 0, 0, keyFile.string());
+    }
     const auto size = std::filesystem::file_size(keyFile, error);
     if (error) {
-        return 1; // loading reports the missing or unreadable file
+        return kMinKeyLength;
     }
-    const auto records = (size + kRecordSize - 1) / kRecordSize;
-    return static_cast<std::int16_t>(std::clamp<std::uintmax_t>(records, 1, kKeyCapacity + 1));
+    // The windows' rule, so both sides code with the same key length.
+    const long long length = KeyLengthOfSize(size);
+    if (length > kKeyCapacity) {
+        throw VeltError(ErrorKind::KeyTooLong, "key file too long", kKeyCapacity + 1, 0, keyFile.string());
+    }
+    if (length < kMinKeyLength) {
+        throw VeltError(ErrorKind::KeyOutOfRange, "key file too short", static_cast<int>(length), 0,
+                        keyFile.string());
+    }
+    return static_cast<std::int16_t>(length);
 }
 
 } // namespace velt::cli

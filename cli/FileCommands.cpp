@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "FileCoder.h"
 #include "FileStreams.h"
+#include "Interrupts.h"
 #include "Options.h"
 #include "SystemServices.h"
 #include "Texts.h"
@@ -142,9 +143,11 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     const std::filesystem::path key = keyOption ? std::filesystem::path(*keyOption) : DefaultKeyFile();
 
     std::string reference;
+    std::int16_t keyLength = 0;
     try {
         const auto refFile = options.Value("ref-file");
         reference = refFile ? ReadReference(*refFile) : std::string();
+        keyLength = KeyLengthOf(key);
     } catch (const VeltError& error) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;
@@ -153,9 +156,12 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     ConsoleMessages messages(console, options.Has("force"));
     ConsoleProgress progress(console);
     AppState state(key.has_parent_path() ? key.parent_path() : std::filesystem::path("."),
-                   Services{.progress = &progress, .messages = &messages, .reference = &referenceText});
+                   Services{.progress = &progress,
+                            .messages = &messages,
+                            .reference = &referenceText,
+                            .temporaries = &InstallInterruptCleanup()});
     state.keyFileName = key.filename().string();
-    state.keyLength = KeyLengthOf(key);
+    state.keyLength = keyLength;
 
     FileCoder coder(state);
     int status = kExitOk;

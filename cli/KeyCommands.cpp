@@ -2,6 +2,7 @@
 #include "AppState.h"
 #include "Commands.h"
 #include "Errors.h"
+#include "Interrupts.h"
 #include "KeyFile.h"
 #include "Options.h"
 #include "SystemServices.h"
@@ -17,13 +18,14 @@ namespace {
 
 constexpr const char* kKeygenUsage =
     "Usage: velt-cli keygen [--length N] [--out FILE] [--force]\n"
-    "Forms a new key of N positions (1 to 10000, default 366) into FILE\n"
+    "Forms a new key of N positions (100 to 10000, default 366) into FILE\n"
     "(default KEY.ORB in the current folder). An existing FILE is replaced only with --force.\n";
 
 constexpr const char* kCheckUsage = "Usage: velt-cli check --key FILE\n"
                                     "Reads a key file and reports its key length. Exits 0 only when every\n"
                                     "258-byte record is whole, starts with the length 256 and holds each of\n"
-                                    "the 256 codes exactly once; otherwise names the first bad record.\n";
+                                    "the 256 codes exactly once, and there are 100 to 10000 records;\n"
+                                    "otherwise names the first bad record.\n";
 
 /// A failure in the program's own words, as a one-line exception.
 std::runtime_error Failure(TextId id, std::initializer_list<std::string_view> args) {
@@ -31,7 +33,7 @@ std::runtime_error Failure(TextId id, std::initializer_list<std::string_view> ar
 }
 
 int RunKeygen(const Options& options) {
-    const long length = options.Number("length", 1, kKeyCapacity).value_or(kDefaultKeyLength);
+    const long length = options.Number("length", kMinKeyLength, kKeyCapacity).value_or(kDefaultKeyLength);
     const std::filesystem::path out = options.Value("out").value_or("KEY.ORB");
     if (out.filename().empty()) {
         throw UsageError("--out must name a file, not '" + out.string() + "'");
@@ -42,11 +44,12 @@ int RunKeygen(const Options& options) {
     }
     MemorySettingsStore settings;
     AppState state(out.has_parent_path() ? out.parent_path() : std::filesystem::path("."),
-                   Services{.settings = &settings});
+                   Services{.settings = &settings, .temporaries = &InstallInterruptCleanup()});
     state.keyFileName = out.filename().string();
     state.keyLength = static_cast<std::int16_t>(length);
     try {
-        state.GenerateKey();
+        // Without --force a file that appears while the key is formed is kept, not replaced.
+        state.GenerateKey(options.Has("force") ? CommitMode::Replace : CommitMode::NoReplace);
     } catch (VeltError& error) {
         error.path = out.string(); // the name as the user gave it
         throw;
@@ -81,6 +84,9 @@ int RunCheck(const Options& options) {
     }
     if (records > static_cast<std::size_t>(kKeyCapacity)) {
         throw VeltError(ErrorKind::KeyTooLong, "key file too long", kKeyCapacity + 1, 0, *key);
+    }
+    if (records < static_cast<std::size_t>(kMinKeyLength)) {
+        throw VeltError(ErrorKind::KeyOutOfRange, "key file too short", static_cast<int>(records), 0, *key);
     }
     std::printf("%s: key length %zu (%zu bytes); every record is sound.\n", key->c_str(), records,
                 bytes.size());

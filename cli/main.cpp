@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "DefaultKey.h"
 #include "FileCommands.h"
+#include "Interrupts.h"
 #include "Options.h"
 #include "TextCommands.h"
 
@@ -76,6 +77,7 @@ void PrintUsage(std::FILE* to) {
 } // namespace
 
 int main(int argc, char** argv) {
+    velt::cli::InstallInterruptCleanup();
     const std::span<char* const> args(argv, static_cast<std::size_t>(argc));
     if (args.size() < 2) {
         PrintUsage(stderr);

@@ -133,11 +133,12 @@ FileOutcome FileCoder::EncodeFile() {
     return Reporting([&] {
         LoadUsableKey(s);
         s.codedText.clear();
-        if (!MayReplaceDestination()) {
+        const auto commit = MayReplaceDestination();
+        if (!commit) {
             return FileOutcome::Declined;
         }
         SourceFile source(s.sourcePath);
-        ReplacingFile destination(s.destinationPath);
+        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
         if (m_fileWindow != nullptr) {
             m_fileWindow->CloseFileWindow();
             m_fileWindow = nullptr;
@@ -147,7 +148,7 @@ FileOutcome FileCoder::EncodeFile() {
             s.codedText.clear();
             WithPositions(s, [&](auto next) { EncodeBytes(s, source, destination, ticker, next); });
         }
-        destination.Commit();
+        destination.Commit(*commit);
         return FileOutcome::Converted;
     });
 }
@@ -160,7 +161,8 @@ FileOutcome FileCoder::RestoreFile() {
     return Reporting([&] {
         s.destinationPath = RestoredFileName(s.sourcePath);
         s.keyMissing = false;
-        if (!MayReplaceDestination()) {
+        const auto commit = MayReplaceDestination();
+        if (!commit) {
             return FileOutcome::Declined;
         }
         SourceFile source(s.sourcePath);
@@ -170,12 +172,13 @@ FileOutcome FileCoder::RestoreFile() {
         }
         LoadUsableKey(s);
         s.plainText.clear();
-        ReplacingFile destination(s.destinationPath);
+        // A restored file is as private as the coded file it came from.
+        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
             WithPositions(s, [&](auto next) { RestorePairs(s.key, source, destination, ticker, next); });
         }
-        destination.Commit();
+        destination.Commit(*commit);
         s.keyMissing = false;
         return FileOutcome::Converted;
     });
@@ -196,11 +199,12 @@ void FileCoder::LoadFileText() {
     m_state.codedText = std::move(text);
 }
 
-bool FileCoder::MayReplaceDestination() {
+std::optional<CommitMode> FileCoder::MayReplaceDestination() {
     const std::filesystem::path& destination = m_state.destinationPath;
     switch (WhatIsAt(destination)) {
     case Existing::Nothing:
-        return true;
+        // Nobody agreed to replace a file that appears while we write.
+        return CommitMode::NoReplace;
     case Existing::Folder: {
         const std::string shown = DisplayPath(destination);
         throw VeltError(ErrorKind::FileWriteFailed, shown + ": is a folder", 0, 0, shown);
@@ -210,7 +214,7 @@ bool FileCoder::MayReplaceDestination() {
     }
     const auto title = Text(TextId::OverwriteTitle, m_state.language);
     if (!title) {
-        return false; // no language to ask in: keep the file
+        return std::nullopt; // no language to ask in: keep the file
     }
     Message question;
     question.icon = MessageIcon::Question;
@@ -218,7 +222,10 @@ bool FileCoder::MayReplaceDestination() {
     question.defaultAnswer = MessageAnswer::No;
     question.title = *title;
     question.text = *FormatText(TextId::OverwriteText, m_state.language, {DisplayPath(destination)});
-    return m_state.Messages().Show(question) == MessageAnswer::Yes;
+    if (m_state.Messages().Show(question) != MessageAnswer::Yes) {
+        return std::nullopt;
+    }
+    return CommitMode::Replace;
 }
 
 void FileCoder::Report(const VeltError& error) {

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace velt {
 
 class AppState;
 class VeltError;
+enum class CommitMode;
 
 /// What the conversions need of the file window while it is open.
 class IFileWindow {
@@ -55,8 +57,9 @@ public:
     void LoadFileText();
 
 private:
-    /// The overwrite question when the destination exists; false when the user keeps it.
-    bool MayReplaceDestination();
+    /// The overwrite question when the destination exists: how to put the result in
+    /// place, or nullopt when the user keeps the existing file.
+    std::optional<CommitMode> MayReplaceDestination();
     void Report(const VeltError& error);
     void ReportUnexpected(const std::exception& error);
     void ShowBadFile();

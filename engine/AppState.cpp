@@ -46,13 +46,14 @@ void AppState::Attach(const Services& services) {
     take(m_services.messages, services.messages);
     take(m_services.reference, services.reference);
     take(m_services.indicators, services.indicators);
+    take(m_services.temporaries, services.temporaries);
 }
 
 void AppState::LoadKey() {
     LoadKeyFile(KeyFilePath(), keyLength, key, Progress(), keyFileName);
 }
 
-void AppState::GenerateKey() {
+void AppState::GenerateKey(CommitMode commit) {
     const int length = keyLength;
     if (length > kKeyCapacity) {
         // Such a file could never be loaded again.
@@ -63,7 +64,7 @@ void AppState::GenerateKey() {
     generator.ResetWorkingGrid();
     generator.ScrambleGrid();
     if (length > 0) {
-        KeyFileWriter writer(KeyFilePath());
+        KeyFileWriter writer(KeyFilePath(), Temporaries());
         {
             ProgressTicker ticker(Progress(), length);
             KeyRecord record;
@@ -75,7 +76,7 @@ void AppState::GenerateKey() {
                 writer.WriteKeyRecord(p, record);
             }
         }
-        writer.Commit();
+        writer.Commit(commit);
     }
     Settings().Write(kSettingKey, keyFileName);
     Settings().Write(kSettingKeyLength, std::to_string(length));

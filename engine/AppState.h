@@ -3,6 +3,7 @@
 // main() creates one; every window gets it by reference; a test makes its own.
 
 #include "Cipher.h"
+#include "FileStreams.h"
 #include "KeyMaterial.h"
 #include "Platform.h"
 #include "PositionSchedule.h"
@@ -26,6 +27,7 @@ struct Services {
     IMessages* messages = nullptr;
     IReferenceText* reference = nullptr;
     IKeyIndicators* indicators = nullptr;
+    ITemporaryFiles* temporaries = nullptr; ///< may stay null: nobody is told
 };
 
 class AppState final {
@@ -44,6 +46,7 @@ public:
     IMessages& Messages() { return *m_services.messages; }
     IReferenceText& Reference() { return *m_services.reference; }
     IKeyIndicators& Indicators() { return *m_services.indicators; }
+    ITemporaryFiles* Temporaries() { return m_services.temporaries; }
     /// Replaces the services that are non-null in `services`.
     void Attach(const Services& services);
 
@@ -61,11 +64,11 @@ public:
     /// Throws VeltError (KeyFileMissing, KeyFileUnreadable, KeyTooLong, KeyTooShort,
     /// KeyRecordTruncated, KeyRecordBadLength) without reading out of bounds.
     void LoadKey();
-    /// Generates a new key of keyLength positions into the current key file
-    /// (written whole under a temporary name, then renamed into place) and saves
-    /// the settings `key` and `keyLenght`. Throws VeltError(KeyWriteFailed), or
-    /// VeltError(KeyTooLong) before writing anything for a length above 10000.
-    void GenerateKey();
+    /// Generates a new key of keyLength positions into the current key file (0600,
+    /// put in place whole by `commit`) and saves the settings `key` and `keyLenght`.
+    /// Throws VeltError(KeyWriteFailed, DestinationExists), or VeltError(KeyTooLong)
+    /// before writing anything for a length above 10000.
+    void GenerateKey(CommitMode commit = CommitMode::Replace);
     /// Refreshes key file name, key length and the key indicators from the program's folder.
     void OpenKeyStore();
 

@@ -23,6 +23,10 @@ enum class ErrorKind {
     FolderMissing,      ///< the folder a file is to be written into does not exist (path = the folder)
     DiskFull,           ///< no room left for a file being written
     FileTooLarge,       ///< a file too large to be held in memory as a text
+    DestinationExists,  ///< a file took the destination's name while it was being written
+    KeyRecordNotPermutation, ///< a key record does not hold each code once (record says which)
+    KeyOutOfRange,      ///< a key file of fewer than 100 positions (record = its positions)
+    NotRegularFile,     ///< a pipe, device or folder where a file is to be read
 };
 
 /// A failure of an engine or conversion operation. `record` is the 1-based key

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velt {
 namespace {
@@ -37,7 +38,8 @@ std::string DisplayPath(const std::filesystem::path& path) {
 }
 
 SourceFile::SourceFile(const std::filesystem::path& path) : m_path(DisplayPath(path)) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a named pipe is refused below instead of waiting for a writer.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
         ThrowRead(m_path, errno);
     }
@@ -49,9 +51,10 @@ SourceFile::SourceFile(const std::filesystem::path& path) : m_path(DisplayPath(p
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(m_fd);
-        ThrowRead(m_path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        throw VeltError(ErrorKind::NotRegularFile, m_path + ": not a regular file", 0, 0, m_path);
     }
     m_size = static_cast<std::uint64_t>(info.st_size);
+    m_permissions = static_cast<std::filesystem::perms>(info.st_mode & 07777);
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -77,23 +80,55 @@ std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
     return filled;
 }
 
-ReplacingFile::ReplacingFile(std::filesystem::path destination) : m_destination(std::move(destination)) {
-    const std::filesystem::path folder = m_destination.parent_path();
-    const std::string stem = "." + NameStem(m_destination.filename().string()) + ".";
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        m_temporary = folder / (stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part");
-        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd < 0 && (errno != EEXIST || attempt == 1000)) {
-            const int error = errno;
-            m_temporary.clear();
-            Fail(error);
+ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<std::filesystem::perms> mode,
+                             ITemporaryFiles* temporaries, TemporaryKind kind)
+    : m_destination(std::move(destination)), m_mode(mode), m_temporaries(temporaries) {
+    std::filesystem::path folder = m_destination.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+#ifdef O_TMPFILE
+    if (kind == TemporaryKind::Unnamed) {
+        m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            return;
+        }
+        // Only a file system without unnamed files gets a named one.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            Fail(errno);
         }
     }
-    // A replaced file keeps its permissions.
-    struct stat existing {};
-    if (::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(m_fd, existing.st_mode & 07777);
+#else
+    static_cast<void>(kind);
+#endif
+    OpenNamed(folder);
+}
+
+void ReplacingFile::OpenNamed(const std::filesystem::path& folder) {
+    const std::string stem = "." + NameStem(m_destination.filename().string()) + ".";
+    for (int attempt = 0; m_fd < 0; ++attempt) {
+        const auto name = folder / (stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part");
+        m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            Remember(name);
+        } else if (errno != EEXIST || attempt == 1000) {
+            Fail(errno);
+        }
     }
+}
+
+void ReplacingFile::Remember(std::filesystem::path name) {
+    m_temporary = std::move(name);
+    if (m_temporaries != nullptr) {
+        m_temporaries->Created(m_temporary.string());
+    }
+}
+
+void ReplacingFile::Forget() {
+    if (m_temporaries != nullptr) {
+        m_temporaries->Gone();
+    }
+    m_temporary.clear();
 }
 
 ReplacingFile::~ReplacingFile() {
@@ -102,6 +137,7 @@ ReplacingFile::~ReplacingFile() {
     }
     if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
+        Forget();
     }
 }
 
@@ -118,16 +154,85 @@ void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
     }
 }
 
-void ReplacingFile::Commit() {
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
+bool ReplacingFile::LinkUnnamed(const std::filesystem::path& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        return true;
+    }
+    if (errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+        // No /proc: the direct way, which needs more privilege.
+        if (::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            return true;
+        }
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    Fail(errno);
+}
+
+void ReplacingFile::Commit(CommitMode mode) {
+    struct stat existing {};
+    const bool replacing = ::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    ::mode_t bits = 0;
+    if (m_mode) {
+        bits = static_cast<::mode_t>(*m_mode) & 07777;
+    } else if (replacing) {
+        bits = existing.st_mode & 07777;
+    } else {
+        const ::mode_t mask = ::umask(0); // read back at once; nothing creates files meanwhile
+        ::umask(mask);
+        bits = 0666 & ~mask;
+    }
+    ::fchmod(m_fd, bits); // a file system without permission bits keeps its own
+    if (m_temporary.empty()) {
+        if (mode == CommitMode::NoReplace) {
+            if (!LinkUnnamed(m_destination)) {
+                Fail(EEXIST);
+            }
+        } else {
+            // A link cannot replace: give the file a hidden name beside, then rename it over.
+            const std::string stem = "." + NameStem(m_destination.filename().string()) + ".";
+            const auto folder = m_destination.parent_path();
+            for (int attempt = 0;; ++attempt) {
+                const auto name = folder / (stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part");
+                if (LinkUnnamed(name)) {
+                    Remember(name);
+                    break;
+                }
+                if (attempt == 1000) {
+                    Fail(EEXIST);
+                }
+            }
+        }
+        const int fd = std::exchange(m_fd, -1);
+        ::close(fd);
+        if (m_temporary.empty()) {
+            return;
+        }
+    } else {
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0) {
+            Fail(errno);
+        }
+    }
+    int result = 0;
+    if (mode == CommitMode::Replace) {
+        result = ::rename(m_temporary.c_str(), m_destination.c_str());
+    } else {
+        result = ::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // No atomic no-replace rename here: a link fails just as well when the name is taken.
+            result = ::link(m_temporary.c_str(), m_destination.c_str());
+            if (result == 0) {
+                ::unlink(m_temporary.c_str());
+            }
+        }
+    }
+    if (result != 0) {
         Fail(errno);
     }
-    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0) {
-        Fail(errno);
-    }
-    m_temporary.clear();
+    Forget();
 }
 
 void ReplacingFile::Fail(int error) {
@@ -139,6 +244,8 @@ void ReplacingFile::Fail(int error) {
         const std::string folder = DisplayPath(m_destination.parent_path());
         throw VeltError(ErrorKind::FolderMissing, why, 0, 0, folder.empty() ? "." : folder);
     }
+    case EEXIST:
+        throw VeltError(ErrorKind::DestinationExists, why, 0, 0, path);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:

@@ -2,9 +2,12 @@
 // Streaming file access: a source read front to back in fixed chunks, and a
 // destination (a coded file, a key file) that appears only once it is complete.
 
+#include "Platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -14,7 +17,8 @@ namespace velt {
 inline constexpr std::size_t kFileChunk = std::size_t{1} << 20;
 
 /// A regular file opened for reading. Throws VeltError(FileReadFailed) when the
-/// path is missing, unreadable or not a regular file (a folder, a device).
+/// path is missing or unreadable, VeltError(NotRegularFile) for a folder, a device or a
+/// pipe (without waiting on it).
 class SourceFile final {
 public:
     explicit SourceFile(const std::filesystem::path& path);
@@ -24,36 +28,62 @@ public:
 
     /// The size when the file was opened.
     std::uint64_t Size() const { return m_size; }
+    /// The permission bits when the file was opened.
+    std::filesystem::perms Permissions() const { return m_permissions; }
     /// Fills `buffer` as far as the file goes; fewer bytes only at the end of the file.
     std::size_t Read(std::span<std::uint8_t> buffer);
 
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::filesystem::perms m_permissions{};
     std::string m_path;
 };
 
-/// A destination written under a temporary name beside it and renamed into place by
-/// Commit(). Until then an existing destination stays untouched; destroyed without
-/// Commit(), the temporary file is removed. Throws VeltError(FolderMissing, DiskFull,
-/// FileWriteFailed).
+/// How Commit() puts the finished file in place.
+enum class CommitMode {
+    Replace,   ///< over whatever file has the name by then
+    NoReplace, ///< only when the name is still free; else VeltError(DestinationExists)
+};
+
+/// Where ReplacingFile writes: unnamed where the file system allows it, else a hidden name.
+/// Named forces the fallback (to try it where unnamed files exist).
+enum class TemporaryKind { Unnamed, Named };
+
+/// A destination written into a temporary file beside it and put in place by Commit().
+/// On Linux the temporary file has no name (O_TMPFILE), so no crash or kill can leave
+/// it behind; elsewhere it is a hidden name reported to `temporaries` while it exists.
+/// The temporary file is 0600 until Commit() gives it `mode`; without a mode an existing
+/// destination's bits are kept and a new one gets 0666 less the umask. Until Commit() an
+/// existing destination stays untouched; destroyed without Commit(), nothing is left.
+/// Throws VeltError(FolderMissing, DiskFull, FileWriteFailed, DestinationExists).
 class ReplacingFile final {
 public:
-    explicit ReplacingFile(std::filesystem::path destination);
+    explicit ReplacingFile(std::filesystem::path destination,
+                           std::optional<std::filesystem::perms> mode = std::nullopt,
+                           ITemporaryFiles* temporaries = nullptr, TemporaryKind kind = TemporaryKind::Unnamed);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     void Write(std::span<const std::uint8_t> bytes);
-    /// Closes the file and moves it over the destination.
-    void Commit();
+    /// Closes the file and puts it in place.
+    void Commit(CommitMode mode = CommitMode::Replace);
 
+    /// The temporary file's name while it has one (empty for an unnamed one).
     const std::filesystem::path& TemporaryPath() const { return m_temporary; }
 
 private:
+    void OpenNamed(const std::filesystem::path& folder);
+    /// Gives the unnamed file the name `name`; false when the name is taken.
+    bool LinkUnnamed(const std::filesystem::path& name);
+    void Remember(std::filesystem::path name);
+    void Forget();
     [[noreturn]] void Fail(int error);
 
     std::filesystem::path m_destination;
+    std::optional<std::filesystem::perms> m_mode;
+    ITemporaryFiles* m_temporaries;
     std::filesystem::path m_temporary;
     int m_fd = -1;
 };

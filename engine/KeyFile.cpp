@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velt {
@@ -40,12 +41,18 @@ private:
 std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::size_t maxBytes,
                                        const std::string& name) {
     const std::string path = file.string();
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so a named pipe is refused below instead of waiting for a writer.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             throw VeltError(ErrorKind::KeyFileMissing, "key file missing: " + path, 0, 0, name);
         }
         throw VeltError(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+    }
+    // A pipe's length is unknown until it ends, and the key length is the file's size.
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw VeltError(ErrorKind::NotRegularFile, "key file not a regular file: " + path, 0, 0, name);
     }
     std::vector<std::uint8_t> bytes(maxBytes);
     std::size_t got = 0;
@@ -109,6 +116,11 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
     const int count = length > 0 ? length : 0;
     const auto bytes = ReadKeyBytes(file, static_cast<std::size_t>(count) * kRecordSize, name);
     CheckRecordFrames(bytes, count, name);
+    // A repeated code would decode two bytes alike: such a key must never be used.
+    if (const int bad = FirstNonPermutationRecord(bytes); bad != 0) {
+        throw VeltError(ErrorKind::KeyRecordNotPermutation,
+                        "key record " + std::to_string(bad) + " does not hold every code once", bad, 0, name);
+    }
     ProgressTicker ticker(progress, count);
     for (int p = 1; p <= count; ++p) {
         ticker.Tick(p);
@@ -116,7 +128,8 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
     }
 }
 
-KeyFileWriter::KeyFileWriter(std::filesystem::path file) : m_file(std::move(file)) {}
+KeyFileWriter::KeyFileWriter(std::filesystem::path file, ITemporaryFiles* temporaries)
+    : m_file(std::move(file)), m_temporaries(temporaries) {}
 
 void KeyFileWriter::WriteKeyRecord(int position, const KeyRecord& record) {
     if (position < 1) {
@@ -132,12 +145,16 @@ void KeyFileWriter::WriteKeyRecord(int position, const KeyRecord& record) {
     std::copy(record.begin(), record.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(offset + 2));
 }
 
-void KeyFileWriter::Commit() {
+void KeyFileWriter::Commit(CommitMode mode) {
     try {
-        ReplacingFile file(m_file);
+        ReplacingFile file(m_file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                           m_temporaries);
         file.Write(m_bytes);
-        file.Commit();
+        file.Commit(mode);
     } catch (const VeltError& error) {
+        if (error.kind == ErrorKind::DestinationExists) {
+            throw;
+        }
         throw VeltError(ErrorKind::KeyWriteFailed, std::string("cannot write key file: ") + error.what(), 0,
                         0, m_file.filename().string());
     }

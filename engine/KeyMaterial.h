@@ -8,6 +8,7 @@
 namespace velt {
 
 inline constexpr int kKeyCapacity = 10000; ///< key positions the tables hold
+inline constexpr int kMinKeyLength = 100;  ///< the shortest key the windows take
 inline constexpr int kGridSide = 16;
 inline constexpr int kGridCells = 256;
 inline constexpr int kRecordSize = 258; ///< 2-byte length field + 256 cells

@@ -97,4 +97,14 @@ public:
     virtual const std::string& Codes() = 0;
 };
 
+/// Told of the one named temporary file that is being written, if any, so that an
+/// interrupted run can remove it. Unnamed temporaries (Linux) need no such care.
+class ITemporaryFiles {
+public:
+    virtual ~ITemporaryFiles() = default;
+    virtual void Created(const std::string& path) = 0;
+    /// The temporary file has been renamed into place or removed.
+    virtual void Gone() = 0;
+};
+
 } // namespace velt

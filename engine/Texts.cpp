@@ -92,6 +92,12 @@ constexpr Entry kTexts[] = {
      "A(z) %1 kulcsfájl sérült: a(z) %2. rekord nem tartalmaz minden kódot pontosan egyszer."},
     {TextId::ClipboardTooLarge, "The text on the clipboard is too large to be translated; it stays as it was.",
      "A vágólapon lévő szöveg túl nagy a fordításhoz; változatlan marad."},
+    {TextId::DestinationExists, "The file %1 appeared meanwhile and was kept; nothing was written.",
+     "A(z) %1 fájl közben létrejött, és megmaradt; semmi sem íródott ki."},
+    {TextId::KeyOutOfRange, "The key file %1 holds %2 positions; a key needs 100 to 10000.",
+     "A(z) %1 kulcsfájl %2 pozíciót tartalmaz; egy kulcshoz 100-10000 kell."},
+    {TextId::NotRegularFile, "%1 is not a regular file (but a pipe, a device or a folder); nothing was read.",
+     "A(z) %1 nem közönséges fájl (hanem csővezeték, eszköz vagy mappa); semmi sem lett beolvasva."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");
@@ -186,6 +192,10 @@ std::string DescribeError(const VeltError& error, std::uint8_t language) {
     case ErrorKind::FolderMissing: return say(TextId::FolderMissing);
     case ErrorKind::DiskFull: return say(TextId::DiskFull);
     case ErrorKind::FileTooLarge: return say(TextId::FileTooLarge);
+    case ErrorKind::DestinationExists: return say(TextId::DestinationExists);
+    case ErrorKind::KeyRecordNotPermutation: return say(TextId::KeyRecordNotPermutation, record);
+    case ErrorKind::KeyOutOfRange: return say(TextId::KeyOutOfRange, record);
+    case ErrorKind::NotRegularFile: return say(TextId::NotRegularFile);
     }
     return error.what();
 }

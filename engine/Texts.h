@@ -72,6 +72,9 @@ enum class TextId {
     KeyFileEmpty,
     KeyRecordNotPermutation,
     ClipboardTooLarge,
+    DestinationExists,
+    KeyOutOfRange,
+    NotRegularFile,
     Count_
 };
 

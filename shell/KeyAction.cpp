@@ -15,7 +15,6 @@ namespace velt::shell {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr long long kMinKeyLength = 100;
 
 /// GenerateKey into the current key file name, then the store is refreshed. On a
 /// failed write the previous name and length come back and the user is told.

@@ -4,7 +4,9 @@
 #include "CoverImage.h"
 #include "TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <utility>
 
@@ -19,7 +21,12 @@ struct Recorder final : IMessages, IProgress, IReferenceText, IFileWindow {
         shown.push_back(message);
         return std::exchange(next, std::nullopt).value_or(message.defaultAnswer);
     }
-    void Begin(std::int64_t, std::string_view) override { ++open; }
+    void Begin(std::int64_t, std::string_view) override {
+        ++open;
+        if (onBegin) {
+            std::exchange(onBegin, nullptr)();
+        }
+    }
     void Update(std::int64_t) override {}
     void End() override { --open; }
     const std::string& Codes() override { return reference; }
@@ -30,6 +37,7 @@ struct Recorder final : IMessages, IProgress, IReferenceText, IFileWindow {
     std::optional<MessageAnswer> next; ///< the next answer, used once
     int open = 0;
     std::string reference, window;
+    std::function<void()> onBegin; ///< runs once when the next wait window opens
 };
 
 /// A program folder with a test key, and an application state on it.
@@ -183,9 +191,15 @@ TEST(FileCoder_Failures, ClearMessageAndNothingWritten) {
     bench.Put("data.bin.JPG", "coded!");
     const auto entries = bench.folder.Names();
 
-    for (const std::string name : {"missing.JPG", "no-folder/x.JPG", "/dev/zero"}) { // a device never ends
+    for (const std::string name : {"missing.JPG", "no-folder/x.JPG"}) {
         failsWith(bench.Encode(bench.Path(name)), "The file " + bench.Path(name) + " cannot be read.");
     }
+    // A device never ends and a pipe would wait for a writer: both are refused at once.
+    ASSERT_EQ(::mkfifo(bench.Path("pipe").c_str(), 0600), 0);
+    for (const std::string& name : {bench.Path("pipe"), std::string("/dev/zero")}) {
+        failsWith(bench.Encode(name), name + " is not a regular file (but a pipe, a device or a folder); nothing was read.");
+    }
+    std::filesystem::remove(bench.folder / "pipe");
     // Names too short to lose four characters; UTF-8 letters count as one each.
     for (const std::string name : {".JPG", "ő.JP"}) {
         failsWith(bench.Restore(bench.Path(name)),
@@ -230,4 +244,37 @@ TEST(FileCoder_LoadFileText, DropsOneTrailingCrLfAndFindsTheCodedText) {
     const std::string armoured = "\"\"0A41FF22\"\"";
     EXPECT_EQ(CodedTextOf("SelTextC_093005.JPG", load("SelTextC_093005.JPG", ComposeCodedTextFile(armoured))),
               armoured);
+}
+
+TEST(FileCoder_Destination, TakesTheSourcesBitsAndNeverReplacesUnasked) {
+    Bench bench;
+    namespace fs = std::filesystem;
+    const ::mode_t oldMask = ::umask(022);
+    const auto secret = bench.Put("secret", "private text");
+    fs::permissions(secret, fs::perms(0600));
+    ASSERT_EQ(bench.Encode(secret), FileOutcome::Converted);
+    EXPECT_EQ(fs::status(bench.folder / "secret.JPG").permissions(), fs::perms(0600));
+    fs::remove(secret);
+    ASSERT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Converted);
+    EXPECT_EQ(fs::status(secret).permissions(), fs::perms(0600)) << "restored plaintext stays private";
+    EXPECT_EQ(bench.Get("secret"), "private text");
+    fs::permissions(bench.folder / "secret.JPG", fs::perms(0644));
+    bench.io.next = MessageAnswer::Yes;
+    ASSERT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Converted);
+    EXPECT_EQ(fs::status(secret).permissions(), fs::perms(0644)) << "the coded file's bits, not the old file's";
+    ::umask(oldMask);
+
+    // Nobody was asked, so a file that appears under the name while coding runs is kept.
+    fs::remove(secret);
+    bench.io.onBegin = [&] { bench.Put("secret", "written meanwhile"); };
+    EXPECT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Failed);
+    EXPECT_EQ(bench.Get("secret"), "written meanwhile");
+    EXPECT_EQ(bench.io.shown.back().text,
+              "The file " + bench.Path("secret") + " appeared meanwhile and was kept; nothing was written.");
+    // After a Yes the user's consent covers it.
+    bench.io.next = MessageAnswer::Yes;
+    bench.io.onBegin = [&] { bench.Put("secret", "written meanwhile again"); };
+    EXPECT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Converted);
+    EXPECT_EQ(bench.Get("secret"), "private text");
+    EXPECT_EQ(bench.folder.Names(), (std::vector<std::string>{"KEY.ORB", "secret", "secret.JPG"}));
 }

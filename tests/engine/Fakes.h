@@ -2,6 +2,7 @@
 // Scripted services and a temporary program folder for the engine's tests.
 
 #include "AppState.h"
+#include "Errors.h"
 #include "Platform.h"
 #include "SystemServices.h"
 
@@ -10,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
 #include <random>
 #include <string>
@@ -171,5 +173,16 @@ struct Program {
     AppState state{folder.Path(),
                    Services{nullptr, nullptr, &settings, &progress, &messages, &reference, &indicators}};
 };
+
+/// The kind and record of the VeltError that `run` throws.
+template <typename F> std::pair<ErrorKind, int> FailureOf(F run) {
+    try {
+        run();
+    } catch (const VeltError& error) {
+        return {error.kind, error.record};
+    }
+    ADD_FAILURE() << "no VeltError";
+    return {};
+}
 
 } // namespace velt::test

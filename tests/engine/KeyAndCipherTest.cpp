@@ -12,6 +12,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <tuple>
 
 using namespace velt;
@@ -27,17 +28,6 @@ struct Generator {
     ScriptedRandom random;
     KeyGenerator gen{key, clock, random};
 };
-
-/// The kind and record of the VeltError that `run` throws.
-template <typename F> std::pair<ErrorKind, int> FailureOf(F run) {
-    try {
-        run();
-    } catch (const VeltError& error) {
-        return {error.kind, error.record};
-    }
-    ADD_FAILURE() << "no VeltError";
-    return {};
-}
 
 } // namespace
 
@@ -164,6 +154,24 @@ TEST(KeyFile_GenerateKey, WritesAWholeKeyOrLeavesTheOldOne) {
     EXPECT_EQ(ReadAll(f.folder / "KEY.ORB"), old);
 }
 
+TEST(KeyFile_GenerateKey, KeyFilesAreTheOwnersOnlyAndKeptWhenNotToBeReplaced) {
+    Program f;
+    const ::mode_t oldMask = ::umask(022);
+    const auto file = f.folder / "KEY.ORB";
+    f.state.keyLength = 100;
+    f.state.GenerateKey(CommitMode::NoReplace);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
+    std::filesystem::permissions(file, std::filesystem::perms(0644));
+    f.state.GenerateKey();
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << "replaced too";
+    ::umask(oldMask);
+
+    const auto kept = ReadAll(file);
+    EXPECT_EQ(FailureOf([&] { f.state.GenerateKey(CommitMode::NoReplace); }).first, ErrorKind::DestinationExists);
+    EXPECT_EQ(ReadAll(file), kept);
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"});
+}
+
 TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
     Program f;
     const auto file = f.folder / "KEY.ORB";
@@ -171,7 +179,10 @@ TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
     f.state.keyLength = 100;
     EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyFileMissing, 0));
     std::filesystem::create_directory(file);
-    EXPECT_EQ(failure().first, ErrorKind::KeyFileUnreadable);
+    EXPECT_EQ(failure().first, ErrorKind::NotRegularFile);
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(failure().first, ErrorKind::NotRegularFile) << "a pipe is refused, not waited on";
     std::filesystem::remove(file);
 
     auto bytes = KeyBytes(100);
@@ -195,10 +206,11 @@ TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
     EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordBadLength, 100));
     EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
 
-    // A record that is not a permutation still loads, inside the tables.
+    // A record that repeats a code is refused whole too, as check refuses it.
     bytes[99 * 258 + 1] = 0x01;
     WriteAll(file, bytes);
-    EXPECT_NO_THROW(f.state.LoadKey());
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordNotPermutation, 7));
+    EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
 }
 
 TEST(KeyStore_OpenKeyStore, MeasuresTheKeyOrFallsBack) {

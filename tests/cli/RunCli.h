@@ -1,0 +1,42 @@
+#pragma once
+// Runs the velt-cli program itself in a test folder.
+
+#include "../engine/Fakes.h"
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+namespace velt::test {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+    /// One line on stderr, as every failure should give.
+    bool OneErrorLine() const { return !err.empty() && err.find('\n') == err.size() - 1; }
+};
+
+/// Runs `script` with bash in `folder`, velt-cli as "$VELT"; its exit status, or 128 + the signal.
+inline int RunBash(const TempFolder& folder, const std::string& script) {
+    WriteAll(folder / ".script", {script.begin(), script.end()});
+    const std::string command =
+        "cd '" + folder.Path().string() + "' && VELT='" VELT_CLI "' bash .script; s=$?; rm -f .script; exit $s";
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+/// Runs velt-cli with `args` in `folder`, `input` on its standard input.
+inline Outcome RunCli(const TempFolder& folder, const std::string& args, const std::string& input = "") {
+    WriteAll(folder / ".in", {input.begin(), input.end()});
+    const std::string command =
+        "cd '" + folder.Path().string() + "' && '" VELT_CLI "' " + args + " <.in >.out 2>.err";
+    const int raw = std::system(command.c_str());
+    const auto out = ReadAll(folder / ".out");
+    const auto err = ReadAll(folder / ".err");
+    for (const char* name : {".in", ".out", ".err"}) {
+        std::filesystem::remove(folder / name);
+    }
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {out.begin(), out.end()}, {err.begin(), err.end()}};
+}
+
+} // namespace velt::test

@@ -1,0 +1,203 @@
+#include "AppState.h"
+#include "FileStreams.h"
+#include "Interrupts.h"
+#include "RunCli.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace velt;
+using namespace velt::test;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::perms Mode(const fs::path& path) {
+    return fs::status(path).permissions();
+}
+
+/// Starts velt-cli with `args`, its output thrown away; returns its process id.
+pid_t Spawn(std::vector<std::string> args) {
+    args.insert(args.begin(), VELT_CLI);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, VELT_CLI, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+/// A wait status after which a test must not hang: fails the test when the child runs on.
+int WaitFor(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "velt-cli did not end";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return status;
+}
+
+} // namespace
+
+TEST(Cli_Permissions, KeysAndRestoredFilesAreNotReadableByOthers) {
+    TempFolder folder;
+    ASSERT_EQ(RunBash(folder, "umask 022 && \"$VELT\" keygen --out K.ORB >/dev/null"), 0);
+    EXPECT_EQ(Mode(folder / "K.ORB"), fs::perms(0600));
+    fs::permissions(folder / "K.ORB", fs::perms(0644));
+    ASSERT_EQ(RunBash(folder, "umask 022 && \"$VELT\" keygen --out K.ORB --force >/dev/null"), 0);
+    EXPECT_EQ(Mode(folder / "K.ORB"), fs::perms(0600)) << "a replaced key file too";
+
+    WriteAll(folder / "letter", {'h', 'i'});
+    fs::permissions(folder / "letter", fs::perms(0600));
+    ASSERT_EQ(RunBash(folder, "umask 022 && \"$VELT\" encode-file --key K.ORB letter >/dev/null"), 0);
+    EXPECT_EQ(Mode(folder / "letter.JPG"), fs::perms(0600));
+    fs::remove(folder / "letter");
+    ASSERT_EQ(RunBash(folder, "umask 022 && \"$VELT\" restore-file --key K.ORB letter.JPG >/dev/null"), 0);
+    EXPECT_EQ(Mode(folder / "letter"), fs::perms(0600));
+}
+
+TEST(Cli_Signals, AnInterruptedRunLeavesNothingAndTheOldFileAsItWas) {
+    TempFolder folder;
+    ASSERT_EQ(RunCli(folder, "keygen").status, 0);
+    const std::string big((std::size_t{48} << 20), 'v');
+    WriteAll(folder / "big", {big.begin(), big.end()});
+    WriteAll(folder / "big.JPG", {'o', 'l', 'd'});
+    const std::vector<std::string> expected{"KEY.ORB", "big", "big.JPG"};
+    for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
+        for (const int afterMs : {0, 40, 300}) {
+            SCOPED_TRACE("signal " + std::to_string(signal) + " after " + std::to_string(afterMs) + " ms");
+            const pid_t pid = Spawn({"encode-file", "--force", "--key", (folder / "KEY.ORB").string(),
+                                     (folder / "big").string()});
+            std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+            ::kill(pid, signal);
+            const int status = WaitFor(pid);
+            EXPECT_EQ(folder.Names(), expected);
+            if (WIFSIGNALED(status)) {
+                EXPECT_EQ(WTERMSIG(status), signal) << "ends as the signal would";
+                EXPECT_EQ(ReadAll(folder / "big.JPG"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+            } else {
+                // Finished before the signal came: then the new file is whole.
+                EXPECT_EQ(fs::file_size(folder / "big.JPG"), 2 * big.size());
+                WriteAll(folder / "big.JPG", {'o', 'l', 'd'});
+            }
+        }
+    }
+    // A file-size limit is a clear "no room", not a silent death.
+    Outcome limited;
+    ASSERT_EQ(RunBash(folder, "ulimit -f 1000 && \"$VELT\" encode-file --force --key KEY.ORB big 2>err"), 1);
+    const auto err = ReadAll(folder / "err");
+    fs::remove(folder / "err");
+    EXPECT_NE(std::string(err.begin(), err.end()).find("There is no room left on the disk"), std::string::npos);
+    EXPECT_EQ(folder.Names(), expected);
+}
+
+TEST(Cli_Signals, ANamedTemporaryIsRemovedBeforeTheSignalEndsTheProcess) {
+    TempFolder folder;
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ITemporaryFiles& registry = cli::InstallInterruptCleanup();
+            ReplacingFile file(folder / "result", std::nullopt, &registry, TemporaryKind::Named);
+            file.Write(std::vector<std::uint8_t>(1000, 'x'));
+            ::raise(signal);
+            ::_exit(0); // not reached
+        }
+        const int status = WaitFor(pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{});
+    }
+}
+
+TEST(Cli_NoForce, AFileThatAppearsDuringTheRunIsKept) {
+    TempFolder folder;
+    ASSERT_EQ(RunCli(folder, "keygen").status, 0);
+    const std::string big((std::size_t{16} << 20), 'v');
+    WriteAll(folder / "big", {big.begin(), big.end()});
+    ASSERT_EQ(RunCli(folder, "encode-file big").status, 0);
+    fs::remove(folder / "big");
+    // Whether velt-cli sees the file at the start or only when it puts the result in place,
+    // it must keep it and say so.
+    for (const int afterMs : {0, 30, 100}) {
+        const pid_t pid = Spawn({"restore-file", "--key", (folder / "KEY.ORB").string(), (folder / "big.JPG").string()});
+        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+        WriteAll(folder / "big", {'m', 'i', 'n', 'e'});
+        const int status = WaitFor(pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << afterMs;
+        EXPECT_EQ(ReadAll(folder / "big"), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"KEY.ORB", "big", "big.JPG"}));
+        fs::remove(folder / "big");
+    }
+}
+
+TEST(Cli_Keys, DamagedPipedAndOutOfRangeKeysAreRefusedEverywhere) {
+    TempFolder folder;
+    auto key = KeyBytes(366);
+    key[20 * 258 + 2 + 9] = key[20 * 258 + 2]; // record 21 repeats a code
+    WriteAll(folder / "bad.orb", key);
+    WriteAll(folder / "good.orb", KeyBytes(366));
+    WriteAll(folder / "short.orb", KeyBytes(99));
+    WriteAll(folder / "data", {'d', 'a', 't', 'a'});
+    ASSERT_EQ(RunCli(folder, "encode-file --key good.orb data").status, 0);
+    const std::string armoured = RunCli(folder, "encode --key good.orb", "text").out;
+    struct Case {
+        std::string args, input, says;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"encode --key bad.orb", "text", "record 21 does not hold every code once"},
+             {"decode --key bad.orb", armoured, "record 21 does not hold every code once"},
+             {"encode-file --force --key bad.orb data", "", "record 21 does not hold every code once"},
+             {"restore-file --force --key bad.orb data.JPG", "", "record 21 does not hold every code once"},
+             {"encode --key short.orb", "text", "holds 99 positions; a key needs 100 to 10000"},
+             {"check --key short.orb", "", "holds 99 positions"},
+         }) {
+        const Outcome outcome = RunCli(folder, c.args, c.input);
+        EXPECT_EQ(outcome.status, 1) << c.args;
+        EXPECT_EQ(outcome.out, "") << c.args;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << c.args << ": " << outcome.err;
+    }
+    EXPECT_EQ(ReadAll(folder / "data"), (std::vector<std::uint8_t>{'d', 'a', 't', 'a'}));
+
+    // A pipe or a FIFO is refused at once, as key, reference file or source: its length is unknown.
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    for (const std::string args : {"encode --key <(cat good.orb)", "encode --key fifo", "encode --key good.orb --ref-file fifo",
+                                   "encode-file --key good.orb fifo", "check --key fifo", "check --key <(cat good.orb)"}) {
+        EXPECT_EQ(RunBash(folder, "echo text | timeout 10 \"$VELT\" " + args + " >out 2>err"), 1) << args;
+        const auto err = ReadAll(folder / "err");
+        EXPECT_NE(std::string(err.begin(), err.end()).find("is not a regular file"), std::string::npos) << args;
+        EXPECT_EQ(ReadAll(folder / "out"), std::vector<std::uint8_t>{}) << args;
+    }
+}
+
+TEST(Cli_Keys, APartialRecordRoundsAsTheKeyStoreRoundsIt) {
+    TempFolder folder;
+    auto key = KeyBytes(366);
+    key.resize(key.size() + 100); // rounds down: the partial record is not used
+    WriteAll(folder / "k.orb", key);
+    const Outcome encoded = RunCli(folder, "encode --key k.orb", "round");
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    WriteAll(folder / "exact.orb", KeyBytes(366));
+    EXPECT_EQ(RunCli(folder, "decode --key exact.orb", encoded.out).out, "round");
+    key.resize(366 * 258 + 200); // rounds up to a record that is cut short
+    WriteAll(folder / "k.orb", key);
+    EXPECT_NE(RunCli(folder, "encode --key k.orb", "round").err.find("record 367 is cut short"), std::string::npos);
+}
