@@ -25,51 +25,43 @@ Existing WhatIsAt(const std::filesystem::path& path) {
     return S_ISDIR(info.st_mode) ? Existing::Folder : Existing::File;
 }
 
-/// Runs `body(next)`, `next` yielding the key position of each unit of a file: the schedule's
-/// own walk in reference mode; in plain mode a counter over 1..L, which keeps calls out of the
-/// hot loops.
-template <class Body> void WithPositions(AppState& s, Body body) {
-    s.schedule.Start(s.keyLength, &s.Reference());
-    if (s.schedule.ReferenceMode()) {
-        body([&] { return s.schedule.Next(); });
-    } else {
-        const int length = s.keyLength;
-        int position = 0;
-        body([&] { return position = position == length ? 1 : position + 1; });
-    }
-}
-
-/// Encodes every byte of `source` into its pair in `destination`.
-template <class NextPosition>
-void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker,
-                 NextPosition next) {
+/// Encodes every byte of `source` into its pair in `destination`. The reference text is read
+/// once per run between two progress reports, the only place where another window may change it.
+void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
     std::vector<std::uint8_t> in(kFileChunk);
     std::vector<std::uint8_t> out(2 * kFileChunk);
+    std::vector<std::uint16_t> positions(kFileChunk);
+    s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
     for (std::size_t got; (got = source.Read(in)) > 0;) {
-        for (std::size_t i = 0; i < got; ++i) {
-            ticker.Tick(++index);
-            const CodePair pair = s.cipher.EncodeChar(s.key, random, next(), in[i]);
-            out[2 * i] = pair.first;
-            out[2 * i + 1] = pair.second;
+        for (std::size_t i = 0; i < got;) {
+            const auto count = static_cast<std::size_t>(
+                ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
+            PositionWalk walk = s.schedule.Walk();
+            for (std::size_t k = 0; k < count; ++k) {
+                positions[k] = static_cast<std::uint16_t>(walk.Next());
+            }
+            s.schedule.Continue(walk, count);
+            s.cipher.EncodeRun(s.key, random, std::span(positions).first(count), &in[i], &out[2 * i]);
+            i += count;
+            index += static_cast<std::int64_t>(count);
         }
         destination.Write(std::span(out).first(2 * got));
     }
 }
 
 /// Decodes the pairs of `source` into `destination`.
-template <class NextPosition>
-void RestorePairs(const KeyMaterial& key, SourceFile& source, ReplacingFile& destination,
-                  ProgressTicker& ticker, NextPosition next) {
+void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     std::vector<std::uint8_t> in(kFileChunk);
     std::vector<std::uint8_t> out(kFileChunk / 2);
+    s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t done = 0;
     for (std::size_t got; (got = source.Read(in)) > 0;) {
         const std::size_t pairs = got / 2;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            out[k] = Cipher::DecodePair(key, next(), in[2 * k], in[2 * k + 1]);
-        }
+        PositionWalk walk = s.schedule.Walk();
+        Cipher::DecodeRun(s.key, [&walk] { return walk.Next(); }, in.data(), pairs, out.data());
+        s.schedule.Continue(walk, pairs);
         destination.Write(std::span(out).first(pairs));
         done += static_cast<std::int64_t>(got);
         ticker.Tick(done - 1);
@@ -146,7 +138,7 @@ FileOutcome FileCoder::EncodeFile() {
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
             s.codedText.clear();
-            WithPositions(s, [&](auto next) { EncodeBytes(s, source, destination, ticker, next); });
+            EncodeBytes(s, source, destination, ticker);
         }
         destination.Commit(*commit);
         return FileOutcome::Converted;
@@ -176,7 +168,7 @@ FileOutcome FileCoder::RestoreFile() {
         ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
-            WithPositions(s, [&](auto next) { RestorePairs(s.key, source, destination, ticker, next); });
+            RestorePairs(s, source, destination, ticker);
         }
         destination.Commit(*commit);
         s.keyMissing = false;

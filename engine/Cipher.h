@@ -2,7 +2,9 @@
 
 #include "KeyMaterial.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace velt {
 
@@ -36,6 +38,11 @@ public:
     /// Encodes `code` at `position` (1..10000) with a freshly drawn pair. A position
     /// outside 1..10000 throws std::out_of_range, as does DecodePair.
     CodePair EncodeChar(const KeyMaterial& key, IRandomSource& random, int position, std::uint8_t code);
+    /// EncodeChar for each code in turn, codes[k] at positions[k] into out[2k] and out[2k + 1],
+    /// in one loop that takes its nibbles from the source in runs. On a position outside the
+    /// tables it throws as EncodeChar does, the codes before it encoded.
+    void EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<const std::uint16_t> positions,
+                   const std::uint8_t* codes, std::uint8_t* out);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
                                    std::uint8_t second) {
@@ -43,6 +50,16 @@ public:
             ThrowPositionOutOfRange(position);
         }
         return key.Cell(position, key.RowOf(position, second), key.ColumnOf(position, first));
+    }
+
+    /// DecodePair for `count` pairs (2 * count codes) into `out`, the k-th pair at the
+    /// position that the k-th call of `next` gives.
+    template <class NextPosition>
+    static void DecodeRun(const KeyMaterial& key, NextPosition&& next, const std::uint8_t* pairs,
+                          std::size_t count, std::uint8_t* out) {
+        for (std::size_t k = 0; k < count; ++k) {
+            out[k] = DecodePair(key, next(), pairs[2 * k], pairs[2 * k + 1]);
+        }
     }
 
     /// Throws std::out_of_range for a key position outside 1..10000.

@@ -2,8 +2,10 @@
 // The engine's seams to the outside world. Windows provide real implementations,
 // tests provide scripted ones. No Qt here.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,12 +32,36 @@ public:
     }
 };
 
+/// The whole part of 16 x for a draw x in [0, 1): a nibble 0..15. A value outside
+/// [0, 1) (or NaN) from a faulty source still gives a nibble.
+inline std::uint8_t NibbleOf(float x) {
+    const float scaled = x * 16.0f;
+    if (!(scaled >= 0.0f)) {
+        return 0;
+    }
+    return scaled >= 15.0f ? 15 : static_cast<std::uint8_t>(scaled);
+}
+
 /// Uniform single-precision values in [0, 1). Implementations mix the time of day
 /// into their running state before every single draw.
 class IRandomSource {
 public:
     virtual ~IRandomSource() = default;
     virtual float Draw() = 0;
+
+    /// Nibbles 0..15 (one per byte) that are ready for use: at least one. The caller asks
+    /// only when it needs a nibble now, takes them from the front and reports how many it
+    /// took with TakeNibbles() before it asks again. Sources that hold a keystream hand out
+    /// a whole run at once (the clock mixed in once per run); the default gives NibbleOf
+    /// one fresh Draw() per call, so a scripted source sees one draw per nibble used.
+    virtual std::span<const std::uint8_t> ReadyNibbles() {
+        m_drawnNibble = NibbleOf(Draw());
+        return {&m_drawnNibble, 1};
+    }
+    virtual void TakeNibbles(std::size_t /*count*/) {}
+
+private:
+    std::uint8_t m_drawnNibble = 0;
 };
 
 /// Per-user settings of application VELT, section Option. Values are strings.

@@ -8,6 +8,38 @@
 
 namespace velt {
 
+void PositionWalk::Skip(std::uint64_t units) {
+    if (units == 0) {
+        return;
+    }
+    // All but the last step in closed form; the last one walked, for its effective position.
+    const std::uint64_t jump = units - 1;
+    const auto length = static_cast<std::uint64_t>(keyLength);
+    if (!referenceMode) {
+        keyPosition = static_cast<std::int32_t>((static_cast<std::uint64_t>(keyPosition) - 1 + jump) % length + 1);
+        Next();
+        return;
+    }
+    if (jump > 0) {
+        // A first key position above L (a reference code beyond the key) drops to 1 after one step.
+        std::uint64_t steps = jump;
+        if (keyPosition > keyLength) {
+            keyPosition = 1;
+            --steps;
+        }
+        keyPosition = static_cast<std::int32_t>((static_cast<std::uint64_t>(keyPosition) - 1 + steps) % length + 1);
+        const auto size = static_cast<std::uint64_t>(reference.size());
+        if (size == 0 || static_cast<std::uint64_t>(referenceIndex) > size) {
+            referenceIndex = 1;
+        }
+        if (size > 0) {
+            referenceIndex =
+                static_cast<std::int32_t>((static_cast<std::uint64_t>(referenceIndex) - 1 + jump) % size + 1);
+        }
+    }
+    Next();
+}
+
 void PositionSchedule::Start(int keyLength, IReferenceText* reference) {
     if (keyLength < 1) {
         throw std::invalid_argument("key length " + std::to_string(keyLength) + " leaves no key position");
@@ -21,42 +53,33 @@ void PositionSchedule::Start(int keyLength, IReferenceText* reference) {
 }
 
 int PositionSchedule::Next() {
+    PositionWalk walk = Walk();
+    const int position = walk.Next();
+    Continue(walk, 1);
+    return position;
+}
+
+PositionWalk PositionSchedule::Walk() {
+    PositionWalk walk;
+    walk.keyLength = m_keyLength;
+    walk.referenceMode = m_reference != nullptr;
+    if (m_reference != nullptr) {
+        walk.reference = m_reference->Codes();
+    }
+    walk.keyPosition = keyPosition;
+    walk.referenceIndex = referenceIndex;
+    walk.effectivePosition = effectivePosition;
+    return walk;
+}
+
+void PositionSchedule::Continue(const PositionWalk& walk, std::uint64_t units) {
     // Saturate rather than overflow: files may hold more units than the index counts.
-    if (characterIndex < std::numeric_limits<std::int32_t>::max()) {
-        ++characterIndex;
-    }
-    if (m_reference == nullptr) {
-        const int position = keyPosition;
-        keyPosition = keyPosition + 1 > m_keyLength ? 1 : keyPosition + 1;
-        return position;
-    }
-
-    // The reference text may change between two units. If it has shrunk below the
-    // index we wrap to its start; if it has become empty its code counts as 0, so
-    // the run goes on at the bare key position instead of failing halfway.
-    const std::string& codes = m_reference->Codes();
-    if (referenceIndex > static_cast<std::int64_t>(codes.size())) {
-        referenceIndex = 1;
-    }
-    const int code = codes.empty() ? 0 : static_cast<unsigned char>(codes[referenceIndex - 1]);
-    effectivePosition = code + keyPosition;
-    if (effectivePosition > m_keyLength) {
-        effectivePosition %= m_keyLength;
-    }
-    // Also covers a reference code 0 at a key position 0 (a reference starting with NUL).
-    if (effectivePosition == 0) {
-        effectivePosition = 1;
-    }
-
-    ++keyPosition;
-    ++referenceIndex;
-    if (keyPosition > m_keyLength) {
-        keyPosition = 1;
-    }
-    if (referenceIndex > static_cast<std::int64_t>(m_reference->Codes().size())) {
-        referenceIndex = 1;
-    }
-    return effectivePosition;
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+    const auto index = static_cast<std::uint64_t>(characterIndex) + units;
+    characterIndex = static_cast<std::int32_t>(index < kMax ? index : kMax);
+    keyPosition = walk.keyPosition;
+    referenceIndex = walk.referenceIndex;
+    effectivePosition = walk.effectivePosition;
 }
 
 } // namespace velt

@@ -28,6 +28,15 @@ public:
         }
     }
 
+    /// Units `first`, `first` + 1, ... are next, at most `most` of them: reports `first` when
+    /// due and returns how many of them (at least one) run before another report is due.
+    std::int64_t Run(std::int64_t first, std::int64_t most) {
+        Tick(first);
+        const std::int64_t due = m_next < m_maximum ? m_next : m_maximum;
+        const std::int64_t before = due - first;
+        return before < 1 ? 1 : (before < most ? before : most);
+    }
+
 private:
     IProgress& m_progress;
     std::int64_t m_maximum;

@@ -62,12 +62,17 @@ RandomSource::RandomSource(IClock& clock)
     FillFromSystem(&m_mix, sizeof m_mix);
 }
 
-float RandomSource::Draw() {
+void RandomSource::ReadClock() {
     const std::uint64_t now = m_systemClock != nullptr ? m_systemClock->FineTime() : m_clock.FineTime();
     m_mix = (m_mix ^ now) * 0x9E3779B97F4A7C15u;
     m_mix ^= m_mix >> 29;
+}
+
+float RandomSource::Draw() {
+    ReadClock();
     if (m_used == kBufferWords) {
-        Refill();
+        Generate(m_buffer);
+        m_used = 0;
     }
     const std::uint32_t word =
         m_buffer[static_cast<std::size_t>(m_used++)] ^ static_cast<std::uint32_t>(m_mix >> 32);
@@ -75,7 +80,25 @@ float RandomSource::Draw() {
     return static_cast<float>(word >> 8) * 0x1p-24f;
 }
 
-void RandomSource::Refill() {
+std::span<const std::uint8_t> RandomSource::ReadyNibbles() {
+    if (m_nibblesUsed >= kNibbles) {
+        ReadClock();
+        Words words;
+        Generate(words);
+        // Each keystream nibble is uniform over 0..15: the whole part of 16 x for the
+        // uniform fraction x that it starts.
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            std::uint32_t w = words[i];
+            for (std::size_t k = 0; k < 8; ++k, w >>= 4) {
+                m_nibbles[8 * i + k] = static_cast<std::uint8_t>(w & 15);
+            }
+        }
+        m_nibblesUsed = 0;
+    }
+    return std::span<const std::uint8_t>(m_nibbles).subspan(m_nibblesUsed);
+}
+
+void RandomSource::Generate(Words& out) {
     // The clock history so far becomes part of the key for the next blocks.
     m_input[4] ^= static_cast<std::uint32_t>(m_mix);
     m_input[5] ^= static_cast<std::uint32_t>(m_mix >> 32);
@@ -99,16 +122,15 @@ void RandomSource::Refill() {
         QuarterRound(x[3], x[4], x[9], x[14]);
     }
     for (int i = 0; i < 16; ++i) {
-        const Lanes out = x[i] + start[i];
+        const Lanes lane = x[i] + start[i];
         for (int block = 0; block < kBlocks; ++block) {
-            m_buffer[static_cast<std::size_t>(block * 16 + i)] = out[block];
+            out[static_cast<std::size_t>(block * 16 + i)] = lane[block];
         }
     }
     // 64-bit block counter in words 12 and 13; it stays a multiple of 4, so the lanes never carry.
     const std::uint64_t next = (static_cast<std::uint64_t>(m_input[13]) << 32 | m_input[12]) + kBlocks;
     m_input[12] = static_cast<std::uint32_t>(next);
     m_input[13] = static_cast<std::uint32_t>(next >> 32);
-    m_used = 0;
 }
 
 } // namespace velt

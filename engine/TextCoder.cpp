@@ -3,6 +3,9 @@
 #include "Errors.h"
 #include "Texts.h"
 
+#include <algorithm>
+#include <iterator>
+#include <span>
 #include <system_error>
 
 namespace velt {
@@ -16,13 +19,21 @@ void AppState::EncodeText() {
     std::string pairs;
     pairs.resize(2 * n);
     schedule.Start(keyLength, &Reference());
+    // Nothing else runs while a text is coded: one reading of the reference text serves it all.
+    PositionWalk walk = schedule.Walk();
     IRandomSource& random = Random();
-    for (std::size_t k = 0; k < n; ++k) {
-        const CodePair pair =
-            cipher.EncodeChar(key, random, schedule.Next(), static_cast<std::uint8_t>(plain[k]));
-        pairs[2 * k] = static_cast<char>(pair.first);
-        pairs[2 * k + 1] = static_cast<char>(pair.second);
+    std::uint16_t positions[4096];
+    for (std::size_t done = 0; done < n;) {
+        const std::size_t count = std::min(n - done, std::size(positions));
+        for (std::size_t k = 0; k < count; ++k) {
+            positions[k] = static_cast<std::uint16_t>(walk.Next());
+        }
+        cipher.EncodeRun(key, random, std::span(positions, count),
+                         reinterpret_cast<const std::uint8_t*>(plain.data()) + done,
+                         reinterpret_cast<std::uint8_t*>(pairs.data()) + 2 * done);
+        done += count;
     }
+    schedule.Continue(walk, n);
     codedText = std::move(pairs);
 }
 
@@ -36,11 +47,10 @@ void AppState::DecodeText() {
     std::string plain;
     plain.resize(m / 2);
     schedule.Start(keyLength, &Reference());
-    for (std::size_t k = 0; k < m / 2; ++k) {
-        plain[k] = static_cast<char>(Cipher::DecodePair(key, schedule.Next(),
-                                                        static_cast<std::uint8_t>(codedText[2 * k]),
-                                                        static_cast<std::uint8_t>(codedText[2 * k + 1])));
-    }
+    PositionWalk walk = schedule.Walk();
+    Cipher::DecodeRun(key, [&walk] { return walk.Next(); }, reinterpret_cast<const std::uint8_t*>(codedText.data()),
+                      m / 2, reinterpret_cast<std::uint8_t*>(plain.data()));
+    schedule.Continue(walk, m / 2);
     plainText = std::move(plain);
 }
 
