@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,6 +66,25 @@ void EncodeChar(benchmark::State& run) {
     run.SetItemsProcessed(run.iterations());
 }
 BENCHMARK(EncodeChar);
+
+/// The encoder's loop as the coders run it: a run of codes at consecutive positions.
+void EncodeRun(benchmark::State& run) {
+    KeyFolder folder;
+    velt::AppState& state = *folder.state;
+    constexpr std::size_t kRun = 64 * 1024;
+    std::vector<std::uint16_t> positions(kRun);
+    std::vector<std::uint8_t> codes(kRun), out(2 * kRun);
+    for (std::size_t k = 0; k < kRun; ++k) {
+        positions[k] = static_cast<std::uint16_t>(k % kPositions + 1);
+        codes[k] = static_cast<std::uint8_t>(k * 7);
+    }
+    for (auto _ : run) {
+        state.cipher.EncodeRun(state.key, state.Random(), positions, codes.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations() * kRun));
+}
+BENCHMARK(EncodeRun);
 
 void DecodePair(benchmark::State& run) {
     KeyFolder folder;

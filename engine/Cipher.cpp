@@ -9,38 +9,11 @@
 namespace velt {
 namespace {
 
-/// Nibbles taken from a source's ready runs, asked for only when one is needed,
-/// and the count taken reported back when done.
-class NibbleReader final {
-public:
-    explicit NibbleReader(IRandomSource& random) : m_random(random) {}
-    ~NibbleReader() { m_random.TakeNibbles(static_cast<std::size_t>(m_at - m_begin)); }
-    NibbleReader(const NibbleReader&) = delete;
-    NibbleReader& operator=(const NibbleReader&) = delete;
-
-    int Next() {
-        if (m_at == m_end) [[unlikely]] {
-            Refill();
-        }
-        return *m_at++;
-    }
-    /// A row or column drawn high (16 - n) or low (n + 1).
-    int High() { return 16 - Next(); }
-    int Low() { return Next() + 1; }
-
-private:
-    void Refill() {
-        m_random.TakeNibbles(static_cast<std::size_t>(m_at - m_begin));
-        const std::span<const std::uint8_t> ready = m_random.ReadyNibbles();
-        m_begin = m_at = ready.data();
-        m_end = ready.data() + ready.size();
-    }
-
-    IRandomSource& m_random;
-    const std::uint8_t* m_begin = nullptr;
-    const std::uint8_t* m_at = nullptr;
-    const std::uint8_t* m_end = nullptr;
-};
+/// The source's next ready run of nibbles, after reporting the `taken` of the last one.
+[[gnu::noinline]] std::span<const std::uint8_t> NextRun(IRandomSource& random, std::size_t taken) {
+    random.TakeNibbles(taken);
+    return random.ReadyNibbles();
+}
 
 } // namespace
 
@@ -60,13 +33,25 @@ CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int p
 
 void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<const std::uint16_t> positions,
                        const std::uint8_t* codes, std::uint8_t* out) {
-    NibbleReader nibbles(random);
+    // Nibbles are asked for only when one is needed, and the count taken reported back.
+    const std::uint8_t* begin = nullptr;
+    const std::uint8_t* at = nullptr;
+    const std::uint8_t* end = nullptr;
+    const auto nibble = [&]() -> int {
+        if (at == end) [[unlikely]] {
+            const std::span<const std::uint8_t> ready = NextRun(random, static_cast<std::size_t>(at - begin));
+            begin = at = ready.data();
+            end = ready.data() + ready.size();
+        }
+        return *at++;
+    };
     // The state lives in registers for the run and is stored back however the run ends.
     int drawnRow = state.drawnRow, drawnColumn = state.drawnColumn;
     int previousRow = state.previousDrawnRow, previousColumn = state.previousDrawnColumn;
     int lastRow = state.lastOutputRow, lastColumn = state.lastOutputColumn;
     bool alternation = state.alternation;
     const auto store = [&] {
+        random.TakeNibbles(static_cast<std::size_t>(at - begin));
         state.drawnRow = static_cast<std::uint8_t>(drawnRow);
         state.drawnColumn = static_cast<std::uint8_t>(drawnColumn);
         state.previousDrawnRow = static_cast<std::uint8_t>(previousRow);
@@ -75,29 +60,31 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
         state.lastOutputColumn = static_cast<std::uint8_t>(lastColumn);
         state.alternation = alternation;
     };
+    const std::uint8_t* const tables = key.Block(1);
     for (std::size_t k = 0; k < positions.size(); ++k) {
         const int position = positions[k];
         if (!KeyMaterial::InCapacity(position)) [[unlikely]] {
             store();
             ThrowPositionOutOfRange(position);
         }
-        const int r = key.RowOf(position, codes[k]);
-        const int q = key.ColumnOf(position, codes[k]);
+        const std::uint8_t* const grid = tables + static_cast<std::size_t>(position - 1) * KeyMaterial::kBlockSize;
+        const int cell = grid[kGridCells + codes[k]];
+        const int r = (cell >> 4) + 1;
+        const int q = (cell & 15) + 1;
+        // A draw maps a nibble n to 16 - n (high) or n + 1 (low): (n ^ 15) + 1 or (n ^ 0) + 1.
+        const int rowMask = alternation ? 15 : 0;
+        const int columnMask = rowMask ^ 15;
         for (;;) {
             while (drawnRow == previousRow) {
-                drawnRow = alternation ? nibbles.High() : nibbles.Low();
+                drawnRow = (nibble() ^ rowMask) + 1;
             }
             previousRow = drawnRow;
             while (drawnColumn == previousColumn) {
-                drawnColumn = alternation ? nibbles.Low() : nibbles.High();
+                drawnColumn = (nibble() ^ columnMask) + 1;
             }
             previousColumn = drawnColumn;
-            if (drawnRow == r) {
-                drawnRow = 17 - drawnRow;
-            }
-            if (drawnColumn == q) {
-                drawnColumn = 17 - drawnColumn;
-            }
+            drawnRow = drawnRow == r ? 17 - drawnRow : drawnRow;
+            drawnColumn = drawnColumn == q ? 17 - drawnColumn : drawnColumn;
             if (drawnRow != lastRow && drawnColumn != lastColumn) {
                 break;
             }
@@ -105,8 +92,9 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
         lastColumn = drawnColumn;
         lastRow = drawnRow;
         alternation = !alternation;
-        out[2 * k] = key.Cell(position, drawnRow, q);
-        out[2 * k + 1] = key.Cell(position, r, drawnColumn);
+        // Cells are taken modulo 16, as KeyMaterial::Cell does, whatever state a run starts from.
+        out[2 * k] = grid[((drawnRow - 1) & 15) << 4 | (q - 1)];
+        out[2 * k + 1] = grid[(r - 1) << 4 | ((drawnColumn - 1) & 15)];
     }
     store();
 }

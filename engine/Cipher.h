@@ -49,7 +49,9 @@ public:
         if (!KeyMaterial::InCapacity(position)) [[unlikely]] {
             ThrowPositionOutOfRange(position);
         }
-        return key.Cell(position, key.RowOf(position, second), key.ColumnOf(position, first));
+        // Row of the second code, column of the first.
+        return key.CodeAt(position, static_cast<std::uint8_t>((key.CellOf(position, second) & 0xF0) |
+                                                              (key.CellOf(position, first) & 0x0F)));
     }
 
     /// DecodePair for `count` pairs (2 * count codes) into `out`, the k-th pair at the

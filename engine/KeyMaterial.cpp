@@ -3,15 +3,14 @@
 namespace velt {
 
 // Value-initialised: every table starts zeroed, as the process's tables do.
-KeyMaterial::KeyMaterial() : m_tables(std::make_unique<Tables>()) {}
+KeyMaterial::KeyMaterial() : m_tables(std::make_unique<std::array<PositionTables, kKeyCapacity>>()) {}
 
 void KeyMaterial::FillPosition(int position, const std::uint8_t* record) {
-    const std::size_t base = Index(position, 0);
+    PositionTables& tables = At(position);
     for (int k = 0; k < kGridCells; ++k) {
         const std::uint8_t code = record[k];
-        m_tables->grid[base + static_cast<std::size_t>(k)] = code;
-        m_tables->rowOf[base + code] = static_cast<std::uint8_t>(k / kGridSide + 1);
-        m_tables->columnOf[base + code] = static_cast<std::uint8_t>(k % kGridSide + 1);
+        tables.grid[static_cast<std::size_t>(k)] = code;
+        tables.cellOf[code] = static_cast<std::uint8_t>(k);
     }
 }
 
