@@ -6,7 +6,10 @@
 #include "ProgressTicker.h"
 #include "Texts.h"
 
+#include <algorithm>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace velt {
@@ -25,50 +28,88 @@ Existing WhatIsAt(const std::filesystem::path& path) {
     return S_ISDIR(info.st_mode) ? Existing::Folder : Existing::File;
 }
 
+/// Writes one buffer to the destination on another thread while the next one is coded;
+/// buffers are written in order, and a failure surfaces at the next call or at Finish().
+class Overlapped final {
+public:
+    explicit Overlapped(ReplacingFile& destination) : m_destination(destination) {}
+    ~Overlapped() {
+        if (m_writing.valid()) {
+            m_writing.wait();
+        }
+    }
+    Overlapped(const Overlapped&) = delete;
+    Overlapped& operator=(const Overlapped&) = delete;
+
+    /// Starts writing `bytes`, which stay untouched until the next Write() or Finish() returns.
+    void Write(std::span<const std::uint8_t> bytes) {
+        Finish();
+        m_writing = std::async(std::launch::async, [this, bytes] { m_destination.Write(bytes); });
+    }
+    void Finish() {
+        if (m_writing.valid()) {
+            m_writing.get();
+        }
+    }
+
+private:
+    ReplacingFile& m_destination;
+    std::future<void> m_writing;
+};
+
 /// Encodes every byte of `source` into its pair in `destination`. The reference text is read
 /// once per run between two progress reports, the only place where another window may change it.
 void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
     std::vector<std::uint8_t> in(kFileChunk);
-    std::vector<std::uint8_t> out(2 * kFileChunk);
+    std::vector<std::uint8_t> out[2] = {std::vector<std::uint8_t>(2 * kFileChunk),
+                                        std::vector<std::uint8_t>(2 * kFileChunk)};
     std::vector<std::uint16_t> positions(kFileChunk);
+    Overlapped writer(destination);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
-    for (std::size_t got; (got = source.Read(in)) > 0;) {
+    for (std::size_t got, turn = 0; (got = source.Read(in)) > 0; turn ^= 1) {
+        std::uint8_t* const pairs = out[turn].data();
         for (std::size_t i = 0; i < got;) {
-            const auto count = static_cast<std::size_t>(
-                ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
+            const auto count =
+                static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
             PositionWalk walk = s.schedule.Walk();
             for (std::size_t k = 0; k < count; ++k) {
                 positions[k] = static_cast<std::uint16_t>(walk.Next());
             }
             s.schedule.Continue(walk, count);
-            s.cipher.EncodeRun(s.key, random, std::span(positions).first(count), &in[i], &out[2 * i]);
+            s.cipher.EncodeRun(s.key, random, std::span(positions).first(count), &in[i], pairs + 2 * i);
             i += count;
             index += static_cast<std::int64_t>(count);
         }
-        destination.Write(std::span(out).first(2 * got));
+        writer.Write(std::span(out[turn]).first(2 * got));
     }
+    writer.Finish();
 }
 
-/// Decodes the pairs of `source` into `destination`.
+/// Decodes the pairs of `source` into `destination`, each chunk on every core.
 void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
-    std::vector<std::uint8_t> in(kFileChunk);
-    std::vector<std::uint8_t> out(kFileChunk / 2);
+    constexpr std::size_t kChunk = 4 * kFileChunk;
+    const int cores = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::uint8_t> in(kChunk);
+    std::vector<std::uint8_t> out[2] = {std::vector<std::uint8_t>(kChunk / 2),
+                                        std::vector<std::uint8_t>(kChunk / 2)};
+    Overlapped writer(destination);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t done = 0;
-    for (std::size_t got; (got = source.Read(in)) > 0;) {
+    for (std::size_t got, turn = 0; (got = source.Read(in)) > 0; turn ^= 1) {
         const std::size_t pairs = got / 2;
         PositionWalk walk = s.schedule.Walk();
-        Cipher::DecodeRun(s.key, [&walk] { return walk.Next(); }, in.data(), pairs, out.data());
+        Cipher::DecodeSplit(s.key, walk, in.data(), pairs, out[turn].data(), cores);
         s.schedule.Continue(walk, pairs);
-        destination.Write(std::span(out).first(pairs));
+        writer.Write(std::span(out[turn]).first(pairs));
         done += static_cast<std::int64_t>(got);
         ticker.Tick(done - 1);
         if (got % 2 != 0) {
             throw OddSize{}; // the file grew to an odd size while we read it
         }
     }
+    writer.Finish();
 }
 
 /// LoadKey, and a key of at least one position to code at.

@@ -3,7 +3,11 @@
 #include "KeyMaterial.h"
 #include "Platform.h"
 
+#include <algorithm>
+#include <exception>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 #include <string>
 
 namespace velt {
@@ -97,6 +101,40 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
         out[2 * k + 1] = grid[(r - 1) << 4 | ((drawnColumn - 1) & 15)];
     }
     store();
+}
+
+void Cipher::DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
+                         std::size_t count, std::uint8_t* out, int parts) {
+    const std::size_t pieces = parts > 1 ? static_cast<std::size_t>(parts) : 1;
+    const std::size_t piece = (count + pieces - 1) / pieces;
+    std::vector<std::thread> helpers;
+    std::vector<std::exception_ptr> failures(pieces);
+    PositionWalk start = walk;
+    for (std::size_t at = 0, index = 0; index < pieces && at < count; ++index, at += piece) {
+        const std::size_t length = std::min(piece, count - at);
+        const auto decode = [&key, pairs, out, at, length, &failure = failures[index]](PositionWalk from) {
+            try {
+                DecodeRun(key, [&from] { return from.Next(); }, pairs + 2 * at, length, out + at);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        };
+        if (at + length < count) {
+            helpers.emplace_back(decode, start);
+        } else {
+            decode(start); // the last piece on this thread
+        }
+        start.Skip(length);
+    }
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+    walk = start;
 }
 
 void Cipher::ThrowPositionOutOfRange(int position) {

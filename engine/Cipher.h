@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeyMaterial.h"
+#include "PositionSchedule.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +64,12 @@ public:
             out[k] = DecodePair(key, next(), pairs[2 * k], pairs[2 * k + 1]);
         }
     }
+
+    /// DecodeRun over `count` pairs at the positions of `walk`, cut into `parts` pieces that
+    /// are decoded side by side, each from its own offset of the walk: the output is that of
+    /// one loop, and `walk` moves on by `count`.
+    static void DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
+                            std::size_t count, std::uint8_t* out, int parts);
 
     /// Throws std::out_of_range for a key position outside 1..10000.
     [[noreturn]] static void ThrowPositionOutOfRange(int position);
