@@ -39,24 +39,33 @@ constexpr std::array<std::int8_t, 256> kClass = MakeClassTable();
 
 } // namespace
 
+void AppendBody(std::string_view pairText, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + 2 * pairText.size());
+    char* digits = out.data() + start;
+    for (const char c : pairText) {
+        const auto code = static_cast<unsigned char>(c);
+        *digits++ = kUpperDigits[code >> 4];
+        *digits++ = kUpperDigits[code & 0x0F];
+    }
+}
+
 void PackTo(std::string_view pairText, IProgress& progress,
             const std::function<void(std::string_view)>& sink) {
     // The packing caption reads the same in both languages.
     const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
-    ProgressTicker ticker(progress, static_cast<std::int64_t>(pairText.size()), caption);
+    const auto size = static_cast<std::int64_t>(pairText.size());
+    ProgressTicker ticker(progress, size, caption);
     sink(kMarker);
-    std::string buffer(2 * kPackPiece, '\0');
-    char* const piece = buffer.data();
-    for (std::size_t start = 0; start < pairText.size(); start += kPackPiece) {
-        const std::size_t end = std::min(pairText.size(), start + kPackPiece);
-        char* out = piece;
-        for (std::size_t i = start; i < end; ++i) {
-            ticker.Tick(static_cast<std::int64_t>(i + 1));
-            const auto code = static_cast<unsigned char>(pairText[i]);
-            *out++ = kUpperDigits[code >> 4];
-            *out++ = kUpperDigits[code & 0x0F];
-        }
-        sink(std::string_view(piece, static_cast<std::size_t>(out - piece)));
+    std::string piece;
+    piece.reserve(2 * kPackPiece);
+    for (std::int64_t start = 0; start < size;) {
+        // Runs end where the wait window is due to hear of the next code.
+        const std::int64_t count = ticker.Run(start + 1, std::min<std::int64_t>(size - start, kPackPiece));
+        piece.clear();
+        AppendBody(pairText.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)), piece);
+        sink(piece);
+        start += count;
     }
     sink(kMarker);
 }

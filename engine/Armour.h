@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velt {
 
@@ -20,6 +21,10 @@ inline constexpr std::string_view kMarker = "\"\"";
 /// The armoured text of `pairText` (single-byte codes): marker, two upper-case
 /// hexadecimal digits per code, marker. Shows the packing caption on `progress`.
 std::string Pack(std::string_view pairText, IProgress& progress);
+
+/// Appends the body of the armoured text of `pairText`: two upper-case hexadecimal digits per
+/// code, so that marker, bodies of consecutive pieces and marker make one armoured text.
+void AppendBody(std::string_view pairText, std::string& out);
 
 /// Pack() handed to `sink` in pieces of bounded size, for output too large to hold twice.
 void PackTo(std::string_view pairText, IProgress& progress,
@@ -38,7 +43,10 @@ public:
     void Feed(std::string_view piece);
     /// True once the closing marker has been read; later pieces are ignored.
     bool Done() const { return m_stage == Stage::Done; }
-    /// The result of Unpack() for everything fed so far; the unpacker is used up.
+    /// The pair text read so far and not yet taken, handed over; reading goes on, so a
+    /// large body need not be held whole.
+    std::string TakePairText() { return std::exchange(m_pairText, std::string()); }
+    /// The result of Unpack() for everything fed so far (less what was taken); the unpacker is used up.
     std::optional<std::string> Finish();
 
 private:

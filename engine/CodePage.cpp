@@ -148,6 +148,20 @@ std::string FromUtf8(std::string_view utf8) {
     return codes;
 }
 
+std::size_t WholeCharacters(std::string_view utf8) {
+    // Look back over at most three continuation bytes for the lead byte of the last character.
+    const std::size_t size = utf8.size();
+    for (std::size_t back = 1; back <= 4 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(utf8[size - back]);
+        if ((byte & 0xC0) == 0x80) {
+            continue;
+        }
+        const std::size_t needs = (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 1;
+        return needs > back ? size - back : size;
+    }
+    return size; // no lead byte: malformed either way, and refused as it stands
+}
+
 std::string ToUtf8(std::string_view codes) {
     std::string utf8;
     utf8.reserve(codes.size() + codes.size() / 8);

@@ -13,13 +13,35 @@ namespace velt {
 void AppState::EncodeText() {
     LoadKey();
     codedText.clear();
-    const std::string& plain = plainText;
-    const std::size_t n = plain.size();
+    schedule.Start(keyLength, &Reference());
     // Built aside and moved in, so a failure never leaves a partial pair text behind.
     std::string pairs;
-    pairs.resize(2 * n);
+    EncodePiece(plainText, pairs);
+    codedText = std::move(pairs);
+}
+
+void AppState::DecodeText() {
+    LoadKey();
+    plainText.clear();
+    if (codedText.size() % 2 != 0) {
+        throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
+    }
     schedule.Start(keyLength, &Reference());
-    // Nothing else runs while a text is coded: one reading of the reference text serves it all.
+    std::string plain;
+    DecodePiece(codedText, plain);
+    plainText = std::move(plain);
+}
+
+void AppState::StartTextRun() {
+    LoadKey();
+    schedule.Start(keyLength, &Reference());
+}
+
+void AppState::EncodePiece(std::string_view codes, std::string& pairs) {
+    const std::size_t n = codes.size();
+    const std::size_t start = pairs.size();
+    pairs.resize(start + 2 * n);
+    // Nothing else runs while a text is coded: one reading of the reference text serves the piece.
     PositionWalk walk = schedule.Walk();
     IRandomSource& random = Random();
     std::uint16_t positions[4096];
@@ -29,29 +51,24 @@ void AppState::EncodeText() {
             positions[k] = static_cast<std::uint16_t>(walk.Next());
         }
         cipher.EncodeRun(key, random, std::span(positions, count),
-                         reinterpret_cast<const std::uint8_t*>(plain.data()) + done,
-                         reinterpret_cast<std::uint8_t*>(pairs.data()) + 2 * done);
+                         reinterpret_cast<const std::uint8_t*>(codes.data()) + done,
+                         reinterpret_cast<std::uint8_t*>(pairs.data()) + start + 2 * done);
         done += count;
     }
     schedule.Continue(walk, n);
-    codedText = std::move(pairs);
 }
 
-void AppState::DecodeText() {
-    LoadKey();
-    plainText.clear();
-    const std::size_t m = codedText.size();
-    if (m % 2 != 0) {
+void AppState::DecodePiece(std::string_view pairs, std::string& codes) {
+    if (pairs.size() % 2 != 0) {
         throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
     }
-    std::string plain;
-    plain.resize(m / 2);
-    schedule.Start(keyLength, &Reference());
+    const std::size_t n = pairs.size() / 2;
+    const std::size_t start = codes.size();
+    codes.resize(start + n);
     PositionWalk walk = schedule.Walk();
-    Cipher::DecodeRun(key, [&walk] { return walk.Next(); }, reinterpret_cast<const std::uint8_t*>(codedText.data()),
-                      m / 2, reinterpret_cast<std::uint8_t*>(plain.data()));
-    schedule.Continue(walk, m / 2);
-    plainText = std::move(plain);
+    Cipher::DecodeRun(key, [&walk] { return walk.Next(); }, reinterpret_cast<const std::uint8_t*>(pairs.data()),
+                      n, reinterpret_cast<std::uint8_t*>(codes.data()) + start);
+    schedule.Continue(walk, n);
 }
 
 bool AppState::KeyCheck() {
