@@ -9,6 +9,7 @@
 #include "KeyMaterial.h"
 #include "Options.h"
 #include "SystemServices.h"
+#include "TextStreams.h"
 #include "Texts.h"
 
 #include <algorithm>
@@ -71,16 +72,19 @@ struct Session {
     }
 };
 
-std::string ReadAll(std::istream& in) {
-    std::string text;
+/// Hands standard input to `feed` in pieces until it ends or `done` says no more is wanted.
+template <class Feed, class Done> void ReadPieces(std::istream& in, Feed feed, Done done) {
     std::string chunk(kChunk, '\0');
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
-        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    while (!done() && (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)) {
+        feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
     }
     if (in.bad()) {
         throw VeltError(ErrorKind::FileReadFailed, "cannot read standard input", 0, 0, "standard input");
     }
-    return text;
+}
+
+TextSink WriteTo(std::ostream& out) {
+    return [&out](std::string_view piece) { out.write(piece.data(), static_cast<std::streamsize>(piece.size())); };
 }
 
 void Flush(std::ostream& out) {
@@ -119,17 +123,9 @@ int RunEncode(std::span<char* const> args, std::istream& in, std::ostream& out, 
     return Run(args, kEncodeHelp, out, err, [&](const TextOptions& options) {
         const std::string reference = options.refFile ? ReadReference(*options.refFile) : "";
         auto session = std::make_unique<Session>(options, reference);
-        AppState& state = session->state;
-        {
-            std::string input = ReadAll(in);
-            state.plainText = options.bytes ? std::move(input) : FromUtf8Text(input);
-        }
-        state.EncodeText();
-        std::string().swap(state.plainText); // not needed any more; keeps the peak low
-        armour::PackTo(state.codedText, state.Progress(), [&out](std::string_view piece) {
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-        });
-        out << '\n';
+        TextEncoder encoder(session->state, options.bytes, WriteTo(out));
+        ReadPieces(in, [&](std::string_view piece) { encoder.Feed(piece); }, [] { return false; });
+        encoder.Finish();
         Flush(out);
     });
 }
@@ -138,36 +134,9 @@ int RunDecode(std::span<char* const> args, std::istream& in, std::ostream& out, 
     return Run(args, kDecodeHelp, out, err, [&](const TextOptions& options) {
         const std::string reference = options.refFile ? ReadReference(*options.refFile) : "";
         auto session = std::make_unique<Session>(options, reference);
-        AppState& state = session->state;
-        {
-            armour::Unpacker unpacker;
-            std::string chunk(kChunk, '\0');
-            while (!unpacker.Done() &&
-                   (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)) {
-                unpacker.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
-            }
-            if (in.bad()) {
-                throw VeltError(ErrorKind::FileReadFailed, "cannot read standard input", 0, 0,
-                                "standard input");
-            }
-            auto pairText = unpacker.Finish();
-            if (!pairText) {
-                throw std::runtime_error(std::string(*Text(TextId::NoCodedText, 0)));
-            }
-            state.codedText = std::move(*pairText);
-        }
-        state.DecodeText();
-        std::string().swap(state.codedText);
-        const std::string_view plain = state.plainText;
-        for (std::size_t at = 0; at < plain.size(); at += kChunk) {
-            const std::string_view piece = plain.substr(at, kChunk);
-            if (options.bytes) {
-                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            } else {
-                const std::string text = codepage::ToUtf8(piece);
-                out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            }
-        }
+        TextDecoder decoder(session->state, options.bytes, WriteTo(out));
+        ReadPieces(in, [&](std::string_view piece) { decoder.Feed(piece); }, [&] { return decoder.Done(); });
+        decoder.Finish();
         Flush(out);
     });
 }
