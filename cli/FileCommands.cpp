@@ -148,6 +148,11 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         const auto refFile = options.Value("ref-file");
         reference = refFile ? ReadReference(*refFile) : std::string();
         keyLength = KeyLengthOf(key);
+        // Said here with the file's name: the windows' own key message names none.
+        std::error_code error;
+        if (!std::filesystem::exists(key, error)) {
+            throw VeltError(ErrorKind::KeyFileMissing, "key file missing", 0, 0, DisplayPath(key));
+        }
     } catch (const VeltError& error) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;
@@ -167,7 +172,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
     int status = kExitOk;
     for (const std::filesystem::path file : options.Operands()) {
         state.sourcePath = file;
-        progress.SetLabel(file.filename().string());
+        progress.SetLabel(DisplayPath(file));
         const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
         const std::string note = messages.TakeNote();
         switch (outcome) {

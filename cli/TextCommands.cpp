@@ -108,7 +108,11 @@ int Run(std::span<char* const> args, std::string_view help, std::ostream& out, s
         err << "velt-cli: " << error.what() << '\n';
         return kExitUsage;
     } catch (const VeltError& error) {
-        err << "velt-cli: " << DescribeError(error, 0) << '\n';
+        err << "velt-cli: " << DescribeError(error, 0);
+        if (error.kind == ErrorKind::UncodableCharacter && error.codePoint == 0xFFFD) {
+            err << ' ' << *Text(TextId::InvalidUtf8Hint, 0); // malformed input, most likely not UTF-8
+        }
+        err << '\n';
     } catch (const std::bad_alloc&) {
         err << "velt-cli: not enough memory for this text\n";
     } catch (const std::exception& error) {

@@ -15,7 +15,7 @@ constexpr char kUpperDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kPackPiece = 64 * 1024; // codes per piece handed to a sink
 
 // Byte classes of the body: 0..15 a digit, or one of these.
-constexpr std::int8_t kSkip = -1;  // blank, tab, line feed: read past
+constexpr std::int8_t kSkip = -1;  // blank, tab, line break: dropped before pairing (a mail program's)
 constexpr std::int8_t kOther = -2; // anything else: reading stops
 constexpr std::int8_t kQuote = -3; // may be half of a marker
 
@@ -32,6 +32,7 @@ constexpr std::array<std::int8_t, 256> MakeClassTable() {
     table[' '] = kSkip;
     table['\t'] = kSkip;
     table['\n'] = kSkip;
+    table['\r'] = kSkip;
     table['"'] = kQuote;
     return table;
 }
@@ -127,6 +128,14 @@ void Unpacker::Feed(std::string_view piece) {
             m_continuationLeft = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
         }
         const std::int8_t kind = kClass[byte];
+        if (kind == kSkip) {
+            // A packer never writes one: a mail program wrapped the body. Dropped before pairing.
+            if (m_pendingQuote) {
+                m_pendingQuote = false;
+                Character(kOther);
+            }
+            continue;
+        }
         if (kind == kQuote) {
             if (m_pendingQuote) {
                 m_pendingQuote = false;
@@ -168,7 +177,7 @@ std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
 void Unpacker::Character(std::int8_t kind) {
     if (m_reading && kind >= 0) {
         m_value = m_value * 16 + kind;
-    } else if (kind != kSkip) {
+    } else {
         m_reading = false;
     }
     if (m_secondOfPair) {

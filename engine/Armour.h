@@ -32,8 +32,9 @@ void PackTo(std::string_view pairText, IProgress& progress,
 
 /// The pair text of the armoured coded text inside `text` (UTF-8; anything before
 /// the first marker and after the closing one is ignored), or nullopt when the text
-/// holds no marker. Throws VeltError(OddCodedText) when the body has an odd number
-/// of characters.
+/// holds no marker. Blanks, tabs and line breaks in the body are dropped before the
+/// characters are paired: a packer writes none, a mail program wraps long lines.
+/// Throws VeltError(OddCodedText) when the body has an odd number of characters.
 std::optional<std::string> Unpack(std::string_view text);
 
 /// Unpack() over a text that arrives in pieces (split anywhere, even inside a

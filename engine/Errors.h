@@ -38,6 +38,7 @@ public:
         : std::runtime_error(what), kind(kind), record(record), codePoint(codePoint), path(std::move(path)) {}
 
     ErrorKind kind;
+    int systemError = 0; ///< the operating system's error number behind it, if any (errno)
     int record;
     char32_t codePoint;
     std::string path;

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,15 @@ namespace {
 constexpr std::size_t kMaxNameStem = 200;
 
 [[noreturn]] void ThrowRead(const std::string& path, int error) {
-    throw VeltError(ErrorKind::FileReadFailed, path + ": " + std::strerror(error), 0, 0, path);
+    VeltError failure(ErrorKind::FileReadFailed, path + ": " + std::strerror(error), 0, 0, path);
+    failure.systemError = error;
+    throw failure;
+}
+
+[[noreturn]] void Throw(ErrorKind kind, const std::string& why, const std::string& path, int error) {
+    VeltError failure(kind, why, 0, 0, path);
+    failure.systemError = error;
+    throw failure;
 }
 
 std::string NameStem(const std::string& name) {
@@ -34,7 +43,35 @@ std::string NameStem(const std::string& name) {
 } // namespace
 
 std::string DisplayPath(const std::filesystem::path& path) {
-    return path.string();
+    const std::string name = path.string();
+    const bool plain = std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (plain) {
+        return name;
+    }
+    // A line break or an escape sequence in a name must not bend the message around it.
+    std::string quoted = "'";
+    for (const char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (code < 0x20 || code == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", code);
+            quoted += escape;
+        } else if (c == '\'' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
 }
 
 SourceFile::SourceFile(const std::filesystem::path& path) : m_path(DisplayPath(path)) {
@@ -242,16 +279,16 @@ void ReplacingFile::Fail(int error) {
     case ENOENT:
     case ENOTDIR: {
         const std::string folder = DisplayPath(m_destination.parent_path());
-        throw VeltError(ErrorKind::FolderMissing, why, 0, 0, folder.empty() ? "." : folder);
+        Throw(ErrorKind::FolderMissing, why, folder.empty() ? "." : folder, error);
     }
     case EEXIST:
-        throw VeltError(ErrorKind::DestinationExists, why, 0, 0, path);
+        Throw(ErrorKind::DestinationExists, why, path, error);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        throw VeltError(ErrorKind::DiskFull, why, 0, 0, path);
+        Throw(ErrorKind::DiskFull, why, path, error);
     default:
-        throw VeltError(ErrorKind::FileWriteFailed, why, 0, 0, path);
+        Throw(ErrorKind::FileWriteFailed, why, path, error);
     }
 }
 

@@ -47,7 +47,9 @@ std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::s
         if (errno == ENOENT || errno == ENOTDIR) {
             throw VeltError(ErrorKind::KeyFileMissing, "key file missing: " + path, 0, 0, name);
         }
-        throw VeltError(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+        VeltError failure(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+        failure.systemError = errno;
+        throw failure;
     }
     // A pipe's length is unknown until it ends, and the key length is the file's size.
     struct stat info {};
@@ -66,7 +68,9 @@ std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::s
             if (errno == EINTR) {
                 continue;
             }
-            throw VeltError(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+            VeltError failure(ErrorKind::KeyFileUnreadable, "key file unreadable: " + path, 0, 0, name);
+            failure.systemError = errno;
+            throw failure;
         }
         got += static_cast<std::size_t>(n);
     }
@@ -155,8 +159,10 @@ void KeyFileWriter::Commit(CommitMode mode) {
         if (error.kind == ErrorKind::DestinationExists) {
             throw;
         }
-        throw VeltError(ErrorKind::KeyWriteFailed, std::string("cannot write key file: ") + error.what(), 0,
-                        0, m_file.filename().string());
+        VeltError failure(ErrorKind::KeyWriteFailed, std::string("cannot write key file: ") + error.what(), 0, 0,
+                          m_file.filename().string());
+        failure.systemError = error.systemError;
+        throw failure;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "Texts.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 
 #include "Errors.h"
@@ -98,6 +100,13 @@ constexpr Entry kTexts[] = {
      "A(z) %1 kulcsfájl %2 pozíciót tartalmaz; egy kulcshoz 100-10000 kell."},
     {TextId::NotRegularFile, "%1 is not a regular file (but a pipe, a device or a folder); nothing was read.",
      "A(z) %1 nem közönséges fájl (hanem csővezeték, eszköz vagy mappa); semmi sem lett beolvasva."},
+    {TextId::ReasonPermission, "permission denied", "nincs hozzá jogosultság"},
+    {TextId::ReasonNameTooLong, "the name is too long", "a név túl hosszú"},
+    {TextId::ReasonReadOnly, "the file system is read-only", "a fájlrendszer csak olvasható"},
+    {TextId::ReasonNoRoom, "no room left", "nincs több hely"},
+    {TextId::ReasonOther, "Reason: %1.", "Ok: %1."},
+    {TextId::InvalidUtf8Hint, "The input is not valid UTF-8; give --bytes for raw single-byte codes.",
+     "A bemenet nem érvényes UTF-8; nyers egybájtos kódokhoz add meg a --bytes kapcsolót."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");
@@ -170,8 +179,7 @@ std::optional<std::string> FormatText(TextId id, std::uint8_t language,
     return out;
 }
 
-std::string DescribeError(const VeltError& error, std::uint8_t language) {
-    const std::uint8_t lang = language <= 1 ? language : 0;
+static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
     const std::string record = std::to_string(error.record);
     auto say = [&](TextId id, std::string_view second = {}) {
         return *FormatText(id, lang, {error.path, second});
@@ -198,6 +206,35 @@ std::string DescribeError(const VeltError& error, std::uint8_t language) {
     case ErrorKind::NotRegularFile: return say(TextId::NotRegularFile);
     }
     return error.what();
+}
+
+namespace {
+
+/// The reason behind a failed file operation, in `language`.
+std::string Reason(int error, std::uint8_t language) {
+    switch (error) {
+    case EACCES:
+    case EPERM: return std::string(*Text(TextId::ReasonPermission, language));
+    case ENAMETOOLONG: return std::string(*Text(TextId::ReasonNameTooLong, language));
+    case EROFS: return std::string(*Text(TextId::ReasonReadOnly, language));
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return std::string(*Text(TextId::ReasonNoRoom, language));
+    default: return std::strerror(error); // the system's words, for the rarer causes
+    }
+}
+
+} // namespace
+
+std::string DescribeError(const VeltError& error, std::uint8_t language) {
+    const std::uint8_t lang = language <= 1 ? language : 0;
+    std::string text = DescribeKind(error, lang);
+    const bool hasReason = error.kind == ErrorKind::FileReadFailed || error.kind == ErrorKind::FileWriteFailed ||
+                           error.kind == ErrorKind::KeyFileUnreadable || error.kind == ErrorKind::KeyWriteFailed;
+    if (hasReason && error.systemError != 0) {
+        text += " " + *FormatText(TextId::ReasonOther, lang, {Reason(error.systemError, lang)});
+    }
+    return text;
 }
 
 } // namespace velt

@@ -75,6 +75,13 @@ enum class TextId {
     DestinationExists,
     KeyOutOfRange,
     NotRegularFile,
+    // Why a file could not be read or written
+    ReasonPermission,
+    ReasonNameTooLong,
+    ReasonReadOnly,
+    ReasonNoRoom,
+    ReasonOther, ///< %1 = one of the reasons above, or the system's own words
+    InvalidUtf8Hint,
     Count_
 };
 

@@ -1,11 +1,15 @@
 #include "AppState.h"
+#include "Armour.h"
+#include "CodePage.h"
 #include "FileStreams.h"
 #include "Interrupts.h"
 #include "RunCli.h"
+#include "SystemServices.h"
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -200,4 +204,49 @@ TEST(Cli_Keys, APartialRecordRoundsAsTheKeyStoreRoundsIt) {
     key.resize(366 * 258 + 200); // rounds up to a record that is cut short
     WriteAll(folder / "k.orb", key);
     EXPECT_NE(RunCli(folder, "encode --key k.orb", "round").err.find("record 367 is cut short"), std::string::npos);
+}
+
+TEST(Cli_Reference, ATwoLineReferenceMatchesTheWindowsBothWays) {
+    TempFolder folder;
+    WriteAll(folder / "KEY.ORB", KeyBytes(366));
+    // The windows' reference box gives a line break as CR LF.
+    FixedReferenceText windowsReference(codepage::FromUtf8("első sor\r\nmásodik"));
+    AppState windows(folder.Path(), Services{.reference = &windowsReference});
+    windows.keyLength = 366;
+    std::ofstream(folder / "lf") << "első sor\nmásodik\n";
+    std::ofstream(folder / "crlf") << "első sor\r\nmásodik";
+
+    const Outcome fromCli = RunCli(folder, "encode --ref-file lf", "hello");
+    ASSERT_EQ(fromCli.status, 0) << fromCli.err;
+    windows.codedText = armour::Unpack(fromCli.out).value();
+    windows.DecodeText();
+    EXPECT_EQ(windows.plainText, "hello");
+
+    windows.plainText = "world";
+    windows.EncodeText();
+    NullProgress progress;
+    const std::string armoured = armour::Pack(windows.codedText, progress);
+    for (const char* file : {"lf", "crlf"}) {
+        EXPECT_EQ(RunCli(folder, std::string("decode --ref-file ") + file, armoured).out, "world") << file;
+    }
+
+    // A reference file is a secret of a few words, not a megabyte.
+    std::ofstream(folder / "huge") << std::string((1 << 20) + 1, 'r');
+    const Outcome huge = RunCli(folder, "encode --ref-file huge", "x");
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find("huge is too large"), std::string::npos) << huge.err;
+}
+
+TEST(Cli_Messages, NameTheFileAndSayWhy) {
+    TempFolder folder;
+    WriteAll(folder / "data", {'d'});
+    const Outcome noKey = RunCli(folder, "encode-file --key none.orb data");
+    EXPECT_EQ(noKey.err, "velt-cli encode-file: The key file none.orb does not exist.\n");
+    WriteAll(folder / "KEY.ORB", KeyBytes(366));
+    const Outcome notUtf8 = RunCli(folder, "encode", "Gr\xFC\xDF");
+    EXPECT_NE(notUtf8.err.find("give --bytes"), std::string::npos) << notUtf8.err;
+    const Outcome noFolder = RunCli(folder, "restore-file missing/x.JPG");
+    EXPECT_NE(noFolder.err.find("missing/x.JPG cannot be read. Reason: No such file or directory."),
+              std::string::npos)
+        << noFolder.err;
 }

@@ -192,8 +192,19 @@ TEST(FileCoder_Failures, ClearMessageAndNothingWritten) {
     const auto entries = bench.folder.Names();
 
     for (const std::string name : {"missing.JPG", "no-folder/x.JPG"}) {
-        failsWith(bench.Encode(bench.Path(name)), "The file " + bench.Path(name) + " cannot be read.");
+        failsWith(bench.Encode(bench.Path(name)),
+                  "The file " + bench.Path(name) + " cannot be read. Reason: No such file or directory.");
     }
+    // A name with a line break is shown quoted, so the message keeps its shape.
+    failsWith(bench.Encode(bench.Path("two\nlines")),
+              "The file '" + bench.Path("two") + "\\nlines' cannot be read. Reason: No such file or directory.");
+    // The reason in the user's language where there is one.
+    bench.state.language = 1;
+    const auto longName = bench.Put(std::string(252, 'n'), "x"); // its coded name is too long
+    EXPECT_EQ(bench.Encode(longName), FileOutcome::Failed);
+    EXPECT_TRUE(std::exchange(bench.io.shown, {}).back().text.ends_with("nem írható; semmi sem lett mentve. Ok: a név túl hosszú."));
+    std::filesystem::remove(longName);
+    bench.state.language = 0;
     // A device never ends and a pipe would wait for a writer: both are refused at once.
     ASSERT_EQ(::mkfifo(bench.Path("pipe").c_str(), 0600), 0);
     for (const std::string& name : {bench.Path("pipe"), std::string("/dev/zero")}) {

@@ -106,17 +106,16 @@ TEST(Armour_PackAndUnpack, UpperCaseOutNumberReaderIn) {
     EXPECT_EQ(armour::Unpack("\"\"\"\""), "");
     EXPECT_FALSE(armour::Unpack("plain \"quoted\" text").has_value());
     EXPECT_FALSE(armour::Unpack("").has_value());
-    // Blanks, tabs and line feeds are skipped; the first other character ends the number;
-    // a character beyond ASCII counts once, not once per UTF-8 byte.
-    EXPECT_EQ(armour::Unpack("\"\" A\tF\nb  1GG1\r1é12é\"\""),
-              std::string("\x0A\x0F\x0B\x00\x01\x00\x00\x00\x02", 9));
+    // Blanks, tabs and line breaks are dropped before pairing; the first other character ends
+    // the number; a character beyond ASCII counts once, not once per UTF-8 byte.
+    EXPECT_EQ(armour::Unpack("\"\" A\tF\nb  1GG1\r1é12é\"\""), std::string("\xAF\xB1\x00\x11\x00\x02", 6));
     for (const char* odd :
          {"\"\"ABC\"\"", "\"\"ABé\"\"", "\"\"\""}) { // the last: a body of one quotation mark
         EXPECT_THROW(armour::Unpack(odd), VeltError) << odd;
     }
 
     // Fed in two pieces split anywhere, the streaming reader gives the whole result.
-    for (const std::string text : {"a\"b \"\"0A é1\"3\t\nf\"\"zz\"\"", "\"\"\"\"", "none \"", "ő\"\"Ű1€2"}) {
+    for (const std::string text : {"a\"b \"\"0A é1\"3\t\nf0\"\"zz\"\"", "\"\"0\r\nA\"\"", "\"\"\"\"", "none \"", "ő\"\"Ű1€2"}) {
         const auto whole = armour::Unpack(text);
         for (std::size_t cut = 0; cut <= text.size(); ++cut) {
             armour::Unpacker unpacker;
@@ -125,7 +124,34 @@ TEST(Armour_PackAndUnpack, UpperCaseOutNumberReaderIn) {
             ASSERT_EQ(unpacker.Finish(), whole) << text << " cut at " << cut;
         }
     }
-    EXPECT_EQ(armour::Unpack("a\"b \"\"0A é1\"3\t\nf\"\""), std::string("\x0A\x00\x01\x03\x0F", 5));
+    EXPECT_EQ(armour::Unpack("a\"b \"\"0A é1\"3\t\nf0\"\""), std::string("\x0A\x00\x00\xF0", 4));
+    EXPECT_EQ(armour::Unpack("\"\"0A\" 1\"\""), std::string("\x0A\x00", 2)) << "a lone quotation mark still counts";
+}
+
+TEST(Armour_Unpack, BodiesWrappedByAMailProgramDecode) {
+    Coder coder(366);
+    std::string plain;
+    for (int i = 0; i < 300; ++i) {
+        plain += static_cast<char>(i * 7 % 256);
+    }
+    const std::string armoured = coder.Encode(plain);
+    for (const std::size_t width : {64u, 72u, 76u}) {
+        for (const std::string lineEnd : {"\n", "\r\n"}) {
+            std::string wrapped;
+            for (std::size_t at = 0; at < armoured.size(); at += width) {
+                wrapped += armoured.substr(at, width) + lineEnd;
+            }
+            EXPECT_EQ(coder.Decode("> quoted by a friend" + lineEnd + wrapped), plain) << width;
+            // Some programs wrap at a blank they put in, or indent the next line.
+            std::string spaced = wrapped;
+            for (std::size_t at = 0; (at = spaced.find(lineEnd, at)) != std::string::npos; at += lineEnd.size() + 1) {
+                spaced.insert(at + lineEnd.size(), " ");
+            }
+            EXPECT_EQ(coder.Decode(spaced), plain) << width;
+        }
+    }
+    // A body still odd after dropping the breaks is refused as before.
+    EXPECT_THROW(coder.Decode("\"\"4\r\n14\r\n\"\""), VeltError);
 }
 
 TEST(CodePage_Conversion, EveryCodeRoundTripsOthersAreRefusedByName) {
