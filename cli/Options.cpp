@@ -3,60 +3,77 @@
 #include "Errors.h"
 #include "Texts.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdio>
 #include <exception>
 
 namespace velt::cli {
 
+namespace {
+
+/// The option a CLI11 error names first: "--key: 1 required ..." or "force was given ...".
+std::string NamedOption(const CLI::Error& error) {
+    std::string name(error.what());
+    name = name.substr(0, name.find_first_of(": "));
+    return name.starts_with("--") ? name : "--" + name;
+}
+
+} // namespace
+
 Options::Options(std::span<char* const> args, std::initializer_list<AcceptedOption> accepted,
                  bool takesOperands) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            m_help = true;
-            continue;
+    CLI::App app;
+    app.set_help_flag();
+    // Anything CLI11 does not know is left over and reported below in Velt's own words.
+    app.allow_extras();
+    CLI::Option* help = app.add_flag("-h,--help");
+    std::vector<std::pair<const AcceptedOption*, CLI::Option*>> options;
+    for (const AcceptedOption& option : accepted) {
+        const std::string flag = "--" + std::string(option.name);
+        // As before: the last of a repeated option counts, and a switch takes no value.
+        options.emplace_back(&option, option.takesValue ? app.add_option(flag)->multi_option_policy(
+                                                              CLI::MultiOptionPolicy::TakeLast)
+                                                        : app.add_flag(flag)->disable_flag_override());
+    }
+    if (takesOperands) {
+        app.add_option("operands", m_operands);
+    }
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes them last first
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ArgumentMismatch& error) {
+        if (std::string_view(error.what()).find("flag override") != std::string_view::npos) {
+            throw UsageError("option '" + NamedOption(error) + "' takes no value");
         }
-        if (takesOperands && arg == "--") {
-            m_operands.insert(m_operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                              args.end());
+        throw UsageError("option '" + NamedOption(error) + "' needs a value");
+    } catch (const CLI::Error& error) {
+        throw UsageError(error.what());
+    }
+    // A lone "-" before "--" is no file name here, as no command reads standard input by it.
+    for (const char* arg : args) {
+        if (std::string_view(arg) == "--") {
             break;
         }
-        if (takesOperands && !arg.starts_with("-")) {
-            m_operands.emplace_back(arg);
-            continue;
+        if (std::string_view(arg) == "-") {
+            throw UsageError("unexpected argument '-'");
         }
-        if (!arg.starts_with("--")) {
-            throw UsageError("unexpected argument '" + std::string(arg) + "'");
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (takesOperands && extra == "--") {
+            continue; // the end of the options, which CLI11 has honoured
         }
-        std::optional<std::string_view> inlineValue;
-        if (const auto equals = arg.find('='); equals != std::string_view::npos) {
-            inlineValue = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
+        if (extra.starts_with("--")) {
+            throw UsageError("unknown option '" + extra.substr(0, extra.find('=')) + "'");
         }
-        const std::string_view name = arg.substr(2);
-        const AcceptedOption* option = nullptr;
-        for (const AcceptedOption& candidate : accepted) {
-            if (candidate.name == name) {
-                option = &candidate;
-            }
+        throw UsageError("unexpected argument '" + extra + "'");
+    }
+    m_help = help->count() > 0;
+    for (const auto& [accepted, option] : options) {
+        if (option->count() > 0) {
+            m_values[std::string(accepted->name)] =
+                accepted->takesValue ? option->results().back() : std::string();
         }
-        if (option == nullptr) {
-            throw UsageError("unknown option '" + std::string(arg) + "'");
-        }
-        std::string value;
-        if (option->takesValue) {
-            if (inlineValue) {
-                value = *inlineValue;
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                throw UsageError("option '" + std::string(arg) + "' needs a value");
-            }
-        } else if (inlineValue) {
-            throw UsageError("option '" + std::string(arg) + "' takes no value");
-        }
-        m_values[std::string(name)] = value;
     }
 }
 

@@ -4,7 +4,7 @@ velt_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core
     xvfb xauth
-    desktop-file-utils appstream
+    desktop-file-utils appstream libcli11-dev
 )
 
 velt_ensure_packages() {
