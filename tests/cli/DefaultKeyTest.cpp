@@ -13,10 +13,12 @@ struct Copy {
     std::filesystem::path cli = program / "velt-cli";
     Copy() { std::filesystem::copy_file(VELT_CLI, cli); }
 
-    /// The output of velt-cli `args` with `environment` (env's arguments), "hi" on its input.
+    /// Long enough that no wrong key decodes it by chance.
+    static constexpr const char* kText = "The garden gate is open; the key lies under the third stone.";
+    /// The output of velt-cli `args` with `environment` (env's arguments), kText on its input.
     std::string Run(const std::string& environment, const std::string& args) const {
-        const std::string command = "cd '" + current.Path().string() + "' && echo hi | env " + environment +
-                                    " '" + cli.string() + "' " + args + " 2>/dev/null";
+        const std::string command = "cd '" + current.Path().string() + "' && echo '" + kText + "' | env " +
+                                    environment + " '" + cli.string() + "' " + args + " 2>/dev/null";
         std::string output;
         if (FILE* pipe = ::popen(command.c_str(), "r")) {
             char buffer[512];
@@ -27,9 +29,16 @@ struct Copy {
         }
         return output;
     }
-    void FormKey(const std::filesystem::path& file) const {
+    /// A key of its own: every cell moved on by `shift`, so no other key decodes its texts.
+    static void PlaceKey(const std::filesystem::path& file, int shift) {
         std::filesystem::create_directories(file.parent_path());
-        Run("", "keygen --length 100 --out '" + file.string() + "'");
+        auto bytes = KeyBytes(100);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (i % 258 >= 2) {
+                bytes[i] = static_cast<std::uint8_t>(bytes[i] + shift);
+            }
+        }
+        WriteAll(file, bytes);
     }
     /// Which of `keys` decodes what `encode` made without --key ("" when none).
     std::string KeyUsed(const std::string& environment,
@@ -38,8 +47,9 @@ struct Copy {
         TempFolder scratch;
         WriteAll(scratch / "coded", {coded.begin(), coded.end()});
         for (const auto& key : keys) {
-            if (!coded.empty() && Run("", "decode --key '" + key.string() + "' <'" +
-                                              (scratch / "coded").string() + "'") == "hi\n") {
+            if (!coded.empty() &&
+                Run("", "decode --key '" + key.string() + "' <'" + (scratch / "coded").string() + "'") ==
+                    std::string(kText) + "\n") {
                 return key.string();
             }
         }
@@ -54,9 +64,9 @@ TEST(Cli_DefaultKey, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
     const auto beside = copy.program / "KEY.ORB";
     const auto data = copy.home / ".local/share/VELT/KEY.ORB";
     const auto xdg = copy.home / "xdg/VELT/KEY.ORB";
-    for (const auto& key : {beside, data, xdg}) {
-        copy.FormKey(key);
-    }
+    Copy::PlaceKey(beside, 1);
+    Copy::PlaceKey(data, 2);
+    Copy::PlaceKey(xdg, 3);
     const std::string home = "HOME='" + copy.home.Path().string() + "'";
     const std::string unset = "-u XDG_DATA_HOME " + home;
     const std::string set = home + " XDG_DATA_HOME='" + (copy.home / "xdg").string() + "'";
