@@ -107,6 +107,14 @@ constexpr Entry kTexts[] = {
     {TextId::ReasonOther, "Reason: %1.", "Ok: %1."},
     {TextId::InvalidUtf8Hint, "The input is not valid UTF-8; give --bytes for raw single-byte codes.",
      "A bemenet nem érvényes UTF-8; nyers egybájtos kódokhoz add meg a --bytes kapcsolót."},
+    {TextId::KeyReplaceQuestion,
+     "A different file %1 already lies in the program's folder. Replace it with the chosen key?",
+     "A program mappájában már van egy másik %1 nevű fájl. Lecseréljem a kiválasztott kulcsra?"},
+    {TextId::KeyReceived, "The key %1 (%2 positions) was copied into the program's folder and is now in use.",
+     "A(z) %1 kulcs (%2 pozíció) a program mappájába került, és most ez van használatban."},
+    {TextId::KeyExchanged, "The key %1 (%2 positions) is now in use.",
+     "A(z) %1 kulcs (%2 pozíció) van most használatban."},
+    {TextId::FolderBrowserTitle, "Choose a folder ...", "Mappa kiválasztása ..."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

@@ -82,6 +82,10 @@ enum class TextId {
     ReasonNoRoom,
     ReasonOther, ///< %1 = one of the reasons above, or the system's own words
     InvalidUtf8Hint,
+    KeyReplaceQuestion, ///< %1 = key file name
+    KeyReceived,        ///< %1 = key file name, %2 = its positions
+    KeyExchanged,       ///< %1 = key file name, %2 = its positions
+    FolderBrowserTitle,
     Count_
 };
 

@@ -9,7 +9,9 @@ namespace velt::shell {
 class IDialogs;
 
 /// The key action of the toolbar: forms a new key in the program's folder, or takes a
-/// key file already lying there into use. Failures are reported; nothing half-done stays.
+/// whole key file into use: one lying there, or one chosen elsewhere, which is first
+/// copied in under its name. A file that is not a whole key is refused with the reason;
+/// failures are reported; nothing half-done stays.
 void FormOrExchangeKey(AppState& state, IDialogs& dialogs);
 
 } // namespace velt::shell

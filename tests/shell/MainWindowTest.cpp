@@ -248,7 +248,16 @@ private Q_SLOTS:
         WriteKeyFile(shell.Path("big.orb"), 10000); // 2,580,000 bytes
         WriteKeyFile(shell.Path("short.orb"), 99);
         WriteKeyFile(shell.Path("long.orb"), 10001);
-        shell.PressKey(u"/somewhere/else/big.orb"_s); // only the name counts, never the folder
+        QByteArray noise(100 * 258, '\0'); // the size of a key, but no key
+        for (qsizetype i = 0; i < noise.size(); ++i) {
+            noise[i] = static_cast<char>((i * 7919 + i / 13) % 251);
+        }
+        WriteFile(shell.Path("noise.orb"), noise);
+        QByteArray twice = ReadFile(shell.Path("big.orb")).left(150 * 258);
+        twice[42 * 258 + 2] = twice[42 * 258 + 3]; // record 43 holds one code twice
+        WriteFile(shell.Path("twice.orb"), twice);
+
+        shell.PressKey(shell.Path("big.orb"));
         const velt::shell::SaveFileRequest& asked = shell.dialogs.saved.at(0);
         QCOMPARE(QStringList({asked.fileName, asked.filter, asked.title, asked.initialFolder}),
                  QStringList({u"Key"_s, u"KEY file (*.orb)| *.orb"_s,
@@ -256,9 +265,15 @@ private Q_SLOTS:
         QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"big.orb"_s, 10000));
         QCOMPARE(shell.Find<QLabel>("Label9")->toolTip(), shell.Path("big.orb")); // where the key lies
         QVERIFY(ReadFile(shell.Path("velt.ini")).contains("[Option]\nkey=big.orb\nkeyLenght=10000\n"));
+        QCOMPARE(shell.messages.shown.at(0).text, std::string("The key big.orb (10000 positions) is now in use."));
 
-        // A length the slider cannot show is refused with a message; a cancel passes silently.
-        for (const QString& answer : {u"short.orb"_s, u"long.orb"_s, QString()}) {
+        // Anything but a whole key of 100 to 10000 sound records is refused naming why; a cancel passes silently.
+        const std::pair<QString, std::string> refused[] = {{u"short.orb"_s, "99 positions"},
+                                                           {u"long.orb"_s, "10001 positions"},
+                                                           {u"noise.orb"_s, "record 1 has a wrong length"},
+                                                           {u"twice.orb"_s, "record 43 does not hold"},
+                                                           {QString(), ""}};
+        for (const auto& [answer, why] : refused) {
             shell.messages.shown.clear();
             const QByteArray settingsBefore = ReadFile(shell.Path("velt.ini"));
             const QStringList filesBefore = QDir(shell.folder.path()).entryList(QDir::Files);
@@ -267,10 +282,63 @@ private Q_SLOTS:
             QCOMPARE(ReadFile(shell.Path("velt.ini")), settingsBefore);
             QCOMPARE(QDir(shell.folder.path()).entryList(QDir::Files), filesBefore);
             QCOMPARE(shell.messages.shown.size(), std::size_t(answer.isEmpty() ? 0 : 1));
-            QVERIFY(answer.isEmpty() ||
-                    shell.messages.shown[0].text.find(answer.toStdString()) != std::string::npos);
+            QVERIFY2(answer.isEmpty() || (shell.messages.shown[0].text.find(answer.toStdString()) != std::string::npos &&
+                                          shell.messages.shown[0].text.find(why) != std::string::npos),
+                     shell.messages.shown.empty() ? "" : shell.messages.shown[0].text.c_str());
         }
-        QCOMPARE(shell.dialogs.saved.size(), std::size_t{4});
+        QCOMPARE(shell.dialogs.saved.size(), std::size_t{6});
+    }
+
+    void KeyAction_KeyInAnotherFolder_CopiedWholeOrRefused() {
+        ShellFixture shell(366);
+        QTemporaryDir elsewhere;
+        const QString received = elsewhere.path() + u"/received.orb"_s;
+        WriteKeyFile(received, 500, 7);
+        const QByteArray key = ReadFile(received);
+
+        shell.PressKey(received);
+        QCOMPARE(ReadFile(shell.Path("received.orb")), key);
+        QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"received.orb"_s, 500));
+        QVERIFY(shell.KeyChecked());
+        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+        QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Information);
+        QVERIFY(shell.messages.shown[0].text.find("received.orb (500 positions) was copied") != std::string::npos);
+        // The key in use codes and decodes with the copied grids.
+        shell.state->plainText = "abc";
+        shell.state->EncodeText();
+        shell.state->DecodeText();
+        QCOMPARE(shell.state->plainText, std::string("abc"));
+
+        // A damaged file is refused naming the record; nothing lands in the program's folder.
+        QByteArray damaged = key;
+        damaged.chop(10);
+        WriteFile(elsewhere.path() + u"/cut.orb"_s, damaged);
+        shell.messages.shown.clear();
+        shell.PressKey(elsewhere.path() + u"/cut.orb"_s);
+        QVERIFY(shell.messages.shown.at(0).text.find("record 500 is cut short") != std::string::npos);
+        QVERIFY(!QFile::exists(shell.Path("cut.orb")));
+        QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"received.orb"_s, 500));
+
+        // A different file of the same name is replaced only after Yes; the same one asks nothing.
+        WriteKeyFile(shell.Path("other.orb"), 300);
+        const QByteArray old = ReadFile(shell.Path("other.orb"));
+        WriteKeyFile(elsewhere.path() + u"/other.orb"_s, 200, 3);
+        for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            shell.messages.shown.clear();
+            shell.messages.answers = {answer};
+            shell.PressKey(elsewhere.path() + u"/other.orb"_s);
+            const Message& question = shell.messages.shown.at(0);
+            QVERIFY(question.buttons == MessageButtons::YesNo && question.defaultAnswer == MessageAnswer::No);
+            QVERIFY(question.text.find("other.orb") != std::string::npos);
+            const bool yes = answer == MessageAnswer::Yes;
+            QCOMPARE(ReadFile(shell.Path("other.orb")), yes ? ReadFile(elsewhere.path() + u"/other.orb"_s) : old);
+            QCOMPARE(shell.KeyShown(), yes ? ShellFixture::KeyInUse(u"other.orb"_s, 200)
+                                           : ShellFixture::KeyInUse(u"received.orb"_s, 500));
+        }
+        shell.messages.shown.clear();
+        shell.PressKey(elsewhere.path() + u"/other.orb"_s);
+        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+        QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Information);
     }
 
     void KeyLengthOfSize_Halves_GoToEvenNeighbour() {

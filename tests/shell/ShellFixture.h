@@ -28,13 +28,17 @@ inline QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-/// A well-formed key file of `records` positions, every grid the codes in order.
-inline void WriteKeyFile(const QString& path, int records) {
-    QByteArray record("\x00\x01", 2);
-    for (int c = 0; c < 256; ++c) {
-        record += static_cast<char>(c);
+/// A well-formed key file of `records` positions, every grid the codes in order, each
+/// position's grid turned `shift` codes further than the one before.
+inline void WriteKeyFile(const QString& path, int records, int shift = 0) {
+    QByteArray bytes;
+    for (int p = 0; p < records; ++p) {
+        bytes += QByteArray("\x00\x01", 2);
+        for (int c = 0; c < 256; ++c) {
+            bytes += static_cast<char>((c + p * shift) % 256);
+        }
     }
-    WriteFile(path, record.repeated(records));
+    WriteFile(path, bytes);
 }
 
 struct ShellFixture final {
