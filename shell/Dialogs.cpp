@@ -52,8 +52,8 @@ QString Dialogs::SaveFile(const SaveFileRequest& request) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString Dialogs::FolderBrowser() {
-    return QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly);
+QString Dialogs::FolderBrowser(const QString& title) {
+    return QFileDialog::getExistingDirectory(nullptr, title, QString(), QFileDialog::ShowDirsOnly);
 }
 
 } // namespace velt::shell

@@ -36,7 +36,7 @@ public:
     /// The chosen file's full path, or empty when cancelled.
     virtual QString SaveFile(const SaveFileRequest& request) = 0;
     /// The picked folder without a trailing separator (except a root), or empty when cancelled.
-    virtual QString FolderBrowser() = 0;
+    virtual QString FolderBrowser(const QString& title) = 0;
 };
 
 /// Turns "desc|pattern|desc|pattern" into Qt's "desc (pattern);;..." form, "*.*" as "*".
@@ -47,7 +47,7 @@ class Dialogs final : public IDialogs {
 public:
     OpenFileResult OpenFile(const OpenFileRequest& request) override;
     QString SaveFile(const SaveFileRequest& request) override;
-    QString FolderBrowser() override;
+    QString FolderBrowser(const QString& title) override;
 };
 
 } // namespace velt::shell

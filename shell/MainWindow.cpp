@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -84,6 +85,50 @@ QPixmap ClipboardPicture() {
     return picture;
 }
 
+/// The golden key of the information tab, drawn at the size it is shown (not a small icon blown up).
+QPixmap KeyPicture(int side, qreal pixelRatio) {
+    QPixmap picture(QSize(side, side) * pixelRatio);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(side / 32.0, side / 32.0); // drawn on the 32-unit grid of the toolbar's key icon
+    const QColor gold(230, 180, 20);
+    const QColor dark(120, 80, 0);
+    painter.setPen(QPen(gold, 2.4, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLine(QPointF(14.5, 15.5), QPointF(30, 31));
+    painter.drawLine(QPointF(23, 24), QPointF(21, 26.5));
+    painter.drawLine(QPointF(27, 28), QPointF(25, 30.5));
+    painter.setPen(QPen(dark, 1.6));
+    painter.setBrush(gold);
+    QPainterPath ring;
+    ring.addEllipse(QPointF(10, 11), 7.2, 7.2);
+    ring.addEllipse(QPointF(10, 11), 2.4, 2.4);
+    painter.drawPath(ring);
+    return picture;
+}
+
+/// `text` with an ampersand before its first character (letters first) that no text in
+/// `taken` marks yet, which then is taken too. A text with nothing free stays as it is.
+QString WithAccessKey(const QString& text, QString& taken) {
+    for (const bool lettersOnly : {true, false}) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i].toLower();
+            if ((lettersOnly && !c.isLetter()) || c.isSpace() || c == u'&' || c == u'.' || taken.contains(c)) {
+                continue;
+            }
+            taken += c;
+            return text.left(i) + u'&' + text.mid(i);
+        }
+    }
+    return text;
+}
+
+/// A text as shown, without its access key mark.
+QString WithoutAccessKey(QString text) {
+    return text.remove(u'&');
+}
+
 GlossButton* NamedButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new GlossButton(parent);
     button->setObjectName(name);
@@ -128,9 +173,7 @@ QWidget* MainWindow::BuildInformationTab() {
     auto* page = new QWidget;
     auto* picture = new QLabel(page);
     picture->setObjectName(u"Picture1"_s);
-    const QPixmap strip(u":/icons/main_toolbar.png"_s);
-    const QVector<QIcon> icons = CutIcons(strip, 32, 3, QColor(255, 0, 255));
-    picture->setPixmap(icons.value(2).pixmap(32).scaled(128, 128));
+    picture->setPixmap(KeyPicture(128, devicePixelRatioF()));
     picture->setAccessibleName(u"Velt"_s);
 
     auto* frame = new QGroupBox(page);
@@ -273,12 +316,19 @@ void MainWindow::BuildToolbar() {
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setIconSize(QSize(32, 32));
     m_toolbar->toggleViewAction()->setEnabled(false);
-    const std::array<std::pair<QString, QString>, 3> buttons{{{kSendKey, u"Kódolás küldéshez"_s},
-                                                              {kReceiveKey, u"DeKódolás fogadáshoz"_s},
-                                                              {kKeyKey, u"Kulcs betöltése/készítése"_s}}};
+    // Its only entry would be the blank switch of this toolbar, which cannot be switched.
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    struct Button {
+        QString key;
+        QString tooltip;
+        QKeySequence shortcut;
+    };
+    const std::array<Button, 3> buttons{{{kSendKey, u"Kódolás küldéshez"_s, QKeySequence(u"Ctrl+S"_s)},
+                                         {kReceiveKey, u"DeKódolás fogadáshoz"_s, QKeySequence(u"Ctrl+R"_s)},
+                                         {kKeyKey, u"Kulcs betöltése/készítése"_s, QKeySequence(u"Ctrl+K"_s)}}};
     // Six positions: separators stand at 2, 4 and 5.
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const auto& [key, tooltip] = buttons[i];
+        const auto& [key, tooltip, shortcut] = buttons[i];
         if (i > 0) {
             m_toolbar->addSeparator();
         }
@@ -287,15 +337,27 @@ void MainWindow::BuildToolbar() {
         }
         QAction* action = m_toolbar->addAction(key);
         action->setObjectName(key);
-        action->setToolTip(tooltip);
+        action->setShortcut(shortcut);
+        action->setToolTip(tooltip + u" ("_s + shortcut.toString(QKeySequence::NativeText) + u')');
         connect(action, &QAction::triggered, this, [this, key] { OnToolbar(key); });
         if (QWidget* button = m_toolbar->widgetForAction(action)) {
             button->setObjectName(key);
             button->setAccessibleName(tooltip);
+            button->setFocusPolicy(Qt::TabFocus);
         }
         m_toolbarActions[i] = action;
     }
     addToolBar(Qt::TopToolBarArea, m_toolbar);
+    // Tab walks the toolbar, then the tab bar, then the page shown.
+    QWidget* previous = nullptr;
+    for (QAction* action : m_toolbarActions) {
+        QWidget* button = m_toolbar->widgetForAction(action);
+        if (previous != nullptr) {
+            setTabOrder(previous, button);
+        }
+        previous = button;
+    }
+    setTabOrder(previous, m_tabs->tabBar());
 }
 
 void MainWindow::BuildToolbarIcons() {
@@ -340,10 +402,11 @@ void MainWindow::Load() {
     };
     step([this] {
         BuildToolbarIcons();
-        // Sized for the job tab with its toolbar, so that changing tabs never resizes the window.
-        m_toolbar->show();
+        // The toolbar keeps its place on every tab, so the tab bar never moves under the pointer;
+        // off the job tab its buttons are hidden and out of reach.
+        m_toolbar->setFixedHeight(m_toolbar->sizeHint().height());
         resize(sizeHint().expandedTo(QSize(480, 400)));
-        m_toolbar->hide();
+        OfferToolbar(false);
     });
     step([this] { m_state.keyPresent = false; });
     step([this] {
@@ -354,12 +417,18 @@ void MainWindow::Load() {
     step([this] {
         m_language->clear();
         m_language->addItems({u"English"_s, u"Magyar"_s});
-        // Anything but a stored "1" is English: an unknown value must not leave the window without texts.
-        m_language->setCurrentIndex(m_state.Settings().Read("lang") == std::optional<std::string>("1") ? 1
-                                                                                                       : 0);
+        m_language->setCurrentIndex(StoredLanguage(m_state));
         ApplyLanguage();
     });
-    step([this] { m_state.OpenKeyStore(); });
+    step([this] {
+        m_state.OpenKeyStore();
+        if (!m_state.keyPresent) {
+            // The fallback key is the one in use: the window must not keep naming the refused one.
+            ShowKeyFileName(m_state.keyFileName);
+            SetSliderValue(m_state.keyLength);
+            SetLengthLabel(std::to_string(m_state.keyLength));
+        }
+    });
     step([this] { m_timer->start(); });
     m_tabs->setCurrentIndex(0);
     show();
@@ -385,7 +454,21 @@ void MainWindow::ApplyLanguage() {
     for (std::size_t i = 0; i < captions.size(); ++i) {
         m_commands[i]->setCaption(text(captions[i]));
     }
+    SetAccessKeys();
     RefreshAccessibleNames();
+}
+
+void MainWindow::SetAccessKeys() {
+    // Given afresh in every language, so that each letter stays unique on the window.
+    QString taken;
+    for (int tab = 0; tab < m_tabs->count(); ++tab) {
+        m_tabs->setTabText(tab, WithAccessKey(WithoutAccessKey(m_tabs->tabText(tab)), taken));
+    }
+    for (int command : {1, 2, 5, 3, 4, 6}) {
+        GlossButton* button = m_commands[command - 1];
+        button->setCaption(WithAccessKey(WithoutAccessKey(button->Caption()), taken));
+    }
+    m_translate->setCaption(WithAccessKey(WithoutAccessKey(m_translate->Caption()), taken));
 }
 
 void MainWindow::RefreshAccessibleNames() {
@@ -394,12 +477,12 @@ void MainWindow::RefreshAccessibleNames() {
     // Labels are left unnamed: screen readers then read their current text, which a fixed name
     // would freeze (lblSL follows the slider, the status panels the key and the clock).
     for (GlossButton* button : m_commands) {
-        button->setAccessibleName(button->Caption());
+        button->setAccessibleName(WithoutAccessKey(button->Caption()));
     }
-    m_translate->setAccessibleName(m_translate->Caption());
+    m_translate->setAccessibleName(WithoutAccessKey(m_translate->Caption()));
     m_sending->setAccessibleName(m_sending->title());
     m_reception->setAccessibleName(m_reception->title());
-    m_tabs->setAccessibleName(m_tabs->tabText(m_tabs->currentIndex()));
+    m_tabs->setAccessibleName(WithoutAccessKey(m_tabs->tabText(m_tabs->currentIndex())));
     m_slider->setAccessibleName(text(TextId::AccessibleSlider));
     m_reference->SetAccessibleName(text(TextId::AccessibleReference));
     m_keyPresent->setAccessibleName(text(TextId::AccessibleKeyPresent));
@@ -436,14 +519,21 @@ void MainWindow::OnToolbar(const QString& key) {
 void MainWindow::OnTabChanged(int index) {
     DisableGroups();
     const bool jobTab = index == 1;
-    m_toolbar->setVisible(jobTab);
+    OfferToolbar(jobTab);
     // The translate button follows the clipboard on its own tab too, not only from the job tab.
     if (jobTab || index == 2) {
         m_timer->start();
     } else {
         m_timer->stop();
     }
-    m_tabs->setAccessibleName(m_tabs->tabText(index));
+    m_tabs->setAccessibleName(WithoutAccessKey(m_tabs->tabText(index)));
+}
+
+void MainWindow::OfferToolbar(bool offered) {
+    for (QAction* action : m_toolbarActions) {
+        action->setVisible(offered);
+        action->setEnabled(offered);
+    }
 }
 
 void MainWindow::OnTimer() {
@@ -540,7 +630,8 @@ void MainWindow::RunFileJob(bool codedFiles) {
 }
 
 void MainWindow::RunFolderJob() {
-    const QString folder = m_services.dialogs.FolderBrowser();
+    const QString folder =
+        m_services.dialogs.FolderBrowser(UiText(TextId::FolderBrowserTitle, m_state.language).value_or(QString()));
     m_state.chosenFolder = std::filesystem::path(folder.toStdString());
     if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow(*this)) {
         hide();

@@ -83,6 +83,8 @@ private:
     void BuildToolbarIcons();
 
     void DisableGroups();
+    void OfferToolbar(bool offered);
+    void SetAccessKeys();
     void OnToolbar(const QString& key);
     void OnTabChanged(int index);
     void OnTimer();

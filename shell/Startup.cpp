@@ -36,7 +36,7 @@ void RunComponentCheck(AppState& state, const QStringList& candidates, IComponen
     const ComponentCheckResult result = CheckComponents(candidates, source);
     if (!result.failedComponent.isEmpty()) {
         // The language setting is applied later in start-up; the message already speaks it.
-        state.language = state.Settings().Read("lang") == std::optional<std::string>("1") ? 1 : 0;
+        state.language = StoredLanguage(state);
         ShowError(state, TextId::ComponentInstallFailed, {result.failedComponent.toStdString()});
     }
 }

@@ -22,6 +22,13 @@ std::optional<QString> UiText(TextId id, std::uint8_t language) {
     return QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size()));
 }
 
+std::uint8_t StoredLanguage(AppState& state) {
+    const QString stored = QString::fromStdString(state.Settings().Read("lang").value_or(std::string()));
+    bool number = false;
+    const int value = stored.trimmed().toInt(&number);
+    return number && value == 1 ? 1 : 0;
+}
+
 void ShowError(AppState& state, const VeltError& error) {
     ShowCritical(state, DescribeError(error, state.language));
 }

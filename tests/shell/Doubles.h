@@ -31,11 +31,15 @@ struct ScriptedDialogs final : shell::IDialogs {
         saved.push_back(request);
         return Next(saveAnswers, {});
     }
-    QString FolderBrowser() override { return Next(folderAnswers, {}); }
+    QString FolderBrowser(const QString& title) override {
+        folderTitles.push_back(title);
+        return Next(folderAnswers, {});
+    }
     std::deque<shell::OpenFileResult> openAnswers;
     std::deque<QString> saveAnswers, folderAnswers;
     std::vector<shell::OpenFileRequest> opened;
     std::vector<shell::SaveFileRequest> saved;
+    std::vector<QString> folderTitles;
 };
 
 struct ScriptedMessages final : IMessages {

@@ -6,6 +6,10 @@
 #include "ShellFixture.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QSet>
+#include "GlossButton.h"
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -68,11 +72,13 @@ private Q_SLOTS:
         shell.Start();
         QCOMPARE(shell.Text("Label8"), u"Kulcs fájl ? :"_s);
 
-        for (const char* stored : {"2", "x", "", "-1"}) {
+        // Read as a number: "01" and " 1" are Hungarian, anything unknown English.
+        for (const auto& [stored, hungarian] : {std::pair{"2", false}, {"x", false}, {"", false}, {"-1", false},
+                                                {"01", true}, {" 1", true}, {"1x", false}}) {
             shell.settings.Write("lang", stored);
             shell.Start();
-            QCOMPARE(shell.Find<QComboBox>("Nyelv")->currentIndex(), 0);
-            QCOMPARE(shell.Text("Label8"), u"Key file ? :"_s);
+            QCOMPARE(shell.Find<QComboBox>("Nyelv")->currentIndex(), hungarian ? 1 : 0);
+            QCOMPARE(shell.Text("Label8"), hungarian ? u"Kulcs fájl ? :"_s : u"Key file ? :"_s);
         }
     }
 
@@ -98,10 +104,21 @@ private Q_SLOTS:
         ShellFixture shell;
         auto* tabs = shell.Find<QTabWidget>("SSTab2");
         auto* toolbar = shell.Find<QToolBar>("Toolbar1");
+        auto* send = shell.Find<QAction>("Küldés");
         QCOMPARE(toolbar->widgetForAction(shell.Find<QAction>("Fogadás"))->accessibleName(),
                  u"DeKódolás fogadáshoz"_s);
-        QVERIFY(!toolbar->isVisible() && EnabledJobs(shell).isEmpty());
-        tabs->setCurrentIndex(1);
+        QCOMPARE(send->toolTip(), u"Kódolás küldéshez (Ctrl+S)"_s);
+        QVERIFY(!send->isVisible() && !send->isEnabled() && EnabledJobs(shell).isEmpty());
+        send->activate(QAction::Trigger); // not offered off the job tab
+        QVERIFY(EnabledJobs(shell).isEmpty());
+
+        // The tab bar stays where it is on every tab, so a second click lands where the first did.
+        const QPoint tabBarAt = tabs->tabBar()->mapTo(shell.window.get(), QPoint(0, 0));
+        for (int tab : {1, 2, 0, 1}) {
+            tabs->setCurrentIndex(tab);
+            QCOMPARE(tabs->tabBar()->mapTo(shell.window.get(), QPoint(0, 0)), tabBarAt);
+            QCOMPARE(send->isVisible(), tab == 1);
+        }
         QVERIFY(toolbar->isVisible());
         shell.Click("Command4"); // disabled: does nothing
         QVERIFY(shell.dialogs.opened.empty());
@@ -112,9 +129,71 @@ private Q_SLOTS:
         QCOMPARE(EnabledJobs(shell), QStringList({u"Command3"_s, u"Command4"_s, u"Command6"_s, u"Frame3"_s}));
         shell.Press("Küldés");
         tabs->setCurrentIndex(0);
-        QVERIFY(!toolbar->isVisible());
         tabs->setCurrentIndex(1);
         QVERIFY(EnabledJobs(shell).isEmpty());
+
+        // A double-click on "JOB ..." enables nothing and forms no key.
+        shell.Press("Küldés");
+        QTest::mouseDClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        QCOMPARE(tabs->currentIndex(), 1);
+        QVERIFY(EnabledJobs(shell).isEmpty());
+        QVERIFY(!QFile::exists(shell.Path("KEY.ORB")));
+
+        // No blank menu on the toolbar.
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2), toolbar->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(toolbar, &menu);
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
+    void Keyboard_SendingJob_ReachedAndStartedByKeysAlone() {
+        ShellFixture shell;
+        QApplication::setActiveWindow(shell.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(shell.window.get()));
+        auto* tabs = shell.Find<QTabWidget>("SSTab2");
+        QCOMPARE(tabs->tabText(1), u"&JOB ..."_s);
+        QTest::keyClick(shell.window.get(), Qt::Key_J, Qt::AltModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+
+        // Tab reaches the toolbar; Space there picks the sending direction.
+        QWidget* send = shell.Find<QToolBar>("Toolbar1")->widgetForAction(shell.Find<QAction>("Küldés"));
+        QTRY_VERIFY(send->isVisible());
+        for (int i = 0; i < 20 && QApplication::focusWidget() != send; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shell.window.get(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), send);
+        QTest::keyClick(send, Qt::Key_Space);
+        QCOMPARE(EnabledJobs(shell), QStringList({u"Command1"_s, u"Command2"_s, u"Command5"_s, u"Frame2"_s}));
+
+        // The shortcuts do the same; an access key starts the job.
+        QTest::keyClick(shell.window.get(), Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(EnabledJobs(shell), QStringList({u"Command3"_s, u"Command4"_s, u"Command6"_s, u"Frame3"_s}));
+        QTest::keyClick(shell.window.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(shell.Find<GlossButton>("Command1")->Caption(), u"&Direct entry"_s);
+        QTest::keyClick(shell.window.get(), Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(shell.jobs.editor, 1);
+        QVERIFY(shell.state->sendingMode && !shell.window->isVisible());
+        shell.window->show();
+
+        // The length label and the mask switch answer Space.
+        QApplication::setActiveWindow(shell.window.get());
+        shell.Find<QSlider>("Slider")->setValue(5000);
+        shell.Find("lblSL")->setFocus();
+        QTest::keyClick(shell.Find("lblSL"), Qt::Key_Space);
+        QCOMPARE(shell.state->keyLength, 366);
+        QTest::keyClick(shell.Find("Label12"), Qt::Key_Space);
+        QVERIFY(!shell.Find<velt::shell::MaskedTextEdit>("txtRef")->IsMasked());
+
+        // Every letter is unique in Hungarian too.
+        shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        QStringList keys;
+        for (int tab = 0; tab < 3; ++tab) {
+            keys << QKeySequence::mnemonic(tabs->tabText(tab)).toString();
+        }
+        for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "cbCheat"}) {
+            keys << QKeySequence::mnemonic(shell.Find<GlossButton>(name)->Caption()).toString();
+        }
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 10);
+        QVERIFY(!keys.contains(QString()));
     }
 
     void Slider_MoveAndLabelClick_SetKeyLength() {
@@ -189,6 +268,7 @@ private Q_SLOTS:
 
         shell.Click("Command5"); // the folder browser, cancelled
         QCOMPARE(shell.jobs.folderWindow, 0);
+        QCOMPARE(shell.dialogs.folderTitles.back(), u"Mappa kiválasztása ..."_s);
         shell.dialogs.folderAnswers.push_back(u"/home/ő"_s);
         shell.Click("Command5");
         QCOMPARE(shell.state->chosenFolder, std::filesystem::path("/home/ő"));
@@ -201,11 +281,19 @@ private Q_SLOTS:
         // The stored length is not rewritten from the file: it is never read back.
         QCOMPARE(shell.KeyShown().mid(0, 6), ShellFixture::KeyInUse(u"KEY.ORB"_s, 400).mid(0, 6));
         QCOMPARE(shell.Text("Panel4"), u"09:05"_s);
+        // The key picture is drawn at the size it is shown, not blown up.
+        const QPixmap picture = shell.Find<QLabel>("Picture1")->pixmap();
+        QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(128, 128));
+        QCOMPARE(picture.size(), QSize(128, 128) * shell.window->devicePixelRatio());
         for (int records : {50, 10001}) { // too short for the slider, or beyond the tables
             WriteKeyFile(shell.Path("KEY.ORB"), records);
+            WriteKeyFile(shell.Path("refused.orb"), 20);
+            shell.settings.Write("key", "refused.orb");
             shell.Start();
             QVERIFY(!shell.KeyChecked());
             QCOMPARE(shell.state->keyLength, 366);
+            // The window names the fallback key, which is the one in use.
+            QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"KEY.ORB"_s, 366));
         }
     }
 

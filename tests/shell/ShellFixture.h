@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -69,7 +70,11 @@ struct ShellFixture final {
     }
     QString Text(QAnyStringView label) const { return Find<QLabel>(label)->text(); }
     void Click(QAnyStringView name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
-    void Press(QAnyStringView action) const { Find<QAction>(action)->trigger(); }
+    /// A toolbar button, on the job tab where the toolbar offers them.
+    void Press(QAnyStringView action) const {
+        Find<QTabWidget>("SSTab2")->setCurrentIndex(1);
+        Find<QAction>(action)->trigger();
+    }
     /// The key action, its save dialog answering `answer` (empty: cancelled).
     void PressKey(const QString& answer) {
         dialogs.saveAnswers = {answer};
