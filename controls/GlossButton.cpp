@@ -214,7 +214,7 @@ void GlossButton::GetRGB(int& r, int& g, int& b, const QColor& colour) {
 }
 
 void GlossButton::DrawIconWCaption(int state) {
-    if (m_face.size() != size())
+    if (!faceFits())
         renderFace();
     gloss::drawIconWCaption(m_face, m_look, state);
     update();
@@ -303,7 +303,12 @@ void GlossButton::renderFace() {
     const QWidget* container = parentWidget();
     m_look.background = container ? container->palette().color(container->backgroundRole())
                                   : palette().color(QPalette::Window);
-    m_face = gloss::render(m_look, size(), m_visualState);
+    m_face = gloss::render(m_look, size(), m_visualState, devicePixelRatioF());
+}
+
+bool GlossButton::faceFits() const {
+    // A move to a screen of another pixel ratio needs a new face as much as a new size does.
+    return m_face.deviceIndependentSize().toSize() == size() && m_face.devicePixelRatio() == devicePixelRatioF();
 }
 
 void GlossButton::applyShape() {
@@ -315,7 +320,7 @@ void GlossButton::applyShape() {
 
 void GlossButton::paintEvent(QPaintEvent*) {
     // Generic code may set the text through QAbstractButton, which tells nobody.
-    if (m_face.size() != size() || m_look.caption != text())
+    if (!faceFits() || m_look.caption != text())
         renderFace();
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
@@ -325,7 +330,7 @@ void GlossButton::resizeEvent(QResizeEvent* event) {
     QAbstractButton::resizeEvent(event);
     applyShape();
     // Rendering a hidden button sends resize events without a change of size; they change no look.
-    if (m_face.size() != size())
+    if (!faceFits())
         redraw(gloss::AtRest);
 }
 

@@ -130,6 +130,7 @@ private:
     void changedAndRedrawn(const char* name);
     void applyShape();
     void renderFace();
+    bool faceFits() const;
     void trackHover(Qt::MouseButtons buttons, QPoint pos);
     void buttonDown(int button, int shift, QPoint pos);
     void buttonUp(int button, int shift, QPoint pos);

@@ -388,8 +388,9 @@ void drawFace(QImage& image, const Look& look, int state) {
 void drawIconWCaption(QImage& image, const Look& look, int state) {
     if (image.isNull())
         return;
-    const int w = image.width();
-    const int h = image.height();
+    const QSize logical = image.deviceIndependentSize().toSize();
+    const int w = logical.width();
+    const int h = logical.height();
     const QFontMetrics metrics(look.font);
     const QSize text = look.caption.isEmpty() ? QSize() : metrics.size(Qt::TextShowMnemonic, look.caption);
     const QSize pic = look.picture.isNull() ? QSize() : look.picture.deviceIndependentSize().toSize();
@@ -449,11 +450,18 @@ void drawIconWCaption(QImage& image, const Look& look, int state) {
     }
 }
 
-QImage render(const Look& look, QSize size, int state) {
+QImage render(const Look& look, QSize size, int state, qreal pixelRatio) {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return image;
     drawFace(image, look, state);
+    if (pixelRatio > 0 && pixelRatio != 1.0) {
+        // Whole ratios copy each face pixel into a block, so edges stay as crisp as at 1x.
+        const bool whole = pixelRatio == std::floor(pixelRatio);
+        image = image.scaled((QSizeF(size) * pixelRatio).toSize(), Qt::IgnoreAspectRatio,
+                             whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+        image.setDevicePixelRatio(pixelRatio);
+    }
     drawIconWCaption(image, look, state);
     return image;
 }

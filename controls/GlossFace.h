@@ -61,10 +61,14 @@ QRegion windowShape(int style, QSize size);
 /// Draws the face of the whole button into image (RGB32, the button's size) for a state.
 void drawFace(QImage& image, const Look& look, int state);
 
-/// Draws the picture and the caption of a state on top of an already drawn face.
+/// Draws the picture and the caption of a state on top of an already drawn face, in the
+/// image's logical pixels (its device pixel ratio applies).
 void drawIconWCaption(QImage& image, const Look& look, int state);
 
-/// The complete redraw: face, then picture and caption.
-QImage render(const Look& look, QSize size, int state);
+/// The complete redraw: face, then picture and caption, for a button of `size` logical pixels
+/// on a screen of `pixelRatio` device pixels per logical one. The face keeps the shapes of the
+/// logical grid (so it fits the window shape exactly); picture and caption are drawn at the
+/// device's resolution, so they stay sharp.
+QImage render(const Look& look, QSize size, int state, qreal pixelRatio = 1.0);
 
 } // namespace gloss

@@ -66,9 +66,10 @@ QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
     return label;
 }
 
-/// The picture of the clipboard window switch: a clipboard with a sheet on it.
-QPixmap ClipboardPicture() {
-    QPixmap picture(32, 32);
+/// The picture of the clipboard window switch: a clipboard with a sheet on it, at the screen's pixel ratio.
+QPixmap ClipboardPicture(qreal pixelRatio) {
+    QPixmap picture(QSize(32, 32) * pixelRatio);
+    picture.setDevicePixelRatio(pixelRatio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setPen(QColor(90, 60, 20));
@@ -95,10 +96,10 @@ QPixmap KeyPicture(int side, qreal pixelRatio) {
     painter.scale(side / 32.0, side / 32.0); // drawn on the 32-unit grid of the toolbar's key icon
     const QColor gold(230, 180, 20);
     const QColor dark(120, 80, 0);
-    painter.setPen(QPen(gold, 2.4, Qt::SolidLine, Qt::SquareCap));
-    painter.drawLine(QPointF(14.5, 15.5), QPointF(30, 31));
-    painter.drawLine(QPointF(23, 24), QPointF(21, 26.5));
-    painter.drawLine(QPointF(27, 28), QPointF(25, 30.5));
+    painter.setPen(QPen(gold, 2.4, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPointF(14.5, 15.5), QPointF(29.5, 30.5));
+    painter.drawLine(QPointF(23, 24), QPointF(20.5, 26.5));
+    painter.drawLine(QPointF(27, 28), QPointF(24.5, 30.5));
     painter.setPen(QPen(dark, 1.6));
     painter.setBrush(gold);
     QPainterPath ring;
@@ -294,7 +295,7 @@ QWidget* MainWindow::BuildClipboardTab() {
     auto* page = new QWidget;
     m_clipboardWindow = NamedButton(u"clb"_s, QString(), page);
     m_clipboardWindow->setMinimumSize(48, 48);
-    m_clipboardWindow->setPicture(ClipboardPicture());
+    m_clipboardWindow->setPicture(ClipboardPicture(devicePixelRatioF()));
     m_clipboardWindow->setProperty("tag", u"0"_s);
     m_translate = NamedButton(u"cbCheat"_s, u"CHECK"_s, page);
     m_translate->setToolTip(u"A vágólap tartalmának fordítása oda-vissza"_s);
@@ -530,7 +531,8 @@ void MainWindow::OnTabChanged(int index) {
 }
 
 void MainWindow::OfferToolbar(bool offered) {
-    for (QAction* action : m_toolbarActions) {
+    // The separators go with the buttons: alone they would look like a handle.
+    for (QAction* action : m_toolbar->actions()) {
         action->setVisible(offered);
         action->setEnabled(offered);
     }

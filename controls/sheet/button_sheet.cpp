@@ -1,5 +1,7 @@
 // Renders every style in every state, with and without a picture, enabled and disabled, into one
-// PNG so that all the looks can be judged side by side.
+// PNG so that all the looks can be judged side by side. "--scale 2" draws it as a screen of two
+// device pixels per logical pixel shows it.
+//   button_sheet [--scale N] [out.png]
 #include "GlossFace.h"
 
 #include <QApplication>
@@ -8,8 +10,9 @@
 
 namespace {
 
-QPixmap samplePicture() {
-    QPixmap picture(16, 16);
+QPixmap samplePicture(qreal scale) {
+    QPixmap picture(QSize(16, 16) * scale);
+    picture.setDevicePixelRatio(scale);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -25,7 +28,21 @@ QPixmap samplePicture() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("button_sheet.png");
+    QString out = QStringLiteral("button_sheet.png");
+    qreal scale = 1.0;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QStringLiteral("--scale") && i + 1 < argc) {
+            bool number = false;
+            scale = QString::fromLocal8Bit(argv[++i]).toDouble(&number);
+            if (!number || scale < 1.0 || scale > 8.0) {
+                std::fprintf(stderr, "--scale wants a number from 1 to 8\n");
+                return 2;
+            }
+        } else {
+            out = arg;
+        }
+    }
     const QSize button(160, 40);
     const int gap = 8;
     const int labelWidth = 120;
@@ -35,8 +52,10 @@ int main(int argc, char** argv) {
     const char* stateNames[states] = {"0 at rest", "1 pressed", "2 focused", "3 hovered", "4 checked"};
     const char* variantNames[variants] = {"", " picture", " off", " off picture"};
 
-    QImage sheet(labelWidth + states * (button.width() + gap),
-                 header + gloss::kStyleCount * variants * (button.height() + gap), QImage::Format_RGB32);
+    const QSize logical(labelWidth + states * (button.width() + gap),
+                        header + gloss::kStyleCount * variants * (button.height() + gap));
+    QImage sheet((QSizeF(logical) * scale).toSize(), QImage::Format_RGB32);
+    sheet.setDevicePixelRatio(scale);
     const QColor background(236, 233, 216);
     sheet.fill(background);
     QPainter p(&sheet);
@@ -45,7 +64,7 @@ int main(int argc, char** argv) {
         p.drawText(QRect(labelWidth + state * (button.width() + gap), 0, button.width(), header),
                    Qt::AlignCenter, QString::fromLatin1(stateNames[state]));
 
-    const QPixmap picture = samplePicture();
+    const QPixmap picture = samplePicture(scale);
     for (int style = 0; style < gloss::kStyleCount; ++style) {
         for (int variant = 0; variant < variants; ++variant) {
             const int y = header + (style * variants + variant) * (button.height() + gap);
@@ -72,7 +91,7 @@ int main(int argc, char** argv) {
                 p.save();
                 if (!shape.isEmpty())
                     p.setClipRegion(shape.translated(x, y));
-                p.drawImage(x, y, gloss::render(look, button, state));
+                p.drawImage(x, y, gloss::render(look, button, state, scale));
                 p.restore();
             }
         }

@@ -386,6 +386,33 @@ private Q_SLOTS:
         QVERIFY(box(greyed.size(), [&](int x, int y) { return qGray(greyed.pixel(x, y)) < 110; }).isEmpty());
     }
 
+    void Render_DoublePixelRatio_SameFaceSharperCaption() {
+        gloss::Look look;
+        look.caption = u"&Convert"_s;
+        look.font.setPixelSize(14);
+        for (look.style = 0; look.style < gloss::kStyleCount; ++look.style) {
+            const QImage one = gloss::render(look, QSize(160, 40), gloss::AtRest);
+            const QImage two = gloss::render(look, QSize(160, 40), gloss::AtRest, 2.0);
+            QCOMPARE(two.size(), QSize(320, 80));
+            QCOMPARE(two.deviceIndependentSize().toSize(), QSize(160, 40));
+            // Brought back to 1x it is the same button: face, caption place and size.
+            const QImage down = two.scaled(160, 40, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            qint64 total = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 160; ++x)
+                    total += std::abs(qGray(one.pixel(x, y)) - qGray(down.pixel(x, y)));
+            QVERIFY2(total / (160 * 40) < 4, qPrintable(QString::number(total / (160.0 * 40))));
+            // But not the 1x button blown up: the caption has detail of its own within the 2 by 2 blocks.
+            int detailed = 0;
+            for (int y = 0; y < 80; y += 2)
+                for (int x = 0; x < 320; x += 2) {
+                    const QRgb c = two.pixel(x, y);
+                    detailed += c != two.pixel(x + 1, y) || c != two.pixel(x, y + 1) || c != two.pixel(x + 1, y + 1);
+                }
+            QVERIFY2(detailed > 50, qPrintable(QString::number(detailed)));
+        }
+    }
+
     void Render_TinyAndOddSizes_StayInsideTheImage() {
         gloss::Look look;
         look.caption = u"&Long caption"_s;
