@@ -140,20 +140,22 @@ void ReceiveKey(AppState& state, const fs::path& chosen) {
     }
     const fs::path destination = state.ProgramFolder() / name;
     std::error_code failed;
-    if (!fs::exists(destination, failed) || !SameBytes(destination, key->bytes)) {
-        if (fs::exists(destination, failed) && !AllowedToReplace(state, name)) {
+    const bool existed = fs::exists(destination, failed);
+    if (!existed || !SameBytes(destination, key->bytes)) {
+        if (existed && !AllowedToReplace(state, name)) {
             return;
         }
         try {
             // Through the key writer: complete or not at all, and private like every key file.
-            KeyFileWriter writer(destination);
+            KeyFileWriter writer(destination, state.Temporaries());
             KeyRecord record;
             for (int p = 1; p <= key->length; ++p) {
                 const auto cells = key->bytes.begin() + static_cast<std::ptrdiff_t>(p - 1) * kRecordSize + 2;
                 std::copy_n(cells, kGridCells, record.begin());
                 writer.WriteKeyRecord(p, record);
             }
-            writer.Commit();
+            // A file of that name that appears meanwhile was never allowed to be replaced.
+            writer.Commit(existed ? CommitMode::Replace : CommitMode::NoReplace);
         } catch (const VeltError& error) {
             ShowError(state, error);
             return;
