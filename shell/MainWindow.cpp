@@ -28,6 +28,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -109,15 +110,13 @@ QPixmap KeyPicture(int side, qreal pixelRatio) {
     return picture;
 }
 
-/// `text` with an ampersand before its first character (letters first) that no text in
+/// `text` with an ampersand before its first letter that no text in
 /// `taken` marks yet, which then is taken too. A text with nothing free stays as it is.
 QString WithAccessKey(const QString& text, QString& taken) {
-    for (const bool lettersOnly : {true, false}) {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i].toLower();
-            if ((lettersOnly && !c.isLetter()) || c.isSpace() || c == u'&' || c == u'.' || taken.contains(c)) {
-                continue;
-            }
+    // Letters only: a shifted sign such as "!" is not matched as an access key everywhere.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i].toLower();
+        if (c.isLetter() && !taken.contains(c)) {
             taken += c;
             return text.left(i) + u'&' + text.mid(i);
         }
@@ -160,6 +159,12 @@ MainWindow::MainWindow(AppState& state, ShellServices services, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &MainWindow::OnTimer);
 
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::OnTabChanged);
+    // Alt and the tab's number reach every tab, "!" too, which has no letter to mark.
+    for (int tab = 0; tab < m_tabs->count(); ++tab) {
+        const QKeySequence keys(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(Qt::Key_1 + tab)));
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, tab] { m_tabs->setCurrentIndex(tab); });
+        m_tabs->setTabToolTip(tab, keys.toString(QKeySequence::NativeText));
+    }
     connect(m_tabs->tabBar(), &QTabBar::tabBarDoubleClicked, this, [this] { DisableGroups(); });
     connect(m_language, &QComboBox::currentIndexChanged, this, [this] { ApplyLanguage(); });
 

@@ -186,13 +186,15 @@ private Q_SLOTS:
         // Every letter is unique in Hungarian too.
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
         QStringList keys;
-        for (int tab = 0; tab < 3; ++tab) {
+        for (int tab = 0; tab < 2; ++tab) {
             keys << QKeySequence::mnemonic(tabs->tabText(tab)).toString();
         }
         for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "cbCheat"}) {
             keys << QKeySequence::mnemonic(shell.Find<GlossButton>(name)->Caption()).toString();
         }
-        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 10);
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 9);
+        QTest::keyClick(shell.window.get(), Qt::Key_3, Qt::AltModifier); // "!" has no letter: Alt+3
+        QCOMPARE(tabs->currentIndex(), 2);
         QVERIFY(!keys.contains(QString()));
     }
 
