@@ -42,12 +42,12 @@ for lang in 0 1; do
         xdotool key ctrl+Tab
         sleep 0.5
     done
-    # Back on tab "!": a letter on the clipboard, CHECK clicked (it stands right of the switch).
-    xdotool key ctrl+Tab ctrl+Tab
+    # On tab "!" (Alt+3): a letter on the clipboard, then a click on CHECK, right of the switch.
+    xdotool key alt+3
     printf 'Dear Anna,\nthe garden gate is open. Árvíztűrő tükörfúrógép' | xclip -selection clipboard
     sleep 0.8
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    xdotool mousemove --window "$window" $((WIDTH * 58 / 100)) $((HEIGHT / 2)) click 1
+    xdotool mousemove --window "$window" $((WIDTH * 58 / 100)) $((HEIGHT * 55 / 100)) click 1
     clipboardWindow="$(xdotool search --sync --name '^Vágólap$' | head -n 1)"
     sleep 1
     import -window root -crop "$(geometry "$clipboardWindow")" "$out/velt-$name-clipboard.png"
