@@ -115,6 +115,19 @@ constexpr Entry kTexts[] = {
     {TextId::KeyExchanged, "The key %1 (%2 positions) is now in use.",
      "A(z) %1 kulcs (%2 pozíció) van most használatban."},
     {TextId::FolderBrowserTitle, "Choose a folder ...", "Mappa kiválasztása ..."},
+    {TextId::FileFrame, "File ", "Fájl "},
+    {TextId::SelectedFileLabel, "The name of the selected file:", "A kiválasztott fájl neve:"},
+    {TextId::ResultFileLabel, "The result the name of a file:", "Az eredmény fájl neve:"},
+    {TextId::FileStart, "START PROCESS", "FOLYAMAT INDÍTÁSA"},
+    {TextId::DirectSaveNote, "A rescue was direct ...!", "Közvetlen mentés volt...!"},
+    {TextId::DirectSaveStart, "Reprimand", "Beolvasás"},
+    {TextId::FolderCaption, "SELECTED FOLDER CONTENTS | SELECT !",
+     "A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !"},
+    {TextId::FolderStartConvert, "START CONVERT", "KONVERTÁLÁS INDÍTÁSA"},
+    {TextId::FolderStartRecovery, "START RECOVERY", "HELYREÁLLÍTÁS INDÍTÁSA"},
+    {TextId::FolderRunTitle, "Folder finished", "A mappa feldolgozása kész"},
+    {TextId::FolderRunSummary, "Files converted: %1\r\nKept, not overwritten: %2\r\nFailed: %3",
+     "Konvertált fájlok: %1\r\nMegtartva, nem felülírva: %2\r\nSikertelen: %3"},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

@@ -86,6 +86,19 @@ enum class TextId {
     KeyReceived,        ///< %1 = key file name, %2 = its positions
     KeyExchanged,       ///< %1 = key file name, %2 = its positions
     FolderBrowserTitle,
+    // File window
+    FileFrame,
+    SelectedFileLabel,
+    ResultFileLabel,
+    FileStart,
+    DirectSaveNote,
+    DirectSaveStart,
+    // Folder window
+    FolderCaption,
+    FolderStartConvert,
+    FolderStartRecovery,
+    FolderRunTitle,
+    FolderRunSummary, ///< %1 converted, %2 kept, %3 failed
     Count_
 };
 

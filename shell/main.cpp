@@ -3,6 +3,8 @@
 #include "Clipboard.h"
 #include "ComponentCheck.h"
 #include "Dialogs.h"
+#include "FileWindow.h"
+#include "FolderWindow.h"
 #include "JobWindows.h"
 #include "MainWindow.h"
 #include "Messages.h"
@@ -22,6 +24,9 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/velt-%1.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
+    // Only closing the main window ends Velt: a message box closed while every window is
+    // hidden (a restore asks before it writes) must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     velt::shell::SettingsStore settings;
     velt::shell::Messages messages;
     velt::Services services;
@@ -38,6 +43,8 @@ int main(int argc, char* argv[]) {
 
     velt::shell::Dialogs dialogs;
     velt::shell::JobWindows jobs;
+    jobs.fileWindow = [&](QWidget& main) { return velt::jobs::FileWindow::Open(state, jobs, main); };
+    jobs.folderWindow = [&](QWidget& main) { return velt::jobs::FolderWindow::Open(state, main); };
     velt::shell::SystemWallClock wallClock;
     velt::shell::SystemClipboard clipboard;
     velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});

@@ -1,0 +1,204 @@
+#include "FileWindow.h"
+
+#include "AppState.h"
+#include "CodedTextFile.h"
+#include "Errors.h"
+#include "FileStreams.h"
+#include "GlossButton.h"
+#include "JobParts.h"
+#include "JobWindows.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <array>
+
+namespace velt::jobs {
+using namespace Qt::StringLiterals;
+
+namespace {
+QLabel* NamedLabel(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+/// True when the file begins with the two bytes that mark it as no coded text file;
+/// throws VeltError(FileReadFailed) when it cannot be read.
+bool StartsWithNoTextMark(const std::filesystem::path& path) {
+    SourceFile source(path);
+    std::array<std::uint8_t, 2> head{};
+    return source.Read(head) == head.size() && head[0] == 0x99 && head[1] == 0x99;
+}
+} // namespace
+
+FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow)
+    : m_state(state), m_jobs(jobs), m_mainWindow(&mainWindow) {
+    setObjectName(u"Form4"_s);
+    setWindowTitle(u"Transfer  O.K. ?"_s);
+
+    auto* body = new QWidget(this);
+    m_frame = new QGroupBox(body);
+    m_frame->setObjectName(u"Frame1"_s);
+    m_selected = NamedLabel(u"Label1"_s, m_frame);
+    m_title = NamedLabel(u"Label2"_s, m_frame);
+    m_resultName = NamedLabel(u"Label3"_s, m_frame);
+    m_result = NamedLabel(u"Label4"_s, m_frame);
+    for (QLabel* shown : {m_title, m_result}) {
+        QFont bold = shown->font();
+        bold.setBold(true);
+        shown->setFont(bold);
+        shown->setIndent(12);
+    }
+    auto* frameLayout = new QVBoxLayout(m_frame);
+    for (QLabel* label : {m_selected, m_title, m_resultName, m_result}) {
+        frameLayout->addWidget(label);
+    }
+
+    auto* panel = new QWidget(body);
+    panel->setObjectName(u"Picture1"_s);
+    m_start = MakeStartButton(u"Command1"_s, true, panel);
+    auto* panelLayout = new QHBoxLayout(panel);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(m_start);
+    panelLayout->addStretch(1);
+
+    auto* layout = new QVBoxLayout(body);
+    layout->addWidget(m_frame);
+    layout->addWidget(panel);
+    setCentralWidget(body);
+
+    m_leave = AddLeaveToolbar(*this, u"Toolbar1"_s);
+    connect(m_leave, &QAction::triggered, this, &QWidget::close);
+    connect(m_start, &GlossButton::Click, this, &FileWindow::Start);
+    setMinimumWidth(460);
+}
+
+bool FileWindow::Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow) {
+    auto* window = new FileWindow(state, jobs, mainWindow);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->Load();
+    window->show();
+    return true;
+}
+
+void FileWindow::Load() {
+    LoadStep([this] { SetLeaveIcon(*m_leave); });
+    LoadStep([this] { ApplyTexts(); });
+    m_directSave = false;
+    m_start->setEnabled(true);
+    LoadStep([this] {
+        if (m_state.receptionMode) {
+            LoadReception();
+        } else if (m_state.sendingMode) {
+            LoadSending();
+        }
+    });
+}
+
+void FileWindow::ApplyTexts() {
+    const std::uint8_t language = m_state.language;
+    WithText(TextId::FileStart, language, [this](const QString& text) { m_start->setCaption(text); });
+    WithText(TextId::SelectedFileLabel, language, [this](const QString& text) { m_selected->setText(text); });
+    WithText(TextId::ResultFileLabel, language, [this](const QString& text) { m_resultName->setText(text); });
+    WithText(TextId::FileFrame, language, [this](const QString& text) { m_frame->setTitle(text); });
+}
+
+void FileWindow::LoadSending() {
+    const QString title = QString::fromStdString(m_state.selectedFileTitle);
+    m_title->setText(title);
+    try {
+        SourceFile probe(m_state.sourcePath);
+    } catch (const VeltError& error) {
+        Refuse(QString::fromStdString(DescribeError(error, m_state.language)));
+        return;
+    }
+    m_result->setText(title + u".JPG"_s);
+}
+
+void FileWindow::LoadReception() {
+    const std::string& title = m_state.selectedFileTitle;
+    m_title->setText(QString::fromStdString(title));
+    // The buffer would otherwise keep an earlier text, possibly a large one.
+    m_state.codedText.clear();
+    m_state.codedText.shrink_to_fit();
+    try {
+        const std::string restored = RestoredFileName(std::filesystem::path(title)).string();
+        // A coded file is streamed when restored; only a coded text file is read whole, and
+        // telling one apart takes its name and its first two bytes.
+        const bool marked = StartsWithNoTextMark(m_state.sourcePath);
+        const bool codedTextFile = HasCodedTextFileName(title) && !marked;
+        m_result->setText(QString::fromStdString(restored));
+        if (!codedTextFile) {
+            return;
+        }
+        FileCoder(m_state).LoadFileText();
+        std::optional<std::string> coded = CodedTextOf(title, m_state.codedText);
+        if (!coded) {
+            m_state.codedText.clear();
+            return;
+        }
+        m_state.codedText = std::move(*coded);
+    } catch (const VeltError& error) {
+        Refuse(QString::fromStdString(DescribeError(error, m_state.language)));
+        return;
+    }
+    WithText(TextId::DirectSaveNote, m_state.language,
+             [this](const QString& text) { m_result->setText(text); });
+    WithText(TextId::DirectSaveStart, m_state.language,
+             [this](const QString& text) { m_start->setCaption(text); });
+    m_directSave = true;
+}
+
+void FileWindow::Refuse(const QString& note) {
+    m_result->setText(note);
+    m_start->setEnabled(false);
+}
+
+void FileWindow::Start() {
+    if (m_running) {
+        return;
+    }
+    m_state.keyMissing = false;
+    if (m_state.receptionMode && m_directSave) {
+        // The editor shows the main window again when it is left.
+        m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow);
+    } else if (m_state.receptionMode || m_state.sendingMode) {
+        m_running = true;
+        FileCoder coder(m_state, this);
+        if (m_state.receptionMode) {
+            coder.RestoreFile();
+        } else {
+            coder.EncodeFile();
+        }
+        m_running = false;
+    }
+    close();
+}
+
+void FileWindow::CloseFileWindow() {
+    // Gone from the screen at once; the object lives until the conversion has returned to START.
+    hide();
+}
+
+void FileWindow::HideFileWindow() {
+    hide();
+}
+
+void FileWindow::closeEvent(QCloseEvent* event) {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    if (!m_handedOver) {
+        ShowMainWindow(m_mainWindow);
+    }
+    event->accept();
+}
+
+} // namespace velt::jobs

@@ -1,0 +1,169 @@
+#include "FolderWindow.h"
+
+#include "AppState.h"
+#include "FileCoder.h"
+#include "GlossButton.h"
+#include "JobParts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace velt::jobs {
+using namespace Qt::StringLiterals;
+
+FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow) : m_state(state), m_mainWindow(&mainWindow) {
+    setObjectName(u"Form3"_s);
+
+    auto* body = new QWidget(this);
+    m_list = new QListWidget(body);
+    m_list->setObjectName(u"File"_s);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->viewport()->installEventFilter(this);
+
+    auto* panel = new QWidget(body);
+    panel->setObjectName(u"Picture"_s);
+    m_start = MakeStartButton(u"Command"_s, false, panel);
+    auto* panelLayout = new QHBoxLayout(panel);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(m_start);
+    panelLayout->addStretch(1);
+
+    auto* layout = new QVBoxLayout(body);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(panel);
+    setCentralWidget(body);
+
+    m_leave = AddLeaveToolbar(*this, u"Toolbar"_s);
+    connect(m_leave, &QAction::triggered, this, &FolderWindow::Leave);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &FolderWindow::Leave);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &FolderWindow::OnSelectionChanged);
+    connect(m_start, &GlossButton::Click, this, &FolderWindow::Start);
+    resize(520, 420);
+}
+
+bool FolderWindow::Open(AppState& state, QWidget& mainWindow) {
+    auto* window = new FolderWindow(state, mainWindow);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->Load();
+    window->show();
+    return true;
+}
+
+void FolderWindow::Load() {
+    m_allSelected = false;
+    m_anySelected = false;
+    LoadStep([this] { SetLeaveIcon(*m_leave); });
+    LoadStep([this] { ApplyTexts(); });
+    LoadStep([this] { FillList(); });
+}
+
+void FolderWindow::ApplyTexts() {
+    const std::uint8_t language = m_state.language;
+    WithText(TextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
+    const TextId start = m_state.receptionMode ? TextId::FolderStartRecovery : TextId::FolderStartConvert;
+    WithText(start, language, [this](const QString& text) { m_start->setCaption(text); });
+}
+
+void FolderWindow::FillList() {
+    // Files only, no subfolders; hidden ones stay out, as in a plain file list.
+    const QDir folder(QString::fromStdString(m_state.chosenFolder.string()));
+    QStringList names = folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (m_state.receptionMode) {
+        names.removeIf([](const QString& name) { return !name.endsWith(u".jpg"_s, Qt::CaseInsensitive); });
+    }
+    m_list->addItems(names);
+}
+
+void FolderWindow::OnSelectionChanged() {
+    m_anySelected = !m_list->selectedItems().isEmpty();
+    m_start->setEnabled(m_anySelected && !m_running);
+}
+
+bool FolderWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        if (!m_running) {
+            ToggleAll();
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FolderWindow::ToggleAll() {
+    if (m_allSelected) {
+        m_list->clearSelection();
+    } else {
+        m_list->selectAll();
+    }
+    m_allSelected = !m_allSelected;
+}
+
+void FolderWindow::Start() {
+    if (m_running || !m_anySelected) {
+        return;
+    }
+    QStringList selected;
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (m_list->item(row)->isSelected()) {
+            selected << m_list->item(row)->text();
+        }
+    }
+    m_running = true;
+    SetControlsEnabled(false);
+    int converted = 0;
+    int kept = 0;
+    int failed = 0;
+    FileCoder coder(m_state);
+    for (const QString& name : selected) {
+        std::string folder = m_state.chosenFolder.string();
+        if (!folder.ends_with('/')) {
+            folder += '/';
+            m_state.chosenFolder = folder;
+        }
+        m_state.sourcePath = folder + name.toStdString();
+        const FileOutcome outcome = m_state.receptionMode ? coder.RestoreFile() : coder.EncodeFile();
+        (outcome == FileOutcome::Converted  ? converted
+         : outcome == FileOutcome::Declined ? kept
+                                            : failed) += 1;
+    }
+    if (const auto title = Text(TextId::FolderRunTitle, m_state.language)) {
+        Message summary;
+        summary.icon = MessageIcon::Information;
+        summary.title = *title;
+        summary.text = *FormatText(TextId::FolderRunSummary, m_state.language,
+                                   {std::to_string(converted), std::to_string(kept), std::to_string(failed)});
+        m_state.Messages().Show(summary);
+    }
+    m_running = false;
+    SetControlsEnabled(true);
+    close();
+}
+
+void FolderWindow::SetControlsEnabled(bool enabled) {
+    m_list->setEnabled(enabled);
+    m_leave->setEnabled(enabled);
+    m_start->setEnabled(enabled && m_anySelected);
+}
+
+void FolderWindow::Leave() {
+    if (!m_running) {
+        close();
+    }
+}
+
+void FolderWindow::closeEvent(QCloseEvent* event) {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    ShowMainWindow(m_mainWindow);
+    event->accept();
+}
+
+} // namespace velt::jobs

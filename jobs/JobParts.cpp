@@ -1,0 +1,79 @@
+#include "JobParts.h"
+
+#include "GlossButton.h"
+#include "IconStrip.h"
+#include "PropertyBag.h"
+
+#include <QAction>
+#include <QFont>
+#include <QMainWindow>
+#include <QToolBar>
+#include <QWidget>
+
+static void InitJobIcons() {
+    Q_INIT_RESOURCE(jobs_icons);
+}
+
+namespace velt::jobs {
+using namespace Qt::StringLiterals;
+
+const QString kLeaveKey = u"Kilépés"_s;
+
+GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent) {
+    auto* button = new GlossButton(parent);
+    button->setObjectName(name);
+    QFont font(u"Tahoma"_s, 9);
+    font.setWeight(QFont::Normal);
+    const MemoryPropertyBag design(QVariantMap{
+        {u"Enabled"_s, enabled},
+        {u"Font"_s, font},
+        {u"Caption"_s, QString()},
+        {u"Checked"_s, false},
+        {u"ColorButtonHover"_s, QColor(144, 192, 255)},
+        {u"ColorButtonUp"_s, QColor(80, 153, 233)},
+        {u"ColorButtonDown"_s, QColor(80, 153, 233)},
+        {u"ColorBright"_s, QColor(176, 237, 255)},
+        {u"BorderBrightness"_s, 0},
+        {u"DisplayHand"_s, false},
+        {u"ColorScheme"_s, 0},
+    });
+    button->readProperties(design);
+    button->setMinimumSize(220, 36);
+    return button;
+}
+
+QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {
+    auto* toolbar = new QToolBar(&window);
+    toolbar->setObjectName(name);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setIconSize(QSize(32, 32));
+    toolbar->toggleViewAction()->setEnabled(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    const QString tooltip = u"Kilépés az alkalmazásból"_s;
+    QAction* leave = toolbar->addAction(kLeaveKey);
+    leave->setObjectName(kLeaveKey);
+    leave->setToolTip(tooltip);
+    if (QWidget* button = toolbar->widgetForAction(leave)) {
+        button->setObjectName(kLeaveKey);
+        button->setAccessibleName(tooltip);
+    }
+    window.addToolBar(Qt::TopToolBarArea, toolbar);
+    return leave;
+}
+
+void SetLeaveIcon(QAction& leave) {
+    InitJobIcons();
+    const QPixmap strip(u":/icons/jobs_toolbar.png"_s);
+    leave.setIcon(shell::CutIcons(strip, 32, 1, QColor(255, 0, 255)).value(0));
+}
+
+void ShowMainWindow(const QPointer<QWidget>& mainWindow) {
+    if (mainWindow) {
+        mainWindow->show();
+        mainWindow->activateWindow();
+    }
+}
+
+} // namespace velt::jobs

@@ -1,0 +1,47 @@
+#pragma once
+// What the file window and the folder window share: the START button, the leave
+// toolbar and the way back to the main window.
+
+#include "Texts.h"
+
+#include <QPointer>
+#include <QString>
+
+class GlossButton;
+class QAction;
+class QMainWindow;
+class QWidget;
+
+namespace velt::jobs {
+
+/// The toolbar key (and action name) of the leave button.
+extern const QString kLeaveKey;
+
+/// The START button of the job windows: Tahoma 9 pt, the blue button colours, no hand cursor.
+GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent);
+
+/// Adds the toolbar `name` with its one button "Kilépés" to `window`; returns its action.
+QAction* AddLeaveToolbar(QMainWindow& window, const QString& name);
+
+/// Gives the leave button the first icon of the job windows' strip, magenta transparent.
+void SetLeaveIcon(QAction& leave);
+
+/// Calls `apply` with the text in `language`; does nothing for a language without texts.
+template <class Apply> void WithText(TextId id, std::uint8_t language, Apply apply) {
+    if (const auto text = Text(id, language)) {
+        apply(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
+    }
+}
+
+/// Runs one step of a window's load; a step that fails is skipped and the load goes on.
+template <class Step> void LoadStep(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+/// Shows the main window again, when it still exists.
+void ShowMainWindow(const QPointer<QWidget>& mainWindow);
+
+} // namespace velt::jobs
