@@ -2,7 +2,8 @@
 # Starts Velt on a virtual display and photographs each tab of the main window in both
 # languages: velt-<language>-tab<n>.png in the folder given (default: <build>/screenshots),
 # then copies a letter to the X clipboard, clicks CHECK and photographs the clipboard window
-# (velt-<language>-clipboard.png).
+# (velt-<language>-clipboard.png), then the file and the folder window (velt-<language>-file.png,
+# velt-<language>-folder.png).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
@@ -28,6 +29,9 @@ geometry() {
     xdotool getwindowgeometry --shell "$1" |
         awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}'
 }
+mkdir -p "$home/sample"
+printf 'Velt\n' >"$home/sample/notes.txt"
+printf 'x' >"$home/sample/photo.bin"
 for lang in 0 1; do
     name=$([ "$lang" = 0 ] && echo english || echo hungarian)
     mkdir -p "$home/VELT"
@@ -51,6 +55,29 @@ for lang in 0 1; do
     clipboardWindow="$(xdotool search --sync --name '^Vágólap$' | head -n 1)"
     sleep 1
     import -window root -crop "$(geometry "$clipboardWindow")" "$out/velt-$name-clipboard.png"
+    # The job tab's "Küldés", then "File convert" and "Convert a folder", each job window left by its toolbar.
+    xdotool windowfocus --sync "$window" key ctrl+shift+Tab
+    sleep 0.5
+    xdotool mousemove --window "$window" 24 23 click 1 mousemove --window "$window" 123 163 click 1
+    sleep 1.5
+    xdotool type "$home/sample/notes.txt"
+    xdotool key Return
+    job="$(xdotool search --sync --name '^Transfer  O.K. \?$' | head -n 1)"
+    sleep 1
+    import -window root -crop "$(geometry "$job")" "$out/velt-$name-file.png"
+    xdotool mousemove --window "$job" 20 20 click 1
+    sleep 1
+    xdotool mousemove --window "$window" 123 202 click 1
+    sleep 1.5
+    xdotool type "$home/sample"
+    xdotool key Return
+    job="$(xdotool search --sync --name 'FOLDER CONTENTS|MAPPA TARTALMA' | head -n 1)"
+    sleep 1
+    xdotool mousemove --window "$job" 40 64 click 1
+    sleep 0.5
+    import -window root -crop "$(geometry "$job")" "$out/velt-$name-folder.png"
+    xdotool mousemove --window "$job" 20 20 click 1
+    sleep 0.5
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 done
