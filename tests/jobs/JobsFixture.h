@@ -1,20 +1,33 @@
 #pragma once
-// A hidden main window over a 366-position key, and the job windows it opens.
+// A main window over a 366-position key, hidden while the job window it opened is up.
 
 #include "FileWindow.h"
 #include "FolderWindow.h"
 #include "GlossButton.h"
 #include "ShellFixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
 
 namespace velt::testing {
 
-/// Every file name in `folder`, sorted.
 inline QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+template <typename T = QWidget> T* In(QWidget* window, const char* name) {
+    return window->findChild<T*>(QString::fromUtf8(name));
+}
+inline QString Caption(QWidget* window, const char* button) {
+    return In<GlossButton>(window, button)->Caption();
+}
+inline void Click(QWidget* window, const char* button) {
+    QTest::mouseClick(In(window, button), Qt::LeftButton);
+}
+inline void Leave(QWidget* window) {
+    In<QAction>(window, "Kilépés")->trigger();
 }
 
 struct JobsFixture final {
@@ -30,51 +43,38 @@ struct JobsFixture final {
         }
     }
 
-    /// The visible job window named `name`; a closed one may wait to be deleted.
-    template <typename T> static T* Shown(const QString& name) {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == name && widget->isVisible()) {
-                return qobject_cast<T*>(widget);
-            }
-        }
-        return nullptr;
+    /// The file window for `name` in the program's folder, opened as the main window opens it.
+    QPointer<QWidget> OpenFile(const QString& name, bool reception) {
+        SetMode(reception);
+        shell.state->selectedFileTitle = name.toStdString();
+        shell.state->sourcePath = shell.Path(name).toStdString();
+        const QWidgetList before = QApplication::topLevelWidgets();
+        return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window), before);
+    }
+    QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
+        SetMode(reception);
+        shell.state->chosenFolder = folder.toStdString();
+        const QWidgetList before = QApplication::topLevelWidgets();
+        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window), before);
     }
 
+    ShellFixture shell{366};
+
+private:
     void SetMode(bool reception) {
         shell.state->sendingMode = !reception;
         shell.state->receptionMode = reception;
     }
-
-    /// The file window for `name` in the temporary folder, opened as the main window's file jobs do.
-    QPointer<jobs::FileWindow> OpenFile(const QString& name, bool reception) {
-        SetMode(reception);
-        shell.state->selectedFileTitle = name.toStdString();
-        shell.state->sourcePath = shell.Path(name).toStdString();
-        jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window);
+    /// The window that opened, the main window hidden as the main window hides itself.
+    QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {
         shell.window->hide();
-        return Shown<jobs::FileWindow>(QStringLiteral("Form4"));
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (opened && !before.contains(widget) && widget->isVisible()) {
+                return widget;
+            }
+        }
+        return nullptr;
     }
-
-    /// The folder window for `folder`, opened as the main window's folder jobs do.
-    QPointer<jobs::FolderWindow> OpenFolder(const QString& folder, bool reception) {
-        SetMode(reception);
-        shell.state->chosenFolder = folder.toStdString();
-        jobs::FolderWindow::Open(*shell.state, *shell.window);
-        shell.window->hide();
-        return Shown<jobs::FolderWindow>(QStringLiteral("Form3"));
-    }
-
-    template <typename T = QWidget> static T* In(QWidget* window, const QString& name) {
-        return window->findChild<T*>(name);
-    }
-    static QString Caption(QWidget* window, const QString& button) {
-        return In<GlossButton>(window, button)->Caption();
-    }
-    static void Click(QWidget* window, const QString& button) {
-        QTest::mouseClick(In(window, button), Qt::LeftButton);
-    }
-
-    ShellFixture shell{366};
 };
 
 } // namespace velt::testing
