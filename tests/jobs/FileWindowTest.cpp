@@ -112,7 +112,7 @@ private Q_SLOTS:
             {u"a.JP"_s, true, u"The name of a.JP is too short for a coded file."_s},
             {u"gone.txt"_s, false, u"cannot be read"_s},
             {u"gone.txt.JPG"_s, true, u"cannot be read"_s},
-            {u"folder.JPG"_s, true, u"cannot be read"_s},
+            {u"folder.JPG"_s, true, u"is not a regular file"_s},
             {u"notes.txt"_s, false, {}},
         };
         for (const auto& c : cases) {
