@@ -24,9 +24,6 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/velt-%1.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
-    // Only closing the main window ends Velt: a message box closed while every window is
-    // hidden (a restore asks before it writes) must not end the program.
-    QApplication::setQuitOnLastWindowClosed(false);
     velt::shell::SettingsStore settings;
     velt::shell::Messages messages;
     velt::Services services;
