@@ -112,11 +112,13 @@ TEST(FileCoder_RoundTrip, RealFilesComeBackExactlyInBothModes) {
     const auto cover = CoverImage();
     const std::vector<std::pair<std::string, std::string>> files = {
         {"every-byte.bin", AllByteValues(4100)}, // more than one chunk
+        {"past-two-mib.bin", AllByteValues(8200)}, // a coded file of more than one restoring chunk
         {"cover.jpg", std::string(cover.begin(), cover.end())},
         {"levél.txt", "Árvíztűrő tükörfúrógép\r\n\"idézet\"\r\n\x1A"},
         {"empty", ""},
     };
-    for (const std::string reference : {"", "titok \xF5"}) {
+    // Reference lengths that do not and do divide the chunks.
+    for (const std::string reference : {"", "titok \xF5", "ab\xC8\x01"}) {
         Bench bench(366);
         bench.io.reference = reference;
         std::filesystem::create_directory(bench.folder / "out");

@@ -340,3 +340,195 @@ TEST(RandomSource_Draws, UniformAndReseededFromTheClockEveryTime) {
         EXPECT_NEAR(count, n / 16, n / 160);
     }
 }
+
+namespace {
+
+/// Hands out seeded nibbles in runs of changing length, as a keystream source does, and
+/// keeps every nibble it handed out so a test can replay them.
+struct RunSource final : IRandomSource {
+    std::mt19937 engine{99};
+    std::vector<std::uint8_t> run, given;
+    std::size_t taken = 0;
+    float Draw() override { return 0.5f; }
+    std::span<const std::uint8_t> ReadyNibbles() override {
+        if (taken == run.size()) {
+            run.resize(1 + engine() % 40);
+            for (auto& n : run) {
+                n = static_cast<std::uint8_t>(engine() % 16);
+            }
+            given.insert(given.end(), run.begin(), run.end());
+            taken = 0;
+        }
+        return std::span<const std::uint8_t>(run).subspan(taken);
+    }
+    void TakeNibbles(std::size_t count) override { taken += count; }
+    std::size_t Used() const { return given.size() - (run.size() - taken); }
+};
+
+/// The encoder's steps one by one, as written, on a given nibble sequence.
+struct ModelEncoder {
+    EncoderState s;
+    const std::vector<std::uint8_t>* nibbles;
+    std::size_t used = 0;
+    std::uint8_t High() { return static_cast<std::uint8_t>(16 - (*nibbles)[used++]); }
+    std::uint8_t Low() { return static_cast<std::uint8_t>((*nibbles)[used++] + 1); }
+    CodePair Encode(const KeyMaterial& key, int p, std::uint8_t code) {
+        const int r = key.RowOf(p, code), q = key.ColumnOf(p, code);
+        for (;;) {
+            while (s.drawnRow == s.previousDrawnRow) {
+                s.drawnRow = s.alternation ? High() : Low();
+            }
+            s.previousDrawnRow = s.drawnRow;
+            while (s.drawnColumn == s.previousDrawnColumn) {
+                s.drawnColumn = s.alternation ? Low() : High();
+            }
+            s.previousDrawnColumn = s.drawnColumn;
+            if (s.drawnRow == r) {
+                s.drawnRow = static_cast<std::uint8_t>(17 - s.drawnRow);
+            }
+            if (s.drawnColumn == q) {
+                s.drawnColumn = static_cast<std::uint8_t>(17 - s.drawnColumn);
+            }
+            if (s.drawnRow != s.lastOutputRow && s.drawnColumn != s.lastOutputColumn) {
+                break;
+            }
+        }
+        s.lastOutputColumn = s.drawnColumn;
+        s.lastOutputRow = s.drawnRow;
+        s.alternation = !s.alternation;
+        return {key.Cell(p, s.drawnRow, q), key.Cell(p, r, s.drawnColumn)};
+    }
+};
+
+bool SameState(const EncoderState& a, const EncoderState& b) {
+    return std::tie(a.drawnRow, a.drawnColumn, a.previousDrawnRow, a.previousDrawnColumn, a.lastOutputRow,
+                    a.lastOutputColumn, a.alternation) == std::tie(b.drawnRow, b.drawnColumn, b.previousDrawnRow,
+                                                                   b.previousDrawnColumn, b.lastOutputRow,
+                                                                   b.lastOutputColumn, b.alternation);
+}
+
+KeyMaterial TestKey(int positions) {
+    KeyMaterial key;
+    const auto bytes = KeyBytes(positions);
+    for (int p = 1; p <= positions; ++p) {
+        key.FillPosition(p, &bytes[static_cast<std::size_t>(p - 1) * 258 + 2]);
+    }
+    return key;
+}
+
+} // namespace
+
+TEST(RandomSource_Nibbles, UniformInRunsWithTheClockOncePerRun) {
+    ScriptedClock clock;
+    RandomSource random(clock);
+    std::int64_t counts[16] = {};
+    const int n = 1 << 20;
+    int got = 0, take = 1;
+    while (got < n) {
+        const auto ready = random.ReadyNibbles();
+        ASSERT_FALSE(ready.empty());
+        // Taking part of a run leaves the rest for the next call, in order.
+        const auto count = std::min<std::size_t>(ready.size(), static_cast<std::size_t>(take));
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_LT(ready[i], 16);
+            ++counts[ready[i]];
+        }
+        const std::uint8_t* next = ready.data() + count;
+        random.TakeNibbles(count);
+        if (count < ready.size()) {
+            ASSERT_EQ(random.ReadyNibbles().data(), next);
+        }
+        got += static_cast<int>(count);
+        take = take % 700 + 1;
+    }
+    // Chi-square over 16 cells, 15 degrees of freedom: above 50 happens by chance once in 10^5.
+    double chi = 0;
+    for (const std::int64_t count : counts) {
+        const double expected = got / 16.0;
+        chi += (static_cast<double>(count) - expected) * (static_cast<double>(count) - expected) / expected;
+    }
+    EXPECT_LT(chi, 50.0);
+    EXPECT_NEAR(clock.fineReads, got / 512, 2) << "one clock reading per run of 512 nibbles";
+}
+
+TEST(Cipher_EncodeRun, FollowsTheStepsOverLongRunsInAnyCut) {
+    const int keyLength = 366;
+    const KeyMaterial key = TestKey(keyLength);
+    const std::size_t n = 400000;
+    std::mt19937 engine(5);
+    std::vector<std::uint16_t> positions(n);
+    std::vector<std::uint8_t> codes(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        positions[k] = static_cast<std::uint16_t>(k % keyLength + 1);
+        // Long runs of one code too: they meet the last output row and column most often.
+        codes[k] = static_cast<std::uint8_t>(k % 5000 < 1000 ? 7 : engine());
+    }
+    RunSource random;
+    Cipher cipher;
+    std::vector<std::uint8_t> out(2 * n);
+    for (std::size_t at = 0; at < n;) {
+        const std::size_t count = std::min<std::size_t>(n - at, engine() % 3000);
+        cipher.EncodeRun(key, random, std::span(positions).subspan(at, count), &codes[at], &out[2 * at]);
+        at += count;
+    }
+    ModelEncoder model{{}, &random.given};
+    for (std::size_t k = 0; k < n; ++k) {
+        const CodePair pair = model.Encode(key, positions[k], codes[k]);
+        ASSERT_EQ(CodePair(out[2 * k], out[2 * k + 1]), pair) << "code " << k;
+    }
+    EXPECT_TRUE(SameState(cipher.state, model.s));
+    EXPECT_EQ(random.Used(), model.used) << "no nibble taken beyond those used";
+
+    // One draw per nibble through Draw() (EncodeChar, a scripted source) gives the same pairs.
+    ScriptedRandom scripted;
+    for (std::size_t k = 0; k < model.used; ++k) {
+        scripted.script.push_back((static_cast<float>(random.given[k]) + 0.5f) / 16.0f);
+    }
+    Cipher single;
+    for (std::size_t k = 0; k < n; ++k) {
+        ASSERT_EQ(single.EncodeChar(key, scripted, positions[k], codes[k]), CodePair(out[2 * k], out[2 * k + 1]));
+    }
+    EXPECT_EQ(scripted.draws, static_cast<int>(model.used));
+
+    // A position outside the tables stops the run there; the codes before it are coded and counted.
+    positions[1000] = 0;
+    RunSource again;
+    Cipher stopped;
+    EXPECT_THROW(stopped.EncodeRun(key, again, std::span(positions).first(2000), codes.data(), out.data()),
+                 std::out_of_range);
+    ModelEncoder first{{}, &again.given};
+    for (std::size_t k = 0; k < 1000; ++k) {
+        ASSERT_EQ(first.Encode(key, positions[k], codes[k]), CodePair(out[2 * k], out[2 * k + 1]));
+    }
+    EXPECT_TRUE(SameState(stopped.state, first.s));
+    EXPECT_EQ(again.Used(), first.used);
+}
+
+TEST(Cipher_DecodeSplit, SameAsOneLoopAtEveryPieceEdge) {
+    const KeyMaterial key = TestKey(100);
+    std::mt19937 engine(3);
+    std::vector<std::uint8_t> pairs(2 * 1000);
+    std::generate(pairs.begin(), pairs.end(), [&] { return static_cast<std::uint8_t>(engine()); });
+    // Reference lengths that divide the pieces and ones that do not, codes above the key length.
+    for (const std::string reference : {"", "A", "\xC8\x10", "ab\xFF", "abcdefghij"}) {
+        for (const std::size_t count : {0, 1, 2, 3, 99, 100, 101, 200, 599, 600, 601, 1000}) {
+            ReferenceBox box(reference);
+            PositionSchedule schedule;
+            schedule.Start(100, &box);
+            std::vector<std::uint8_t> expected(count);
+            for (std::size_t k = 0; k < count; ++k) {
+                expected[k] = Cipher::DecodePair(key, schedule.Next(), pairs[2 * k], pairs[2 * k + 1]);
+            }
+            const int after = schedule.Next();
+            for (int parts = 1; parts <= 6; ++parts) {
+                PositionSchedule split;
+                split.Start(100, &box);
+                PositionWalk walk = split.Walk();
+                std::vector<std::uint8_t> out(count);
+                Cipher::DecodeSplit(key, walk, pairs.data(), count, out.data(), parts);
+                ASSERT_EQ(out, expected) << reference.size() << " " << count << " " << parts;
+                ASSERT_EQ(walk.Next(), after) << "the walk goes on where the pieces ended";
+            }
+        }
+    }
+}
