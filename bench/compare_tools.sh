@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Times velt-cli encode-file / restore-file on one file against openssl (AES-256-CTR),
-# gpg (symmetric) and cp on the same file, with peak memory, and prints the ratios.
+# age (X25519 recipient), gpg (symmetric) and cp on the same file, with peak memory, and
+# prints the ratios.
 #
 #   bench/compare_tools.sh [SIZE_MIB]      (default 256; build velt-cli first)
 #
-# Installs the Debian packages openssl, gnupg and time when missing. Set VELT_BUILD_DIR when
+# Installs the Debian packages openssl, age, gnupg and time when missing. Set VELT_BUILD_DIR when
 # the build is not in build/. Work files go to a temporary folder under TMPDIR and are removed.
 set -euo pipefail
 
@@ -14,7 +15,7 @@ size_mib="${1:-256}"
 [ -x "$cli" ] || { echo "velt-cli not found at $cli: build it first" >&2; exit 1; }
 source "$root/scripts/deps.sh"
 velt_packages=()
-velt_ensure_packages openssl gnupg time
+velt_ensure_packages openssl age gnupg time
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velt-compare-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -24,6 +25,9 @@ chmod 700 gnupg
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > data
 "$cli" keygen --out KEY.ORB >/dev/null
 echo "pass phrase for the comparison" > pass
+# age asks for a pass phrase only on a terminal; a key pair keeps it unattended.
+age-keygen -o age.key 2>/dev/null
+age_recipient=$(age-keygen -y age.key)
 
 bytes=$(stat -c %s data)
 results=()
@@ -45,6 +49,8 @@ run "velt-cli restore-file" "$cli" restore-file --key KEY.ORB restored/data.JPG
 cmp data restored/data
 run "openssl aes-256-ctr enc" openssl enc -aes-256-ctr -pbkdf2 -pass file:pass -in data -out data.aes
 run "openssl aes-256-ctr dec" openssl enc -d -aes-256-ctr -pbkdf2 -pass file:pass -in data.aes -out data.aes.out
+run "age -r (X25519)" age -r "$age_recipient" -o data.age data
+run "age -d" age -d -i age.key -o data.age.out data.age
 run "gpg --symmetric" gpg --homedir gnupg --batch --yes --pinentry-mode loopback --passphrase-file pass \
     --symmetric -o data.gpg data
 run "gpg --decrypt" gpg --homedir gnupg --batch --yes --pinentry-mode loopback --passphrase-file pass \
@@ -68,3 +74,8 @@ for line in "${results[@]}"; do
 done
 echo "(MB/s: the file's size over wall and over CPU time; x velt ...: how many times faster than"
 echo " velt-cli's encode / restore in wall time that tool was)"
+openssl_enc=$(echo "${results[2]}" | awk '{print $(NF-2)}')
+openssl_dec=$(echo "${results[3]}" | awk '{print $(NF-2)}')
+awk -v e="$velt_encode" -v r="$velt_restore" -v oe="$openssl_enc" -v od="$openssl_dec" \
+    'BEGIN { printf "velt encode-file: %.2f x openssl enc; velt restore-file: %.2f x openssl dec (wall)\n", oe / e, od / r }'
+
