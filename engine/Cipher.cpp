@@ -103,6 +103,31 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
     store();
 }
 
+void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs, std::size_t count,
+                        std::uint8_t* out) {
+    if (walk.referenceMode || !KeyMaterial::InCapacity(walk.keyLength) || walk.keyPosition < 1 ||
+        walk.keyPosition > walk.keyLength) {
+        DecodeRun(key, [&walk] { return walk.Next(); }, pairs, count, out);
+        return;
+    }
+    // Plain mode: stretches of consecutive positions up to the key length, each position's
+    // tables one block further on, with no test per pair.
+    const std::uint8_t* const tables = key.Block(1);
+    for (std::size_t done = 0; done < count;) {
+        const int first = walk.keyPosition;
+        const std::size_t stretch = std::min(count - done, static_cast<std::size_t>(walk.keyLength - first + 1));
+        const std::uint8_t* block = tables + static_cast<std::size_t>(first - 1) * KeyMaterial::kBlockSize;
+        const std::uint8_t* in = pairs + 2 * done;
+        std::uint8_t* const to = out + done;
+        for (std::size_t k = 0; k < stretch; ++k, block += KeyMaterial::kBlockSize) {
+            const std::uint8_t* const cellOf = block + kGridCells;
+            to[k] = block[(cellOf[in[2 * k + 1]] & 0xF0) | (cellOf[in[2 * k]] & 0x0F)];
+        }
+        done += stretch;
+        walk.Skip(stretch);
+    }
+}
+
 void Cipher::DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
                          std::size_t count, std::uint8_t* out, int parts) {
     const std::size_t pieces = parts > 1 ? static_cast<std::size_t>(parts) : 1;
@@ -114,7 +139,7 @@ void Cipher::DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::
         const std::size_t length = std::min(piece, count - at);
         const auto decode = [&key, pairs, out, at, length, &failure = failures[index]](PositionWalk from) {
             try {
-                DecodeRun(key, [&from] { return from.Next(); }, pairs + 2 * at, length, out + at);
+                DecodeWalk(key, from, pairs + 2 * at, length, out + at);
             } catch (...) {
                 failure = std::current_exception();
             }

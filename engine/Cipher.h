@@ -65,6 +65,9 @@ public:
         }
     }
 
+    /// DecodeRun over `count` pairs at the positions of `walk`, which moves on by `count`.
+    static void DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
+                           std::size_t count, std::uint8_t* out);
     /// DecodeRun over `count` pairs at the positions of `walk`, cut into `parts` pieces that
     /// are decoded side by side, each from its own offset of the walk: the output is that of
     /// one loop, and `walk` moves on by `count`.

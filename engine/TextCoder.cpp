@@ -66,8 +66,8 @@ void AppState::DecodePiece(std::string_view pairs, std::string& codes) {
     const std::size_t start = codes.size();
     codes.resize(start + n);
     PositionWalk walk = schedule.Walk();
-    Cipher::DecodeRun(key, [&walk] { return walk.Next(); }, reinterpret_cast<const std::uint8_t*>(pairs.data()),
-                      n, reinterpret_cast<std::uint8_t*>(codes.data()) + start);
+    Cipher::DecodeWalk(key, walk, reinterpret_cast<const std::uint8_t*>(pairs.data()), n,
+                       reinterpret_cast<std::uint8_t*>(codes.data()) + start);
     schedule.Continue(walk, n);
 }
 
