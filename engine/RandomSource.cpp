@@ -87,11 +87,12 @@ std::span<const std::uint8_t> RandomSource::ReadyNibbles() {
         Generate(words);
         // Each keystream nibble is uniform over 0..15: the whole part of 16 x for the
         // uniform fraction x that it starts.
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            std::uint32_t w = words[i];
-            for (std::size_t k = 0; k < 8; ++k, w >>= 4) {
-                m_nibbles[8 * i + k] = static_cast<std::uint8_t>(w & 15);
-            }
+        // Byte by byte, low nibble first, so the loop vectorises.
+        std::array<std::uint8_t, sizeof words> bytes;
+        std::memcpy(bytes.data(), words.data(), sizeof words);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            m_nibbles[2 * i] = static_cast<std::uint8_t>(bytes[i] & 15);
+            m_nibbles[2 * i + 1] = static_cast<std::uint8_t>(bytes[i] >> 4);
         }
         m_nibblesUsed = 0;
     }
