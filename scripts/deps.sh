@@ -7,6 +7,9 @@ velt_packages=(
     desktop-file-utils appstream libcli11-dev
 )
 
+# What .ci/run needs beyond the build: clang with libFuzzer for the fuzz targets.
+velt_check_packages=(clang libclang-rt-14-dev)
+
 velt_ensure_packages() {
     local missing=()
     for p in "${velt_packages[@]}" "$@"; do

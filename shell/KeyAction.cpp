@@ -77,9 +77,10 @@ bool IsWholeKey(const fs::path& file) {
 
 /// GenerateKey into the current key file name, then the store is refreshed. On a
 /// failed write the previous name and length come back and the user is told.
-void FormKey(AppState& state, const std::string& previousName, std::int16_t previousLength) {
+void FormKey(AppState& state, const std::string& previousName, std::int16_t previousLength,
+             CommitMode commit = CommitMode::Replace) {
     try {
-        state.GenerateKey();
+        state.GenerateKey(commit);
     } catch (const VeltError& error) {
         state.keyFileName = previousName;
         state.keyLength = previousLength;
@@ -219,7 +220,8 @@ void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
     }
     const std::string previousName = state.keyFileName;
     state.keyFileName = name;
-    FormKey(state, previousName, state.keyLength);
+    // The name was free when chosen: a file that takes it meanwhile is kept, not replaced.
+    FormKey(state, previousName, state.keyLength, CommitMode::NoReplace);
 }
 
 } // namespace velt::shell
