@@ -128,6 +128,8 @@ constexpr Entry kTexts[] = {
     {TextId::FolderRunTitle, "Folder finished", "A mappa feldolgozása kész"},
     {TextId::FolderRunSummary, "Files converted: %1\r\nKept, not overwritten: %2\r\nFailed: %3",
      "Konvertált fájlok: %1\r\nMegtartva, nem felülírva: %2\r\nSikertelen: %3"},
+    {TextId::OpenedPathMissing, "%1 cannot be opened: there is no such file or folder.",
+     "%1 nem nyitható meg: nincs ilyen fájl vagy mappa."},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

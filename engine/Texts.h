@@ -99,6 +99,7 @@ enum class TextId {
     FolderStartRecovery,
     FolderRunTitle,
     FolderRunSummary, ///< %1 converted, %2 kept, %3 failed
+    OpenedPathMissing, ///< %1 = the path handed in
     Count_
 };
 

@@ -20,12 +20,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QShortcut>
@@ -38,6 +42,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 static void InitShellIcons() {
     Q_INIT_RESOURCE(shell_icons);
@@ -173,6 +179,15 @@ MainWindow::MainWindow(AppState& state, ShellServices services, QWidget* parent)
     own.reference = this;
     m_state.Attach(own);
     RefreshReference();
+
+    // Files dropped anywhere on the window open a job, also over the text fields, which
+    // would otherwise take the dropped names as text.
+    setAcceptDrops(true);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->acceptDrops()) {
+            child->installEventFilter(this);
+        }
+    }
 }
 
 QWidget* MainWindow::BuildInformationTab() {
@@ -643,6 +658,91 @@ void MainWindow::RunFolderJob() {
     if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow(*this)) {
         hide();
     }
+}
+
+namespace {
+/// The local files and folders that a drag carries; empty when it carries anything else.
+QStringList DraggedPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+bool IsCodedFileName(const QString& name) { return name.endsWith(u".JPG"_s, Qt::CaseInsensitive); }
+} // namespace
+
+bool MainWindow::OpenFromOutside(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return false;
+    }
+    std::vector<QFileInfo> items;
+    for (const QString& path : paths) {
+        QFileInfo item(path);
+        if (!item.exists()) {
+            ShowError(m_state, TextId::OpenedPathMissing, {QDir::toNativeSeparators(path).toStdString()});
+            return false;
+        }
+        items.push_back(item);
+    }
+    const QFileInfo& first = items.front();
+    const bool reception = std::all_of(items.begin(), items.end(),
+                                       [](const QFileInfo& item) { return IsCodedFileName(item.fileName()); });
+    m_state.sendingMode = !reception;
+    m_state.receptionMode = reception;
+    bool opened = false;
+    if (items.size() == 1 && !first.isDir()) {
+        m_state.selectedFileTitle = first.fileName().toStdString();
+        m_state.sourcePath = std::filesystem::path(first.absoluteFilePath().toStdString());
+        opened = m_services.jobs.OpenFileWindow(*this);
+    } else {
+        const QString folder = items.size() == 1 ? first.absoluteFilePath() : first.absolutePath();
+        m_state.chosenFolder = std::filesystem::path(folder.toStdString());
+        opened = m_services.jobs.OpenFolderWindow(*this);
+    }
+    if (opened) {
+        hide();
+    }
+    return opened;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DraggedPaths(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = DraggedPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The drag source gets its answer first; the job window opens after the drop ends.
+    QMetaObject::invokeMethod(this, [this, paths] { OpenFromOutside(paths); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!DraggedPaths(drop->mimeData()).isEmpty()) {
+            if (type == QEvent::Drop) {
+                dropEvent(drop);
+            } else {
+                drop->acceptProposedAction();
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::ShowKeyFileName(const std::string& name) {

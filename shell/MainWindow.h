@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,8 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -71,8 +74,18 @@ public:
     /// while the text holds a character without a code.
     const std::string& Codes() override;
 
+    /// Opens files and folders handed in from outside (the command line, a drop), as the
+    /// job buttons would: one file the file window, one folder the folder window, several
+    /// paths the folder window of the folder holding the first. A name ending in ".JPG" is
+    /// restored, any other converted. A path that does not exist is named in a message
+    /// and nothing opens. Returns true when a window opened; the main window then hides.
+    bool OpenFromOutside(const QStringList& paths);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* BuildInformationTab();

@@ -46,5 +46,7 @@ int main(int argc, char* argv[]) {
     velt::shell::SystemClipboard clipboard;
     velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});
     window.Load();
+    // `velt FILE...`, as the menu entry passes them: straight to the file or folder window.
+    window.OpenFromOutside(QCoreApplication::arguments().mid(1));
     return QApplication::exec();
 }
