@@ -130,6 +130,21 @@ constexpr Entry kTexts[] = {
      "Konvertált fájlok: %1\r\nMegtartva, nem felülírva: %2\r\nSikertelen: %3"},
     {TextId::OpenedPathMissing, "%1 cannot be opened: there is no such file or folder.",
      "%1 nem nyitható meg: nincs ilyen fájl vagy mappa."},
+    {TextId::StartProcess, "START PROCESS", "FOLYAMAT INDÍTÁSA"},
+    {TextId::SaveTooltip, "Save file", "Mentés fájlba"},
+    {TextId::PrintTooltip, "Active window print", "Aktív ablak nyomtatása"},
+    {TextId::EraseTooltip, "Erase content", "Tartalom törlése"},
+    {TextId::ExitTooltip, "Exit", "Kilépés az alkalmazásból"},
+    {TextId::NothingToCode, "Is not what to code ... !", "Nincs mit kódolni ... !"},
+    {TextId::NoSelectedText, "There is not a selected text ... !", "Nincs kijelölt szöveg ... !"},
+    {TextId::NothingToPrint, "Is not what to print ... ?!", "Nincs mit nyomtatni ... !"},
+    {TextId::SavePlainTitle, "The rescue of a selected text", "Kijelölt szöveg mentése"},
+    {TextId::SavePlainFilter, "Text file (*.TXT)| *.TXT", "Text file (*.TXT)| *.TXT"},
+    {TextId::SaveCodedTitle, "The rescue of a designate coded text", "Kijelölt kódolt szöveg mentése"},
+    {TextId::SaveCodedFilter, "Coded text file (*.JPG)| *.JPG", "Kódolt Text fájl (*.JPG)| *.JPG"},
+    {TextId::PrintFailed, "The text could not be printed.", "A szöveget nem sikerült kinyomtatni."},
+    {TextId::AccessiblePlainBox, "Plain text", "Nyílt szöveg"},
+    {TextId::AccessibleCodedBox, "Coded text", "Kódolt szöveg"},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

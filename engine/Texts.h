@@ -100,6 +100,22 @@ enum class TextId {
     FolderRunTitle,
     FolderRunSummary, ///< %1 converted, %2 kept, %3 failed
     OpenedPathMissing, ///< %1 = the path handed in
+    // Direct entry editor
+    StartProcess,
+    SaveTooltip,
+    PrintTooltip,
+    EraseTooltip,
+    ExitTooltip,
+    NothingToCode,
+    NoSelectedText,
+    NothingToPrint,
+    SavePlainTitle,
+    SavePlainFilter,
+    SaveCodedTitle,
+    SaveCodedFilter,
+    PrintFailed,
+    AccessiblePlainBox,
+    AccessibleCodedBox,
     Count_
 };
 

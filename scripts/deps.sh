@@ -5,6 +5,7 @@ velt_packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core
     xvfb xauth
     desktop-file-utils appstream libcli11-dev
+    poppler-utils
 )
 
 # What .ci/run needs beyond the build: clang with libFuzzer for the fuzz targets.

@@ -45,6 +45,7 @@ QString Dialogs::SaveFile(const SaveFileRequest& request) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Choosing an existing key file is how a key is exchanged: that dialog asks nothing.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};

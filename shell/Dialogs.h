@@ -26,6 +26,8 @@ struct SaveFileRequest {
     QString initialFolder;
     /// Ask before an existing file is chosen; off where choosing an existing file is the point.
     bool confirmOverwrite = false;
+    /// Added to a chosen name without an extension (no dot), before the overwrite question.
+    QString defaultSuffix{};
 };
 
 /// The file dialogs and the folder browser of the windows.
