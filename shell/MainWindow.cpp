@@ -614,6 +614,8 @@ void MainWindow::RunJob(int command) {
     switch (command) {
     case 1:
     case 3:
+        // Only the file window hands a coded text to the editor; an earlier coding's leftover is no hand-over.
+        m_state.codedText.clear();
         if (m_services.jobs.OpenEditor(*this)) {
             hide();
         }

@@ -3,11 +3,13 @@
 #include "Clipboard.h"
 #include "ComponentCheck.h"
 #include "Dialogs.h"
+#include "EditorWindow.h"
 #include "FileWindow.h"
 #include "FolderWindow.h"
 #include "JobWindows.h"
 #include "MainWindow.h"
 #include "Messages.h"
+#include "Printer.h"
 #include "SettingsStore.h"
 #include "Startup.h"
 #include "WaitWindow.h"
@@ -44,6 +46,10 @@ int main(int argc, char* argv[]) {
     jobs.folderWindow = [&](QWidget& main) { return velt::jobs::FolderWindow::Open(state, main); };
     velt::shell::SystemWallClock wallClock;
     velt::shell::SystemClipboard clipboard;
+    velt::shell::Printer printer;
+    jobs.editor = [&](QWidget& mainWindow) {
+        return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, mainWindow);
+    };
     velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});
     window.Load();
     // `velt FILE...`, as the menu entry passes them: straight to the file or folder window.

@@ -1,0 +1,471 @@
+#include "EditorWindow.h"
+
+#include "AppState.h"
+#include "Armour.h"
+#include "Clipboard.h"
+#include "CodePage.h"
+#include "CodedTextFile.h"
+#include "CoverImage.h"
+#include "Dialogs.h"
+#include "Errors.h"
+#include "FileStreams.h"
+#include "GlossButton.h"
+#include "IconStrip.h"
+#include "Printer.h"
+#include "UiText.h"
+#include "WallClock.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <span>
+
+static void InitEditorIcons() {
+    Q_INIT_RESOURCE(editor_icons);
+}
+
+namespace velt::editor {
+namespace {
+using namespace Qt::StringLiterals;
+
+const QString kSaveKey = u"Mentés"_s;
+const QString kPrintKey = u"Nyomtatás"_s;
+const QString kEraseKey = u"Törlés"_s;
+const QString kExitKey = u"Kilépés"_s;
+
+/// A box's whole text as single-byte codes, line breaks as CR LF as the correspondents' copies
+/// keep them. Throws VeltError(UncodableCharacter).
+std::string CodesOf(const QPlainTextEdit& box) {
+    // The raw text keeps non-breaking spaces, which the plain text would turn into blanks.
+    QString text = box.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u"\r\n"_s);
+    text.replace(QChar::LineSeparator, u"\r\n"_s);
+    return codepage::FromUtf8(text.toStdString());
+}
+
+/// Single-byte codes as a box shows them, CR LF and lone CR as line breaks.
+QString BoxTextOf(std::string_view codes) {
+    const std::string utf8 = codepage::ToUtf8(codes);
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    text.replace(u"\r\n"_s, u"\n"_s);
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+/// A running flag that a failure cannot leave set.
+class Raised final {
+public:
+    explicit Raised(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~Raised() { m_flag = false; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow)
+    : m_state(state), m_services(services), m_mainWindow(&mainWindow) {
+    InitEditorIcons();
+    setObjectName(u"Form2"_s);
+    setWindowTitle(u"Transfer"_s);
+
+    m_plainBox = MakeBox(u"RichTextBox1"_s);
+    m_codedBox = MakeBox(u"RichTextBox2"_s);
+    // An armoured text is one long line of digits: wrap it anywhere, in even columns.
+    m_codedBox->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_codedBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    m_start = new GlossButton(this);
+    m_start->setObjectName(u"Command1"_s);
+    QFont font(u"Tahoma"_s, 9);
+    font.setWeight(QFont::Normal);
+    m_start->setFont(font);
+    m_start->setColorButtonHover(QColor(144, 192, 255));
+    m_start->setColorButtonUp(QColor(80, 153, 233));
+    m_start->setColorButtonDown(QColor(80, 153, 233));
+    m_start->setColorBright(QColor(176, 237, 255));
+    m_start->setBorderBrightness(0);
+    m_start->setDisplayHand(false);
+    m_start->setChecked(false);
+    m_start->setMinimumSize(220, 40);
+    connect(m_start, &GlossButton::Click, this, &EditorWindow::StartProcess);
+
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(u"Picture1"_s);
+    const auto cover = CoverImage();
+    QPixmap picture;
+    picture.loadFromData(cover.data(), static_cast<uint>(cover.size()));
+    m_picture->setPixmap(picture.scaledToHeight(80, Qt::SmoothTransformation));
+
+    auto* central = new QWidget(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_picture);
+    top->addStretch(1);
+    top->addWidget(m_start, 0, Qt::AlignVCenter);
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(top);
+    layout->addWidget(m_plainBox, 1);
+    layout->addWidget(m_codedBox, 1);
+    setCentralWidget(central);
+    BuildToolbar();
+    resize(720, 620);
+
+    Load();
+}
+
+QPlainTextEdit* EditorWindow::MakeBox(const QString& name) {
+    auto* box = new QPlainTextEdit(this);
+    box->setObjectName(name);
+    box->installEventFilter(this);
+    box->viewport()->installEventFilter(this);
+    connect(box, &QPlainTextEdit::textChanged, this, &EditorWindow::OnUserChange);
+    return box;
+}
+
+void EditorWindow::BuildToolbar() {
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(u"Toolbar1"_s);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setIconSize(QSize(32, 32));
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    const std::array<QString, 4> keys{kSaveKey, kPrintKey, kEraseKey, kExitKey};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const QString key = keys[i];
+        QAction* action = m_toolbar->addAction(key);
+        action->setObjectName(key);
+        connect(action, &QAction::triggered, this, [this, key] { OnToolbar(key); });
+        if (QWidget* button = m_toolbar->widgetForAction(action)) {
+            button->setObjectName(key);
+        }
+        m_actions[i] = action;
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+}
+
+void EditorWindow::Load() {
+    const QVector<QIcon> icons = shell::CutIcons(QPixmap(u":/icons/editor_toolbar.png"_s), 32, 4,
+                                                 QColor(255, 0, 255));
+    for (std::size_t i = 0; i < m_actions.size(); ++i) {
+        m_actions[i]->setIcon(icons.value(static_cast<qsizetype>(i)));
+    }
+    m_start->setEnabled(false);
+    m_erasePending = true;
+    Initialise();
+
+    const std::uint8_t language = m_state.language;
+    if (const auto caption = shell::UiText(TextId::StartProcess, language)) {
+        m_start->setCaption(*caption);
+        const std::array<TextId, 4> tips{TextId::SaveTooltip, TextId::PrintTooltip, TextId::EraseTooltip,
+                                         TextId::ExitTooltip};
+        for (std::size_t i = 0; i < m_actions.size(); ++i) {
+            const QString tip = *shell::UiText(tips[i], language);
+            m_actions[i]->setToolTip(tip);
+            if (QWidget* button = m_toolbar->widgetForAction(m_actions[i])) {
+                button->setAccessibleName(tip);
+            }
+        }
+        m_plainBox->setAccessibleName(*shell::UiText(TextId::AccessiblePlainBox, language));
+        m_codedBox->setAccessibleName(*shell::UiText(TextId::AccessibleCodedBox, language));
+    }
+    // The user starts typing or pasting at once, into the box that takes input.
+    (m_state.receptionMode ? m_codedBox : m_plainBox)->setFocus();
+}
+
+void EditorWindow::Initialise() {
+    {
+        const QScopedValueRollback quiet(m_quiet, m_quiet + 1);
+        for (QPlainTextEdit* box : {m_plainBox, m_codedBox}) {
+            QTextCursor cursor = box->textCursor();
+            cursor.removeSelectedText();
+            cursor.movePosition(QTextCursor::Start);
+            box->setTextCursor(cursor);
+        }
+    }
+    if (m_state.sendingMode) {
+        SetReadOnly(m_codedBox, true);
+        SetReadOnly(m_plainBox, false);
+    } else if (m_state.receptionMode) {
+        SetReadOnly(m_plainBox, true);
+        SetReadOnly(m_codedBox, false);
+        m_start->setEnabled(false);
+        if (!m_state.codedText.empty()) {
+            SetBoxText(m_plainBox, QString());
+            SetBoxText(m_codedBox, BoxTextOf(m_state.codedText));
+            m_erasePending = false;
+            m_start->setEnabled(true);
+        }
+    }
+}
+
+void EditorWindow::SetReadOnly(QPlainTextEdit* box, bool readOnly) {
+    box->setReadOnly(readOnly);
+    // A box that takes no input is left out of the tab order until it holds a result.
+    box->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
+}
+
+void EditorWindow::SetBoxText(QPlainTextEdit* box, const QString& text) {
+    const QScopedValueRollback quiet(m_quiet, m_quiet + 1);
+    box->setPlainText(text);
+}
+
+void EditorWindow::OnUserChange() {
+    if (m_quiet > 0) {
+        return;
+    }
+    // The first input after opening or erasing starts afresh; the input itself stays.
+    if (m_erasePending) {
+        m_erasePending = false;
+        QPlainTextEdit* other = sender() == m_plainBox ? m_codedBox : m_plainBox;
+        SetBoxText(other, QString());
+    }
+    // Pasting, dropping or middle-clicking text in counts as much as typing it.
+    m_start->setEnabled(true);
+}
+
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    QPlainTextEdit* box = nullptr;
+    for (QPlainTextEdit* candidate : {m_plainBox, m_codedBox}) {
+        if (watched == candidate || watched == candidate->viewport()) {
+            box = candidate;
+        }
+    }
+    if (box == nullptr) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == box) {
+            m_currentBox = box == m_plainBox ? PlainBox : CodedBox;
+        }
+        break;
+    case QEvent::FocusOut: {
+        // A message box, a dialog or the box's own menu leaves the box current.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (watched == box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            m_currentBox = NoBox;
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (watched == box->viewport() && m_erasePending) {
+            m_erasePending = false;
+            SetBoxText(m_plainBox, QString());
+            SetBoxText(m_codedBox, QString());
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == box->viewport() && box == m_plainBox) {
+            m_services.clipboard.Clear();
+            m_services.clipboard.SetText(m_plainBox->toPlainText());
+        }
+        break;
+    case QEvent::KeyPress:
+        if (watched == box && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+            m_start->setEnabled(true);
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void EditorWindow::StartProcess() {
+    if (m_busy) {
+        return;
+    }
+    const Raised busy(m_busy);
+    const QString plain = m_plainBox->toPlainText();
+    const QString coded = m_codedBox->toPlainText();
+    if (plain.isEmpty() == coded.isEmpty()) {
+        m_currentBox = NoBox;
+        shell::ShowError(m_state, TextId::NothingToCode, {});
+        return;
+    }
+    // A failure says why and keeps what the user typed or pasted.
+    try {
+        if (!plain.isEmpty()) {
+            Encode();
+        } else {
+            Decode(coded);
+        }
+    } catch (const std::exception& failure) {
+        ShowFailure(failure);
+    }
+}
+
+void EditorWindow::Encode() {
+    m_state.plainText = CodesOf(*m_plainBox);
+    m_state.EncodeText();
+    m_state.plainText = armour::Pack(m_state.codedText, m_state.Progress());
+    const QString armoured = QString::fromLatin1(m_state.plainText.data(),
+                                                 static_cast<qsizetype>(m_state.plainText.size()));
+    SetBoxText(m_codedBox, armoured);
+    m_services.clipboard.Clear();
+    m_services.clipboard.SetText(armoured);
+    SetReadOnly(m_plainBox, true);
+    m_plainBox->setFocusPolicy(Qt::StrongFocus);
+    m_codedBox->setFocusPolicy(Qt::StrongFocus);
+    m_start->setEnabled(false);
+    m_currentBox = CodedBox;
+}
+
+void EditorWindow::Decode(const QString& coded) {
+    const std::optional<std::string> pairText = armour::Unpack(coded.toStdString());
+    if (!pairText) {
+        // Nothing coded in it: the coded box is emptied and the empty text decoded.
+        SetBoxText(m_codedBox, QString());
+    }
+    m_state.codedText = pairText.value_or(std::string());
+    m_currentBox = PlainBox;
+    if (!m_state.KeyCheck()) {
+        return; // the key-missing message was shown; the coded text waits for the key
+    }
+    m_state.DecodeText();
+    SetBoxText(m_plainBox, BoxTextOf(m_state.plainText));
+    SetReadOnly(m_codedBox, true);
+    m_plainBox->setFocusPolicy(Qt::StrongFocus);
+    m_codedBox->setFocusPolicy(Qt::StrongFocus);
+    m_start->setEnabled(false);
+}
+
+void EditorWindow::ShowFailure(const std::exception& failure) {
+    if (const auto* error = dynamic_cast<const VeltError*>(&failure)) {
+        shell::ShowError(m_state, *error);
+        return;
+    }
+    Message message;
+    message.title = std::string(Text(TextId::ErrorTitle, m_state.language <= 1 ? m_state.language : 0).value());
+    message.text = failure.what();
+    m_state.Messages().Show(message);
+}
+
+void EditorWindow::EraseContent() {
+    m_state.plainText.clear();
+    m_state.codedText.clear();
+    m_erasePending = true;
+    Initialise();
+    m_services.clipboard.Clear();
+    SetReadOnly(m_plainBox, !m_state.sendingMode);
+    SetReadOnly(m_codedBox, m_state.sendingMode);
+    m_start->setEnabled(false);
+}
+
+void EditorWindow::OnToolbar(const QString& key) {
+    if (m_busy) {
+        return;
+    }
+    // Saving and printing report their own failures; anything else leaves the window as it is.
+    try {
+        if (key == kSaveKey) {
+            Save();
+        } else if (key == kPrintKey) {
+            Print();
+        } else if (key == kEraseKey) {
+            EraseContent();
+            SetBoxText(m_plainBox, QString());
+            SetBoxText(m_codedBox, QString());
+        } else if (key == kExitKey) {
+            close();
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void EditorWindow::Save() {
+    const QTime now = m_services.wallClock.Now().time();
+    const QString stamp = now.toString(u"HHmmss"_s);
+    if (m_currentBox == NoBox) {
+        shell::ShowError(m_state, TextId::NoSelectedText, {});
+        return;
+    }
+    const bool plain = m_currentBox == PlainBox;
+    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    shell::SaveFileRequest request;
+    request.fileName = (plain ? u"SelText_"_s : u"SelTextC_"_s) + stamp;
+    request.title = *shell::UiText(plain ? TextId::SavePlainTitle : TextId::SaveCodedTitle, language);
+    request.filter = *shell::UiText(plain ? TextId::SavePlainFilter : TextId::SaveCodedFilter, language);
+    request.defaultSuffix = plain ? u"TXT"_s : u"JPG"_s;
+    request.confirmOverwrite = true;
+    QString path = m_services.dialogs.SaveFile(request);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += u'.' + request.defaultSuffix;
+    }
+    try {
+        const std::string text = CodesOf(plain ? *m_plainBox : *m_codedBox);
+        const std::string bytes = plain ? text + "\r\n" : ComposeCodedTextFile(text);
+        const std::filesystem::path destination(path.toStdString());
+        std::error_code ignored;
+        const bool existed = std::filesystem::exists(destination, ignored);
+        ReplacingFile file(destination);
+        if (plain && !existed) {
+            // A letter, typed or decoded, is nobody else's business.
+            std::filesystem::permissions(file.TemporaryPath(),
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                         ignored);
+        }
+        file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        file.Commit();
+    } catch (const VeltError& error) {
+        shell::ShowError(m_state, error);
+    }
+}
+
+void EditorWindow::Print() {
+    if (m_currentBox == NoBox) {
+        shell::ShowError(m_state, TextId::NothingToPrint, {});
+        return;
+    }
+    const QString text = (m_currentBox == PlainBox ? m_plainBox : m_codedBox)->toPlainText();
+    if (!m_services.printer.ChoosePrinter(this)) {
+        return;
+    }
+    if (!m_services.printer.PrintText(text)) {
+        shell::ShowError(m_state, TextId::PrintFailed, {});
+    }
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        event->ignore(); // the coding in progress still writes into this window
+        return;
+    }
+    // Nothing of this session is left for the next one to take as handed over.
+    m_state.codedText.clear();
+    m_state.plainText.clear();
+    if (m_state.receptionMode) {
+        Initialise();
+    }
+    if (m_mainWindow) {
+        m_mainWindow->show();
+    }
+    event->accept();
+}
+
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow) {
+    auto* editor = new EditorWindow(state, services, mainWindow);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->show();
+    return true;
+}
+
+} // namespace velt::editor

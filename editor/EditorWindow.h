@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QToolBar;
+class GlossButton;
+
+namespace velt {
+class AppState;
+}
+
+namespace velt::shell {
+class IClipboard;
+class IDialogs;
+class IPrinter;
+class IWallClock;
+} // namespace velt::shell
+
+namespace velt::editor {
+
+/// What the editor reaches the outside through.
+struct EditorServices {
+    shell::IDialogs& dialogs;
+    shell::IClipboard& clipboard;
+    shell::IPrinter& printer;
+    shell::IWallClock& wallClock;
+};
+
+/// `Form2`, the direct entry editor: the plain box `RichTextBox1`, the coded box `RichTextBox2`,
+/// START PROCESS (`Command1`) and the toolbar `Toolbar1`. It encodes in sending mode and
+/// decodes in reception mode, as the state's mode flags say when it is created.
+class EditorWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    /// Which box saving and printing take.
+    enum Box : std::uint8_t { NoBox = 0, CodedBox = 1, PlainBox = 2 };
+
+    /// Loads the window; in reception mode it takes a coded text handed over in the shared
+    /// coded-text buffer. `mainWindow` is shown again when the editor closes.
+    EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow);
+
+    Box CurrentBox() const { return m_currentBox; }
+
+    /// START PROCESS: encodes the plain box or decodes the coded box, whichever is filled.
+    void StartProcess();
+    /// Empties both boxes, the shared buffers and the clipboard; back to the ready state.
+    void EraseContent();
+    /// Saves the current box: the plain box as a text file, the coded box as a coded text file.
+    void Save();
+    /// Prints the current box's whole text.
+    void Print();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Leaving the editor (its Exit button or the title bar's close box) shows the main window.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPlainTextEdit* MakeBox(const QString& name);
+    void BuildToolbar();
+    void Load();
+    void Initialise();
+    void SetReadOnly(QPlainTextEdit* box, bool readOnly);
+    void SetBoxText(QPlainTextEdit* box, const QString& text);
+    void OnToolbar(const QString& key);
+    void OnUserChange();
+    void Encode();
+    void Decode(const QString& coded);
+    void ShowFailure(const std::exception& failure);
+
+    AppState& m_state;
+    EditorServices m_services;
+    QPointer<QWidget> m_mainWindow;
+
+    QPlainTextEdit* m_plainBox = nullptr; // RichTextBox1
+    QPlainTextEdit* m_codedBox = nullptr; // RichTextBox2
+    GlossButton* m_start = nullptr;       // Command1
+    QToolBar* m_toolbar = nullptr;        // Toolbar1
+    QLabel* m_picture = nullptr;          // Picture1
+    std::array<QAction*, 4> m_actions{};
+
+    Box m_currentBox = NoBox;
+    bool m_erasePending = true;
+    int m_quiet = 0;      // the window itself is changing a box: not the user's input
+    bool m_busy = false;  // a coding runs; a second one must not start
+};
+
+/// Opens the editor beside `mainWindow`, which the caller hides; the editor deletes itself
+/// when closed. Always true: the editor opens.
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow);
+
+} // namespace velt::editor
