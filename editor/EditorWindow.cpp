@@ -415,14 +415,12 @@ void EditorWindow::Save() {
         const std::string bytes = plain ? text + "\r\n" : ComposeCodedTextFile(text);
         const std::filesystem::path destination(path.toStdString());
         std::error_code ignored;
-        const bool existed = std::filesystem::exists(destination, ignored);
-        ReplacingFile file(destination);
-        if (plain && !existed) {
+        std::optional<std::filesystem::perms> mode; // a replaced file keeps its own
+        if (plain && !std::filesystem::exists(destination, ignored)) {
             // A letter, typed or decoded, is nobody else's business.
-            std::filesystem::permissions(file.TemporaryPath(),
-                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                         ignored);
+            mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
         }
+        ReplacingFile file(destination, mode, m_state.Temporaries());
         file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         file.Commit();
     } catch (const VeltError& error) {
