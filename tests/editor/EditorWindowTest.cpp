@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -95,6 +96,7 @@ struct EditorFixture final {
 
     /// "Direct entry" (sending) or "From a clipboard" (reception) on the main window's job tab.
     void Open(bool sending) {
+        main->findChild<QTabWidget*>(u"SSTab2"_s)->setCurrentIndex(1);
         main->findChild<QAction*>(sending ? u"Küldés"_s : u"Fogadás"_s)->trigger();
         QTest::mouseClick(main->findChild<QWidget*>(sending ? u"Command1"_s : u"Command3"_s), Qt::LeftButton);
         Attach();
