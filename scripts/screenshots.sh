@@ -3,7 +3,7 @@
 # languages: velt-<language>-tab<n>.png in the folder given (default: <build>/screenshots),
 # then copies a letter to the X clipboard, clicks CHECK and photographs the clipboard window
 # (velt-<language>-clipboard.png), then the file and the folder window (velt-<language>-file.png,
-# velt-<language>-folder.png).
+# velt-<language>-folder.png); before the clipboard, the editor with a letter encoded (velt-<language>-editor.png).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
@@ -46,6 +46,18 @@ for lang in 0 1; do
         xdotool key ctrl+Tab
         sleep 0.5
     done
+    # The editor from "Direct entry" (job tab, Küldés): a letter typed and encoded, then left by Exit.
+    xdotool key alt+2 ctrl+s "$([ "$lang" = 0 ] && echo alt+d || echo alt+k)"
+    editor="$(xdotool search --sync --name '^Transfer$' | head -n 1)"
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    xdotool mousemove --window "$editor" $((WIDTH / 2)) 200 click 1 type --delay 20 "dear anna, árvíztűrő tükörfúrógép"
+    xdotool mousemove --window "$editor" $((WIDTH - 120)) 94 click 1
+    sleep 1
+    import -window root -crop "$(geometry "$editor")" "$out/velt-$name-editor.png"
+    xdotool mousemove --window "$editor" 146 23 click 1
+    sleep 0.5
+    xdotool windowfocus --sync "$window"
     # On tab "!" (Alt+3): a letter on the clipboard, then a click on CHECK, right of the switch.
     xdotool key alt+3
     printf 'Dear Anna,\nthe garden gate is open. Árvíztűrő tükörfúrógép' | xclip -selection clipboard
