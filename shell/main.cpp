@@ -17,8 +17,11 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+    // A file-size limit must end one conversion with the "no room" message, not the whole program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     velt::shell::NameApplication();
     QIcon icon;
