@@ -1,24 +1,10 @@
 #!/usr/bin/env python3
 """Draws the editor's toolbar strip: four 32x32 icons side by side on magenta (save, print,
 erase, exit), which the program treats as transparent. Run it to rebuild editor_toolbar.png."""
-import os
-import struct
-import zlib
+from icon_strip import MAGENTA, Strip
 
-W, H = 128, 32
-MAGENTA = (255, 0, 255)
-px = [[MAGENTA] * W for _ in range(H)]
-
-
-def put(x, y, c):
-    if 0 <= x < W and 0 <= y < H:
-        px[y][x] = c
-
-
-def rect(x0, y0, x1, y1, c):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            put(x, y, c)
+strip = Strip(128, 32)
+put, rect = strip.put, strip.rect
 
 
 def frame(x0, y0, x1, y1, fill, edge):
@@ -78,14 +64,4 @@ for i in range(6):
 for i in range(6):
     rect(ox + 24 + i, 11 + i, ox + 24 + i, 22 - i, (0, 150, 0))
 
-raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in px)
-
-
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-
-png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", W, H, 8, 2, 0, 0, 0))
-       + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "editor_toolbar.png"), "wb") as f:
-    f.write(png)
+strip.save("editor_toolbar.png")

@@ -2,24 +2,10 @@
 """Draws the toolbar strip of the file and folder windows: one 32x32 "leave" icon
 (an open door with an arrow going out) on magenta, which the program treats as
 transparent. Run it to rebuild jobs_toolbar.png."""
-import os
-import struct
-import zlib
+from icon_strip import Strip
 
-W, H = 32, 32
-MAGENTA = (255, 0, 255)
-px = [[MAGENTA] * W for _ in range(H)]
-
-
-def put(x, y, c):
-    if 0 <= x < W and 0 <= y < H:
-        px[y][x] = c
-
-
-def rect(x0, y0, x1, y1, c):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            put(x, y, c)
+strip = Strip(32, 32)
+put, rect = strip.put, strip.rect
 
 
 # the door frame and the dark room behind it
@@ -36,14 +22,4 @@ rect(16, 15, 24, 18, red)
 for i in range(6):
     rect(25 + i, 11 + i, 25 + i, 22 - i, red)
 
-raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in px)
-
-
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-
-png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", W, H, 8, 2, 0, 0, 0))
-       + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "jobs_toolbar.png"), "wb") as f:
-    f.write(png)
+strip.save("jobs_toolbar.png")

@@ -1,24 +1,10 @@
 #!/usr/bin/env python3
 """Draws the main window's toolbar strip: three 32x32 icons side by side on magenta,
 which the program treats as transparent. Run it to rebuild main_toolbar.png."""
-import os
-import struct
-import zlib
+from icon_strip import MAGENTA, Strip
 
-W, H = 96, 32
-MAGENTA = (255, 0, 255)
-px = [[MAGENTA] * W for _ in range(H)]
-
-
-def put(x, y, c):
-    if 0 <= x < W and 0 <= y < H:
-        px[y][x] = c
-
-
-def rect(x0, y0, x1, y1, c):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            put(x, y, c)
+strip = Strip(96, 32)
+put, rect = strip.put, strip.rect
 
 
 def disc(cx, cy, r, c):
@@ -60,14 +46,4 @@ for i in range(16):
 rect(64 + 22, 24, 64 + 24, 27, gold)
 rect(64 + 26, 28, 64 + 28, 30, gold)
 
-raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in px)
-
-
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-
-png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", W, H, 8, 2, 0, 0, 0))
-       + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "main_toolbar.png"), "wb") as f:
-    f.write(png)
+strip.save("main_toolbar.png")
