@@ -137,13 +137,7 @@ QPlainTextEdit* EditorWindow::MakeBox(const QString& name) {
 }
 
 void EditorWindow::BuildToolbar() {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(u"Toolbar1"_s);
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setIconSize(QSize(32, 32));
-    m_toolbar->toggleViewAction()->setEnabled(false);
+    m_toolbar = shell::IconToolbar(this, u"Toolbar1"_s);
     const std::array<QString, 4> keys{kSaveKey, kPrintKey, kEraseKey, kExitKey};
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const QString key = keys[i];

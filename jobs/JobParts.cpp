@@ -43,14 +43,7 @@ GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent)
 }
 
 QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {
-    auto* toolbar = new QToolBar(&window);
-    toolbar->setObjectName(name);
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar->setIconSize(QSize(32, 32));
-    toolbar->toggleViewAction()->setEnabled(false);
-    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    QToolBar* toolbar = shell::IconToolbar(&window, name);
     const QString tooltip = u"Kilépés az alkalmazásból"_s;
     QAction* leave = toolbar->addAction(kLeaveKey);
     leave->setObjectName(kLeaveKey);

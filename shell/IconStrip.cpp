@@ -1,6 +1,8 @@
 #include "IconStrip.h"
 
+#include <QAction>
 #include <QBitmap>
+#include <QToolBar>
 
 namespace velt::shell {
 
@@ -12,6 +14,18 @@ QVector<QIcon> CutIcons(const QPixmap& strip, int side, int count, const QColor&
         icons << QIcon(slice);
     }
     return icons;
+}
+
+QToolBar* IconToolbar(QWidget* parent, const QString& name) {
+    auto* toolbar = new QToolBar(parent);
+    toolbar->setObjectName(name);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setIconSize(QSize(32, 32));
+    toolbar->toggleViewAction()->setEnabled(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    return toolbar;
 }
 
 } // namespace velt::shell

@@ -330,15 +330,7 @@ QWidget* MainWindow::BuildClipboardTab() {
 }
 
 void MainWindow::BuildToolbar() {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(u"Toolbar1"_s);
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setIconSize(QSize(32, 32));
-    m_toolbar->toggleViewAction()->setEnabled(false);
-    // Its only entry would be the blank switch of this toolbar, which cannot be switched.
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar = IconToolbar(this, u"Toolbar1"_s);
     struct Button {
         QString key;
         QString tooltip;
