@@ -1,11 +1,26 @@
+#include "Options.h"
 #include "RunCli.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <sys/wait.h>
 
 using namespace velt;
 using namespace velt::test;
+
+namespace {
+
+/// Parses `args` as a file command does.
+cli::Options Parse(std::vector<std::string> args, bool takesOperands) {
+    std::vector<char*> pointers;
+    for (std::string& arg : args) {
+        pointers.push_back(arg.data());
+    }
+    return cli::Options(pointers, {{"key", true}, {"force", false}}, takesOperands);
+}
+
+} // namespace
 
 TEST(Cli_Keygen, FormsAKeyThatChecksAndRefusesToOverwrite) {
     TempFolder folder;
@@ -31,44 +46,41 @@ TEST(Cli_Keygen, FormsAKeyThatChecksAndRefusesToOverwrite) {
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"KEY.ORB", "big.orb"}));
 }
 
-TEST(Cli_Usage, BadUsageExitsTwoWithOneLine) {
+TEST(Cli_Usage, BadUsageExitsTwoWithOneLineSayingWhy) {
     TempFolder folder;
-    for (const char* args : {"", "frobnicate", "keygen --bogus", "keygen --length 0", "keygen --length 99", "keygen --length 10001",
-                             "keygen --length 12x", "keygen --length", "keygen stray", "check",
-                             "check --force", "encode --kee k", "decode --key"}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"frobnicate", "unknown command 'frobnicate'"},
+        {"keygen --bogus", "unknown option '--bogus'"},
+        {"encode --kee k", "unknown option '--kee'"},
+        {"encode --kee=k", "unknown option '--kee'"},
+        {"keygen --", "unknown option '--'"},
+        {"check --force", "unknown option '--force'"},
+        {"decode --key", "option '--key' needs a value"},
+        {"keygen --length", "option '--length' needs a value"},
+        {"keygen --force=1", "option '--force' takes no value"},
+        {"keygen stray", "unexpected argument 'stray'"},
+        {"keygen -x", "unexpected argument '-x'"},
+        {"encode-file -", "unexpected argument '-'"},
+        {"encode-file a -x", "unexpected argument '-x'"},
+        {"check", "check needs --key FILE"},
+        {"keygen --length 0", "--length must be a whole number from 100 to 10000, not '0'"},
+        {"keygen --length 99", "not '99'"},
+        {"keygen --length 10001", "not '10001'"},
+        {"keygen --length 12x", "not '12x'"},
+    };
+    for (const auto& [args, says] : cases) {
         const Outcome outcome = RunCli(folder, args);
         EXPECT_EQ(outcome.status, 2) << args;
-        EXPECT_FALSE(outcome.err.empty()) << args;
+        EXPECT_TRUE(outcome.OneErrorLine()) << outcome.err;
+        EXPECT_NE(outcome.err.find(says), std::string::npos) << args << ": " << outcome.err;
     }
-    EXPECT_TRUE(RunCli(folder, "keygen --length abc").OneErrorLine());
-    EXPECT_NE(RunCli(folder, "encode --kee k").err.find("'--kee'"), std::string::npos);
+    EXPECT_EQ(RunCli(folder, "").status, 2);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{}) << "bad usage writes nothing";
     for (const char* args : {"--help", "keygen --help", "check -h"}) {
         const Outcome outcome = RunCli(folder, args);
         EXPECT_EQ(outcome.status, 0) << args;
         EXPECT_EQ(outcome.out.rfind("Usage: velt-cli", 0), 0u) << args;
     }
-}
-
-TEST(Cli_Check, NamesTheFirstBadRecord) {
-    TempFolder folder;
-    const auto check = [&](const std::vector<std::uint8_t>& bytes) {
-        WriteAll(folder / "k.orb", bytes);
-        const Outcome outcome = RunCli(folder, "check --key k.orb");
-        EXPECT_EQ(outcome.status, 1);
-        EXPECT_TRUE(outcome.OneErrorLine()) << outcome.err;
-        return outcome.err;
-    };
-    auto bytes = KeyBytes(100);
-    EXPECT_NE(check({bytes.begin(), bytes.end() - 1}).find("record 100 is cut short"), std::string::npos);
-    bytes[2 * 258 + 1] = 0x02;
-    EXPECT_NE(check(bytes).find("record 3 has a wrong length field"), std::string::npos);
-    bytes[1 * 258 + 2 + 7] = bytes[1 * 258 + 2]; // record 2 repeats a code, before record 3
-    EXPECT_NE(check(bytes).find("record 2 does not hold every code once"), std::string::npos);
-    EXPECT_NE(check({}).find("is empty"), std::string::npos);
-    EXPECT_NE(check(KeyBytes(10001)).find("above 10000"), std::string::npos);
-    EXPECT_NE(check(KeyBytes(99)).find("holds 99 positions; a key needs 100 to 10000"), std::string::npos);
-    EXPECT_NE(RunCli(folder, "check --key nothing.orb").err.find("does not exist"), std::string::npos);
 }
 
 TEST(Cli_TextCommands, EncodeThenDecodeGivesTheTextBack) {
@@ -102,32 +114,77 @@ TEST(Cli_TextCommands, EncodeThenDecodeGivesTheTextBack) {
     EXPECT_EQ(RunCli(folder, "decode", RunCli(folder, "encode", "hi").out).out, "hi");
 }
 
-TEST(Cli_TextCommands, FailuresGiveOneLineAndNoOutput) {
+TEST(Cli_Failures, OneLineNamingTheFileAndWhyNoOutputNothingChanged) {
     TempFolder folder;
     auto key = KeyBytes(120);
     WriteAll(folder / "friend.orb", key);
-    key.resize(key.size() - 10);
-    WriteAll(folder / "cut.orb", key);
+    WriteAll(folder / "cut.orb", {key.begin(), key.end() - 10});
+    key[2 * 258 + 1] = 0x02;
+    WriteAll(folder / "length.orb", key);
+    key[1 * 258 + 2 + 7] = key[1 * 258 + 2]; // record 2 repeats a code, before record 3
+    WriteAll(folder / "twice.orb", key);
+    WriteAll(folder / "empty.orb", {});
+    WriteAll(folder / "short.orb", KeyBytes(99));
+    WriteAll(folder / "huge.orb", KeyBytes(10001));
+    key = KeyBytes(366);
+    key[20 * 258 + 2 + 9] = key[20 * 258 + 2];
+    WriteAll(folder / "bad.orb", key);
+    WriteAll(folder / "data", {'d', 'a', 't', 'a'});
+    ASSERT_EQ(RunCli(folder, "encode-file --key friend.orb data").status, 0);
+    std::ofstream(folder / "huge") << std::string((1 << 20) + 1, 'r'); // a reference is a few words
     const std::string armoured = RunCli(folder, "encode --key friend.orb", "abc").out;
+    const std::string notPermutation = "record 21 does not hold every code once";
     struct Case {
-        const char* args;
-        std::string input;
-        const char* says;
+        std::string args, input, says;
     };
     for (const Case& c : std::initializer_list<Case>{
+             {"check --key cut.orb", "", "record 120 is cut short"},
+             {"check --key length.orb", "", "record 3 has a wrong length field"},
+             {"check --key twice.orb", "", "record 2 does not hold every code once"},
+             {"check --key empty.orb", "", "is empty"},
+             {"check --key huge.orb", "", "above 10000"},
+             {"check --key short.orb", "", "holds 99 positions; a key needs 100 to 10000"},
+             {"check --key nothing.orb", "", "does not exist"},
              {"encode --key none", "abc", "does not exist"},
              {"decode --key none", armoured, "does not exist"},
              {"encode --key cut.orb", "abc", "record 120 is cut short"},
+             {"encode --key short.orb", "abc", "holds 99 positions; a key needs 100 to 10000"},
+             {"encode --key bad.orb", "abc", notPermutation},
+             {"decode --key bad.orb", armoured, notPermutation},
+             {"encode-file --force --key bad.orb data", "", notPermutation},
+             {"restore-file --force --key bad.orb data.JPG", "", notPermutation},
              {"encode --key friend.orb", "smile \xF0\x9F\x98\x80", "U+1F600"},
+             {"encode --key friend.orb", "Gr\xFC\xDF", "give --bytes"},
              {"decode --key friend.orb", "\"\"ABC\"\"", "odd number"},
              {"decode --key friend.orb", "nothing coded here", "No coded text"},
              {"encode --key friend.orb --ref-file none", "abc", "cannot be read"},
              {"encode --key friend.orb --ref-file .", "abc", "is not a regular file"},
+             {"encode --key friend.orb --ref-file huge", "abc", "huge is too large"},
+             {"restore-file --key friend.orb missing/x.JPG", "",
+              "missing/x.JPG cannot be read. Reason: No such file or directory."},
          }) {
         const Outcome outcome = RunCli(folder, c.args, c.input);
         EXPECT_EQ(outcome.status, 1) << c.args;
         EXPECT_EQ(outcome.out, "") << c.args;
-        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << c.args << ": " << outcome.err;
         EXPECT_TRUE(outcome.OneErrorLine()) << outcome.err;
     }
+    EXPECT_EQ(RunCli(folder, "encode-file --key none.orb data").err,
+              "velt-cli encode-file: The key file none.orb does not exist.\n");
+    EXPECT_EQ(ReadAll(folder / "data"), (std::vector<std::uint8_t>{'d', 'a', 't', 'a'}));
+}
+
+// The option parser's mistakes are told through velt-cli itself, above.
+TEST(Options_Values, LastRepeatWinsOperandsKeepTheirOrder) {
+    const cli::Options options = Parse({"b", "--key", "one", "--force", "a", "--key=two=2", "--", "--force", "-"}, true);
+    EXPECT_EQ(options.Value("key"), "two=2");
+    EXPECT_TRUE(options.Has("force"));
+    EXPECT_FALSE(options.Help());
+    EXPECT_EQ(options.Operands(), (std::vector<std::string>{"b", "a", "--force", "-"}));
+
+    // A value may look like an option: it is taken as given.
+    const cli::Options odd = Parse({"--key", "--force", "-h"}, false);
+    EXPECT_EQ(odd.Value("key"), "--force");
+    EXPECT_FALSE(odd.Has("force"));
+    EXPECT_TRUE(odd.Help());
 }

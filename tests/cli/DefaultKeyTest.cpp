@@ -1,5 +1,5 @@
 // velt-cli without --key: which key file it takes, run as a portable or an installed copy.
-#include "../engine/Fakes.h"
+#include "RunCli.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +17,11 @@ struct Copy {
     static constexpr const char* kText = "The garden gate is open; the key lies under the third stone.";
     /// The output of velt-cli `args` with `environment` (env's arguments), kText on its input.
     std::string Run(const std::string& environment, const std::string& args) const {
-        const std::string command = "cd '" + current.Path().string() + "' && echo '" + kText + "' | env " +
-                                    environment + " '" + cli.string() + "' " + args + " 2>/dev/null";
-        std::string output;
-        if (FILE* pipe = ::popen(command.c_str(), "r")) {
-            char buffer[512];
-            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-                output += buffer;
-            }
-            ::pclose(pipe);
-        }
-        return output;
+        RunBash(current, "echo '" + std::string(kText) + "' | env " + environment + " '" + cli.string() + "' " + args +
+                             " >.out 2>/dev/null");
+        const auto out = ReadAll(current / ".out");
+        std::filesystem::remove(current / ".out");
+        return {out.begin(), out.end()};
     }
     /// A key of its own: every cell moved on by `shift`, so no other key decodes its texts.
     static void PlaceKey(const std::filesystem::path& file, int shift) {
@@ -41,15 +35,11 @@ struct Copy {
         WriteAll(file, bytes);
     }
     /// Which of `keys` decodes what `encode` made without --key ("" when none).
-    std::string KeyUsed(const std::string& environment,
-                        const std::vector<std::filesystem::path>& keys) const {
+    std::string KeyUsed(const std::string& environment, const std::vector<std::filesystem::path>& keys) const {
         const std::string coded = Run(environment, "encode");
-        TempFolder scratch;
-        WriteAll(scratch / "coded", {coded.begin(), coded.end()});
+        WriteAll(current / ".coded", {coded.begin(), coded.end()});
         for (const auto& key : keys) {
-            if (!coded.empty() &&
-                Run("", "decode --key '" + key.string() + "' <'" + (scratch / "coded").string() + "'") ==
-                    std::string(kText) + "\n") {
+            if (!coded.empty() && Run("", "decode --key '" + key.string() + "' <.coded") == std::string(kText) + "\n") {
                 return key.string();
             }
         }
