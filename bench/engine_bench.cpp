@@ -101,6 +101,26 @@ void DecodePair(benchmark::State& run) {
 }
 BENCHMARK(DecodePair);
 
+/// The restorer's loop: a piece of pairs at consecutive positions, as one core decodes it.
+void DecodeWalk(benchmark::State& run) {
+    KeyFolder folder;
+    velt::AppState& state = *folder.state;
+    constexpr std::size_t kPairs = 512 * 1024;
+    std::vector<std::uint8_t> pairs(2 * kPairs), out(kPairs);
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        pairs[k] = static_cast<std::uint8_t>(k * 131 + (k >> 9));
+    }
+    velt::PositionSchedule schedule;
+    schedule.Start(kPositions, nullptr);
+    for (auto _ : run) {
+        velt::PositionWalk walk = schedule.Walk();
+        velt::Cipher::DecodeWalk(state.key, walk, pairs.data(), kPairs, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations() * kPairs));
+}
+BENCHMARK(DecodeWalk);
+
 } // namespace
 
 BENCHMARK_MAIN();

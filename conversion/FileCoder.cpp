@@ -4,12 +4,12 @@
 #include "Errors.h"
 #include "FileStreams.h"
 #include "ProgressTicker.h"
+#include "Workers.h"
 #include "Texts.h"
 
 #include <algorithm>
-#include <future>
+#include <memory>
 #include <sys/stat.h>
-#include <thread>
 #include <vector>
 
 namespace velt {
@@ -28,88 +28,83 @@ Existing WhatIsAt(const std::filesystem::path& path) {
     return S_ISDIR(info.st_mode) ? Existing::Folder : Existing::File;
 }
 
-/// Writes one buffer to the destination on another thread while the next one is coded;
-/// buffers are written in order, and a failure surfaces at the next call or at Finish().
-class Overlapped final {
-public:
-    explicit Overlapped(ReplacingFile& destination) : m_destination(destination) {}
-    ~Overlapped() {
-        if (m_writing.valid()) {
-            m_writing.wait();
-        }
-    }
-    Overlapped(const Overlapped&) = delete;
-    Overlapped& operator=(const Overlapped&) = delete;
+/// A buffer for one piece of a file, no larger than the file needs and not cleared first.
+std::unique_ptr<std::uint8_t[]> PieceBuffer(std::size_t bytes) {
+    return std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+}
 
-    /// Starts writing `bytes`, which stay untouched until the next Write() or Finish() returns.
-    void Write(std::span<const std::uint8_t> bytes) {
-        Finish();
-        m_writing = std::async(std::launch::async, [this, bytes] { m_destination.Write(bytes); });
-    }
-    void Finish() {
-        if (m_writing.valid()) {
-            m_writing.get();
-        }
-    }
-
-private:
-    ReplacingFile& m_destination;
-    std::future<void> m_writing;
-};
-
-/// Encodes every byte of `source` into its pair in `destination`. The reference text is read
-/// once per run between two progress reports, the only place where another window may change it.
+/// Encodes every byte of `source` into its pair in `destination`, while another thread writes
+/// the piece before and reads the one after. The reference text is read once per run between
+/// two progress reports, the only place where another window may change it.
 void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
-    std::vector<std::uint8_t> in(kFileChunk);
-    std::vector<std::uint8_t> out[2] = {std::vector<std::uint8_t>(2 * kFileChunk),
-                                        std::vector<std::uint8_t>(2 * kFileChunk)};
-    std::vector<std::uint16_t> positions(kFileChunk);
-    Overlapped writer(destination);
+    const std::size_t piece = static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, kFileChunk));
+    const std::unique_ptr<std::uint8_t[]> in[2] = {PieceBuffer(piece), PieceBuffer(piece)};
+    const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(2 * piece), PieceBuffer(2 * piece)};
+    std::size_t got = source.Read(std::span(in[0].get(), piece));
+    std::size_t next = 0;
+    Workers io(1);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
-    for (std::size_t got, turn = 0; (got = source.Read(in)) > 0; turn ^= 1) {
-        std::uint8_t* const pairs = out[turn].data();
+    for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
+        io.Start(0, [&, turn, written] {
+            destination.Write(std::span(out[turn ^ 1].get(), written));
+            next = source.Read(std::span(in[turn ^ 1].get(), piece));
+        });
+        const std::uint8_t* const codes = in[turn].get();
+        std::uint8_t* const pairs = out[turn].get();
         for (std::size_t i = 0; i < got;) {
             const auto count =
                 static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
             PositionWalk walk = s.schedule.Walk();
-            for (std::size_t k = 0; k < count; ++k) {
-                positions[k] = static_cast<std::uint16_t>(walk.Next());
-            }
+            s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);
             s.schedule.Continue(walk, count);
-            s.cipher.EncodeRun(s.key, random, std::span(positions).first(count), &in[i], pairs + 2 * i);
             i += count;
             index += static_cast<std::int64_t>(count);
         }
-        writer.Write(std::span(out[turn]).first(2 * got));
+        io.Wait();
+        written = 2 * got;
+        got = next;
+        if (got == 0) {
+            destination.Write(std::span(out[turn].get(), written));
+        }
     }
-    writer.Finish();
 }
 
-/// Decodes the pairs of `source` into `destination`, each chunk on every core.
+/// Decodes the pairs of `source` into `destination`. Each piece is decoded on every core while
+/// another thread writes the piece before and reads the one after; pieces are small enough to
+/// stay in the caches from reading to writing.
 void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
-    constexpr std::size_t kChunk = 4 * kFileChunk;
-    const int cores = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    std::vector<std::uint8_t> in(kChunk);
-    std::vector<std::uint8_t> out[2] = {std::vector<std::uint8_t>(kChunk / 2),
-                                        std::vector<std::uint8_t>(kChunk / 2)};
-    Overlapped writer(destination);
+    const std::size_t piece = static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 2, kFileChunk));
+    const std::unique_ptr<std::uint8_t[]> in[2] = {PieceBuffer(piece), PieceBuffer(piece)};
+    const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(piece / 2), PieceBuffer(piece / 2)};
+    std::size_t got = source.Read(std::span(in[0].get(), piece));
+    std::size_t next = 0;
+    Workers io(1);
+    Workers helpers(UsefulCores() - 1);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t done = 0;
-    for (std::size_t got, turn = 0; (got = source.Read(in)) > 0; turn ^= 1) {
+    for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
+        io.Start(0, [&, turn, written] {
+            destination.Write(std::span(out[turn ^ 1].get(), written));
+            next = source.Read(std::span(in[turn ^ 1].get(), piece));
+        });
         const std::size_t pairs = got / 2;
         PositionWalk walk = s.schedule.Walk();
-        Cipher::DecodeSplit(s.key, walk, in.data(), pairs, out[turn].data(), cores);
+        Cipher::DecodeSplit(s.key, walk, in[turn].get(), pairs, out[turn].get(), helpers);
         s.schedule.Continue(walk, pairs);
-        writer.Write(std::span(out[turn]).first(pairs));
+        io.Wait();
         done += static_cast<std::int64_t>(got);
         ticker.Tick(done - 1);
         if (got % 2 != 0) {
             throw OddSize{}; // the file grew to an odd size while we read it
         }
+        written = pairs;
+        got = next;
+        if (got == 0) {
+            destination.Write(std::span(out[turn].get(), written));
+        }
     }
-    writer.Finish();
 }
 
 /// LoadKey, and a key of at least one position to code at.

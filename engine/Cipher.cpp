@@ -2,11 +2,11 @@
 
 #include "KeyMaterial.h"
 #include "Platform.h"
+#include "Workers.h"
 
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 #include <string>
 
@@ -35,8 +35,12 @@ CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int p
     return CodePair{pair[0], pair[1]};
 }
 
-void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<const std::uint16_t> positions,
-                       const std::uint8_t* codes, std::uint8_t* out) {
+namespace {
+
+/// The encoder's loop over `count` codes, codes[k] at position positionAt(k).
+template <class PositionAt>
+void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& random, std::size_t count,
+                 PositionAt positionAt, const std::uint8_t* codes, std::uint8_t* out) {
     // Nibbles are asked for only when one is needed, and the count taken reported back.
     const std::uint8_t* begin = nullptr;
     const std::uint8_t* at = nullptr;
@@ -49,38 +53,42 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
         }
         return *at++;
     };
-    // The state lives in registers for the run and is stored back however the run ends.
+    // The state lives in registers for the run and is stored back however the run ends. After
+    // a code the last output row and column are the drawn ones, so within the run only the
+    // drawn and previously drawn ones are carried from code to code.
     int drawnRow = state.drawnRow, drawnColumn = state.drawnColumn;
     int previousRow = state.previousDrawnRow, previousColumn = state.previousDrawnColumn;
     int lastRow = state.lastOutputRow, lastColumn = state.lastOutputColumn;
-    bool alternation = state.alternation;
+    const bool startFlipped = state.alternation;
+    std::size_t k = 0;
     const auto store = [&] {
         random.TakeNibbles(static_cast<std::size_t>(at - begin));
+        const bool coded = k > 0;
         state.drawnRow = static_cast<std::uint8_t>(drawnRow);
         state.drawnColumn = static_cast<std::uint8_t>(drawnColumn);
         state.previousDrawnRow = static_cast<std::uint8_t>(previousRow);
         state.previousDrawnColumn = static_cast<std::uint8_t>(previousColumn);
-        state.lastOutputRow = static_cast<std::uint8_t>(lastRow);
-        state.lastOutputColumn = static_cast<std::uint8_t>(lastColumn);
-        state.alternation = alternation;
+        state.lastOutputRow = static_cast<std::uint8_t>(coded ? drawnRow : lastRow);
+        state.lastOutputColumn = static_cast<std::uint8_t>(coded ? drawnColumn : lastColumn);
+        state.alternation = startFlipped != ((k & 1) != 0);
     };
     const std::uint8_t* const tables = key.Block(1);
-    for (std::size_t k = 0; k < positions.size(); ++k) {
-        const int position = positions[k];
+    // Codes k: a draw maps a nibble n to 16 - n (rows when flipped, else columns) or n + 1,
+    // i.e. (n ^ 15) + 1 or (n ^ 0) + 1; the flip alternates from code to code.
+    const auto encode = [&]<int RowMask>(int lastR, int lastC) __attribute__((always_inline)) {
+        constexpr int columnMask = RowMask ^ 15;
+        const int position = positionAt(k);
         if (!KeyMaterial::InCapacity(position)) [[unlikely]] {
             store();
-            ThrowPositionOutOfRange(position);
+            Cipher::ThrowPositionOutOfRange(position);
         }
         const std::uint8_t* const grid = tables + static_cast<std::size_t>(position - 1) * KeyMaterial::kBlockSize;
         const int cell = grid[kGridCells + codes[k]];
         const int r = (cell >> 4) + 1;
         const int q = (cell & 15) + 1;
-        // A draw maps a nibble n to 16 - n (high) or n + 1 (low): (n ^ 15) + 1 or (n ^ 0) + 1.
-        const int rowMask = alternation ? 15 : 0;
-        const int columnMask = rowMask ^ 15;
         for (;;) {
             while (drawnRow == previousRow) {
-                drawnRow = (nibble() ^ rowMask) + 1;
+                drawnRow = (nibble() ^ RowMask) + 1;
             }
             previousRow = drawnRow;
             while (drawnColumn == previousColumn) {
@@ -89,18 +97,83 @@ void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<
             previousColumn = drawnColumn;
             drawnRow = drawnRow == r ? 17 - drawnRow : drawnRow;
             drawnColumn = drawnColumn == q ? 17 - drawnColumn : drawnColumn;
-            if (drawnRow != lastRow && drawnColumn != lastColumn) {
+            if (drawnRow != lastR && drawnColumn != lastC) {
                 break;
             }
         }
-        lastColumn = drawnColumn;
-        lastRow = drawnRow;
-        alternation = !alternation;
         // Cells are taken modulo 16, as KeyMaterial::Cell does, whatever state a run starts from.
         out[2 * k] = grid[((drawnRow - 1) & 15) << 4 | (q - 1)];
         out[2 * k + 1] = grid[(r - 1) << 4 | ((drawnColumn - 1) & 15)];
+        ++k;
+    };
+    if (count == 0) {
+        store();
+        return;
+    }
+    if (startFlipped) {
+        encode.template operator()<15>(lastRow, lastColumn);
+    } else {
+        encode.template operator()<0>(lastRow, lastColumn);
+    }
+    // From here on the codes alternate in pairs, the flipped one second when the run began
+    // unflipped and first otherwise.
+    if (startFlipped) {
+        while (k + 1 < count) {
+            encode.template operator()<0>(drawnRow, drawnColumn);
+            encode.template operator()<15>(drawnRow, drawnColumn);
+        }
+        if (k < count) {
+            encode.template operator()<0>(drawnRow, drawnColumn);
+        }
+    } else {
+        while (k + 1 < count) {
+            encode.template operator()<15>(drawnRow, drawnColumn);
+            encode.template operator()<0>(drawnRow, drawnColumn);
+        }
+        if (k < count) {
+            encode.template operator()<15>(drawnRow, drawnColumn);
+        }
     }
     store();
+}
+
+} // namespace
+
+void Cipher::EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<const std::uint16_t> positions,
+                       const std::uint8_t* codes, std::uint8_t* out) {
+    EncodeCodes(state, key, random, positions.size(), [positions](std::size_t k) { return int{positions[k]}; },
+                codes, out);
+}
+
+void Cipher::EncodeStretch(const KeyMaterial& key, IRandomSource& random, int first, std::size_t count,
+                           const std::uint8_t* codes, std::uint8_t* out) {
+    EncodeCodes(state, key, random, count, [first](std::size_t k) { return first + static_cast<int>(k); }, codes,
+                out);
+}
+
+void Cipher::EncodeWalk(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk,
+                        const std::uint8_t* codes, std::size_t count, std::uint8_t* out) {
+    if (walk.referenceMode || !KeyMaterial::InCapacity(walk.keyLength) || walk.keyPosition < 1 ||
+        walk.keyPosition > walk.keyLength) {
+        std::uint16_t positions[4096];
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(count - done, std::size(positions));
+            for (std::size_t k = 0; k < n; ++k) {
+                positions[k] = static_cast<std::uint16_t>(walk.Next());
+            }
+            EncodeRun(key, random, std::span(positions, n), codes + done, out + 2 * done);
+            done += n;
+        }
+        return;
+    }
+    // Plain mode: stretches of consecutive positions up to the key length.
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t stretch =
+            std::min(count - done, static_cast<std::size_t>(walk.keyLength - walk.keyPosition + 1));
+        EncodeStretch(key, random, walk.keyPosition, stretch, codes + done, out + 2 * done);
+        done += stretch;
+        walk.Skip(stretch);
+    }
 }
 
 void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs, std::size_t count,
@@ -119,6 +192,7 @@ void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::u
         const std::uint8_t* block = tables + static_cast<std::size_t>(first - 1) * KeyMaterial::kBlockSize;
         const std::uint8_t* in = pairs + 2 * done;
         std::uint8_t* const to = out + done;
+#pragma GCC unroll 8
         for (std::size_t k = 0; k < stretch; ++k, block += KeyMaterial::kBlockSize) {
             const std::uint8_t* const cellOf = block + kGridCells;
             to[k] = block[(cellOf[in[2 * k + 1]] & 0xF0) | (cellOf[in[2 * k]] & 0x0F)];
@@ -129,36 +203,24 @@ void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::u
 }
 
 void Cipher::DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
-                         std::size_t count, std::uint8_t* out, int parts) {
-    const std::size_t pieces = parts > 1 ? static_cast<std::size_t>(parts) : 1;
+                         std::size_t count, std::uint8_t* out, Workers& helpers) {
+    const std::size_t pieces = helpers.Size() + 1;
     const std::size_t piece = (count + pieces - 1) / pieces;
-    std::vector<std::thread> helpers;
-    std::vector<std::exception_ptr> failures(pieces);
     PositionWalk start = walk;
-    for (std::size_t at = 0, index = 0; index < pieces && at < count; ++index, at += piece) {
-        const std::size_t length = std::min(piece, count - at);
-        const auto decode = [&key, pairs, out, at, length, &failure = failures[index]](PositionWalk from) {
-            try {
-                DecodeWalk(key, from, pairs + 2 * at, length, out + at);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        };
-        if (at + length < count) {
-            helpers.emplace_back(decode, start);
-        } else {
-            decode(start); // the last piece on this thread
-        }
-        start.Skip(length);
+    std::size_t at = 0;
+    for (std::size_t index = 0; index + 1 < pieces && at + piece < count; ++index, at += piece) {
+        helpers.Start(index, [&key, from = start, pairs, out, at, piece]() mutable {
+            DecodeWalk(key, from, pairs + 2 * at, piece, out + at);
+        });
+        start.Skip(piece);
     }
-    for (std::thread& helper : helpers) {
-        helper.join();
+    try {
+        DecodeWalk(key, start, pairs + 2 * at, count - at, out + at); // the last piece on this thread
+    } catch (...) {
+        helpers.Wait(); // nothing may still write into `out` once we leave
+        throw;
     }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-    }
+    helpers.Wait();
     walk = start;
 }
 

@@ -9,6 +9,8 @@
 
 namespace velt {
 
+class Workers;
+
 class IRandomSource;
 
 /// The encoder's process-wide state: zero at start, never reset.
@@ -44,6 +46,12 @@ public:
     /// tables it throws as EncodeChar does, the codes before it encoded.
     void EncodeRun(const KeyMaterial& key, IRandomSource& random, std::span<const std::uint16_t> positions,
                    const std::uint8_t* codes, std::uint8_t* out);
+    /// EncodeRun at the consecutive positions first, first + 1, ..., first + count - 1.
+    void EncodeStretch(const KeyMaterial& key, IRandomSource& random, int first, std::size_t count,
+                       const std::uint8_t* codes, std::uint8_t* out);
+    /// EncodeRun over `count` codes at the positions of `walk`, which moves on by `count`.
+    void EncodeWalk(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
+                    std::size_t count, std::uint8_t* out);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
                                    std::uint8_t second) {
@@ -68,11 +76,11 @@ public:
     /// DecodeRun over `count` pairs at the positions of `walk`, which moves on by `count`.
     static void DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
                            std::size_t count, std::uint8_t* out);
-    /// DecodeRun over `count` pairs at the positions of `walk`, cut into `parts` pieces that
-    /// are decoded side by side, each from its own offset of the walk: the output is that of
-    /// one loop, and `walk` moves on by `count`.
+    /// DecodeRun over `count` pairs at the positions of `walk`, cut into one piece per thread
+    /// of `helpers` plus one for the caller, decoded side by side, each from its own offset
+    /// of the walk: the output is that of one loop, and `walk` moves on by `count`.
     static void DecodeSplit(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs,
-                            std::size_t count, std::uint8_t* out, int parts);
+                            std::size_t count, std::uint8_t* out, Workers& helpers);
 
     /// Throws std::out_of_range for a key position outside 1..10000.
     [[noreturn]] static void ThrowPositionOutOfRange(int position);

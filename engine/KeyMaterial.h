@@ -61,7 +61,10 @@ private:
     static_assert(sizeof(PositionTables) == kBlockSize);
     PositionTables& At(int position) { return (*m_tables)[static_cast<std::size_t>(position - 1)]; }
     const PositionTables& At(int position) const { return (*m_tables)[static_cast<std::size_t>(position - 1)]; }
-    std::unique_ptr<std::array<PositionTables, kKeyCapacity>> m_tables;
+    struct Release {
+        void operator()(void* tables) const;
+    };
+    std::unique_ptr<std::array<PositionTables, kKeyCapacity>, Release> m_tables;
 };
 
 } // namespace velt

@@ -4,6 +4,7 @@
 #include "KeyFile.h"
 #include "KeyGenerator.h"
 #include "RandomSource.h"
+#include "Workers.h"
 
 #include <bitset>
 #include <cstdio>
@@ -508,12 +509,13 @@ TEST(Cipher_DecodeSplit, SameAsOneLoopAtEveryPieceEdge) {
                 expected[k] = Cipher::DecodePair(key, schedule.Next(), pairs[2 * k], pairs[2 * k + 1]);
             }
             const int after = schedule.Next();
-            for (int parts = 1; parts <= 6; ++parts) {
+            for (std::size_t parts = 1; parts <= 6; ++parts) {
+                Workers helpers(parts - 1);
                 PositionSchedule split;
                 split.Start(100, &box);
                 PositionWalk walk = split.Walk();
                 std::vector<std::uint8_t> out(count);
-                Cipher::DecodeSplit(key, walk, pairs.data(), count, out.data(), parts);
+                Cipher::DecodeSplit(key, walk, pairs.data(), count, out.data(), helpers);
                 ASSERT_EQ(out, expected) << reference.size() << " " << count << " " << parts;
                 ASSERT_EQ(walk.Next(), after) << "the walk goes on where the pieces ended";
             }
