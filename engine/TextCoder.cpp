@@ -43,18 +43,8 @@ void AppState::EncodePiece(std::string_view codes, std::string& pairs) {
     pairs.resize(start + 2 * n);
     // Nothing else runs while a text is coded: one reading of the reference text serves the piece.
     PositionWalk walk = schedule.Walk();
-    IRandomSource& random = Random();
-    std::uint16_t positions[4096];
-    for (std::size_t done = 0; done < n;) {
-        const std::size_t count = std::min(n - done, std::size(positions));
-        for (std::size_t k = 0; k < count; ++k) {
-            positions[k] = static_cast<std::uint16_t>(walk.Next());
-        }
-        cipher.EncodeRun(key, random, std::span(positions, count),
-                         reinterpret_cast<const std::uint8_t*>(codes.data()) + done,
-                         reinterpret_cast<std::uint8_t*>(pairs.data()) + start + 2 * done);
-        done += count;
-    }
+    cipher.EncodeWalk(key, Random(), walk, reinterpret_cast<const std::uint8_t*>(codes.data()), n,
+                      reinterpret_cast<std::uint8_t*>(pairs.data()) + start);
     schedule.Continue(walk, n);
 }
 
