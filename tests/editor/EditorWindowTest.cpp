@@ -231,14 +231,6 @@ private Q_SLOTS:
         hideKey(false);
         f.ClickStart();
         QCOMPARE(f.Plain()->toPlainText(), u"secret"_s);
-
-        // A key file cut short.
-        f.Press(u"Törlés"_s);
-        QFile::resize(f.Path(u"KEY.ORB"_s), 258 * 100);
-        f.Type(f.Coded(), armoured);
-        f.ClickStart();
-        QCOMPARE(f.Said().last(), u"ERROR: The key file KEY.ORB is too short: record 101 is missing."_s);
-        QCOMPARE(f.Coded()->toPlainText(), armoured);
     }
 
     void Handover_CodedTextFromTheFileWindow_ShownAndNotErasedByAClick() {
