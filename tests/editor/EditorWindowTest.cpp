@@ -144,6 +144,8 @@ private Q_SLOTS:
         QCOMPARE(f.shell.clipboard.Text(), armoured);
         const std::string codes = Codes(letter);
         QCOMPARE(armoured.size(), qsizetype(4 * codes.size() + 4));
+        QVERIFY(armoured.startsWith(u"\"\""_s) && armoured.endsWith(u"\"\""_s));
+        QCOMPARE(armoured.mid(2, armoured.size() - 4).toUpper(), armoured.mid(2, armoured.size() - 4));
         // The engine alone decodes it to the letter's codes, CR LF and 0xF5 0xFB included.
         f.shell.state->codedText = armour::Unpack(armoured.toStdString()).value();
         f.shell.state->DecodeText();
