@@ -13,6 +13,10 @@
 namespace velt {
 namespace {
 
+/// About how many pairs DecodeWalk decodes position by position at a time: with their codes
+/// they fit the nearest cache (measured on a whole restore; larger rounds were slower there).
+constexpr std::size_t kRoundPairs = 4096;
+
 /// The source's next ready run of nibbles, after reporting the `taken` of the last one.
 [[gnu::noinline]] std::span<const std::uint8_t> NextRun(IRandomSource& random, std::size_t taken) {
     random.TakeNibbles(taken);
@@ -183,22 +187,45 @@ void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::u
         DecodeRun(key, [&walk] { return walk.Next(); }, pairs, count, out);
         return;
     }
-    // Plain mode: stretches of consecutive positions up to the key length, each position's
-    // tables one block further on, with no test per pair.
+    // Plain mode: the positions run 1..L over and over. Many whole rounds of the key are
+    // decoded position by position, so that one position's tables serve all its pairs from the
+    // nearest cache while the pairs of those rounds stay cached too; what is left over, in
+    // stretches of consecutive positions.
     const std::uint8_t* const tables = key.Block(1);
-    for (std::size_t done = 0; done < count;) {
+    const auto length = static_cast<std::size_t>(walk.keyLength);
+    const std::size_t rounds = std::max<std::size_t>(1, kRoundPairs / length);
+    std::size_t done = 0;
+    const auto stretch = [&](std::size_t n) {
         const int first = walk.keyPosition;
-        const std::size_t stretch = std::min(count - done, static_cast<std::size_t>(walk.keyLength - first + 1));
         const std::uint8_t* block = tables + static_cast<std::size_t>(first - 1) * KeyMaterial::kBlockSize;
         const std::uint8_t* in = pairs + 2 * done;
         std::uint8_t* const to = out + done;
-#pragma GCC unroll 8
-        for (std::size_t k = 0; k < stretch; ++k, block += KeyMaterial::kBlockSize) {
+        for (std::size_t k = 0; k < n; ++k, block += KeyMaterial::kBlockSize) {
             const std::uint8_t* const cellOf = block + kGridCells;
-            to[k] = block[(cellOf[in[2 * k + 1]] & 0xF0) | (cellOf[in[2 * k]] & 0x0F)];
+            to[k] = block[(cellOf[in[2 * k + 1]] & 0xF0u) | (cellOf[in[2 * k]] & 0x0Fu)];
         }
-        done += stretch;
-        walk.Skip(stretch);
+        done += n;
+        walk.Skip(n);
+    };
+    if (walk.keyPosition != 1 && done < count) {
+        stretch(std::min(count - done, length - static_cast<std::size_t>(walk.keyPosition) + 1));
+    }
+    while (count - done >= rounds * length) {
+        // A round starts at position 1 here.
+        const std::uint8_t* in = pairs + 2 * done;
+        std::uint8_t* const to = out + done;
+        const std::uint8_t* block = tables;
+        for (std::size_t p = 0; p < length; ++p, block += KeyMaterial::kBlockSize) {
+            const std::uint8_t* const cellOf = block + kGridCells;
+            for (std::size_t k = p; k < rounds * length; k += length) {
+                to[k] = block[(cellOf[in[2 * k + 1]] & 0xF0u) | (cellOf[in[2 * k]] & 0x0Fu)];
+            }
+        }
+        done += rounds * length;
+        walk.Skip(rounds * length);
+    }
+    while (done < count) {
+        stretch(std::min(count - done, length - static_cast<std::size_t>(walk.keyPosition) + 1));
     }
 }
 

@@ -494,30 +494,33 @@ TEST(Cipher_EncodeRun, FollowsTheStepsOverLongRunsInAnyCut) {
 }
 
 TEST(Cipher_DecodeSplit, SameAsOneLoopAtEveryPieceEdge) {
-    const KeyMaterial key = TestKey(100);
     std::mt19937 engine(3);
-    std::vector<std::uint8_t> pairs(2 * 1000);
+    std::vector<std::uint8_t> pairs(2 * 70000);
     std::generate(pairs.begin(), pairs.end(), [&] { return static_cast<std::uint8_t>(engine()); });
-    // Reference lengths that divide the pieces and ones that do not, codes above the key length.
-    for (const std::string reference : {"", "A", "\xC8\x10", "ab\xFF", "abcdefghij"}) {
-        for (const std::size_t count : {0, 1, 2, 3, 99, 100, 101, 200, 599, 600, 601, 1000}) {
-            ReferenceBox box(reference);
-            PositionSchedule schedule;
-            schedule.Start(100, &box);
-            std::vector<std::uint8_t> expected(count);
-            for (std::size_t k = 0; k < count; ++k) {
-                expected[k] = Cipher::DecodePair(key, schedule.Next(), pairs[2 * k], pairs[2 * k + 1]);
-            }
-            const int after = schedule.Next();
-            for (std::size_t parts = 1; parts <= 6; ++parts) {
-                Workers helpers(parts - 1);
-                PositionSchedule split;
-                split.Start(100, &box);
-                PositionWalk walk = split.Walk();
-                std::vector<std::uint8_t> out(count);
-                Cipher::DecodeSplit(key, walk, pairs.data(), count, out.data(), helpers);
-                ASSERT_EQ(out, expected) << reference.size() << " " << count << " " << parts;
-                ASSERT_EQ(walk.Next(), after) << "the walk goes on where the pieces ended";
+    // Pieces below, at and across the rounds that plain mode decodes position by position;
+    // reference lengths that divide the pieces and ones that do not, codes above the key length.
+    for (const int length : {100, 3}) {
+        const KeyMaterial key = TestKey(length);
+        for (const std::string reference : {"", "A", "\xC8\x10", "ab\xFF", "abcdefghij"}) {
+            for (const std::size_t count : {0, 1, 2, 3, 99, 100, 101, 200, 599, 600, 601, 1000, 65400, 65401, 70000}) {
+                ReferenceBox box(reference);
+                PositionSchedule schedule;
+                schedule.Start(length, &box);
+                std::vector<std::uint8_t> expected(count);
+                for (std::size_t k = 0; k < count; ++k) {
+                    expected[k] = Cipher::DecodePair(key, schedule.Next(), pairs[2 * k], pairs[2 * k + 1]);
+                }
+                const int after = schedule.Next();
+                for (std::size_t parts = 1; parts <= 6; ++parts) {
+                    Workers helpers(parts - 1);
+                    PositionSchedule split;
+                    split.Start(length, &box);
+                    PositionWalk walk = split.Walk();
+                    std::vector<std::uint8_t> out(count);
+                    Cipher::DecodeSplit(key, walk, pairs.data(), count, out.data(), helpers);
+                    ASSERT_EQ(out, expected) << length << " " << reference.size() << " " << count << " " << parts;
+                    ASSERT_EQ(walk.Next(), after) << "the walk goes on where the pieces ended";
+                }
             }
         }
     }
