@@ -186,6 +186,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
             status = kExitFailure;
             break;
         case FileOutcome::Failed:
+        case FileOutcome::Cancelled: // not from the console, which offers no Cancel
             console.err << "velt-cli: failed " << DisplayPath(file) << ": " << note << '\n';
             status = kExitFailure;
             break;

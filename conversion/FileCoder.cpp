@@ -143,6 +143,8 @@ template <class Conversion>
 FileOutcome FileCoder::Reporting(Conversion conversion) {
     try {
         return conversion();
+    } catch (const WorkCancelled&) {
+        return FileOutcome::Cancelled; // the unfinished destination is discarded on the way out
     } catch (const OddSize&) {
         ShowBadFile();
     } catch (const VeltError& error) {
@@ -172,7 +174,7 @@ FileOutcome FileCoder::EncodeFile() {
             m_fileWindow = nullptr;
         }
         {
-            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
+            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
             s.codedText.clear();
             EncodeBytes(s, source, destination, ticker);
         }
@@ -203,7 +205,7 @@ FileOutcome FileCoder::RestoreFile() {
         // A restored file is as private as the coded file it came from.
         ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
         {
-            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()));
+            ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
             RestorePairs(s, source, destination, ticker);
         }
         destination.Commit(*commit);

@@ -27,6 +27,7 @@ enum class FileOutcome {
     Converted, ///< the destination is in place
     Declined,  ///< the user kept an existing destination; nothing written
     Failed,    ///< a message was shown; nothing written, an existing destination untouched
+    Cancelled, ///< the user stopped it in the wait window; nothing written, nothing shown
 };
 
 /// The largest file LoadFileText takes into memory.

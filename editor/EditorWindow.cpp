@@ -299,6 +299,10 @@ void EditorWindow::StartProcess() {
         } else {
             Decode(coded);
         }
+    } catch (const WorkCancelled&) {
+        // Stopped in the wait window: boxes and clipboard stay as they were, nothing is said.
+        m_state.plainText.clear();
+        m_state.codedText.clear();
     } catch (const std::exception& failure) {
         ShowFailure(failure);
     }

@@ -56,7 +56,7 @@ void PackTo(std::string_view pairText, IProgress& progress,
     // The packing caption reads the same in both languages.
     const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
     const auto size = static_cast<std::int64_t>(pairText.size());
-    ProgressTicker ticker(progress, size, caption);
+    ProgressTicker ticker(progress, size, caption, Stoppable::Yes);
     sink(kMarker);
     std::string piece;
     piece.reserve(2 * kPackPiece);

@@ -19,7 +19,8 @@ namespace armour {
 inline constexpr std::string_view kMarker = "\"\"";
 
 /// The armoured text of `pairText` (single-byte codes): marker, two upper-case
-/// hexadecimal digits per code, marker. Shows the packing caption on `progress`.
+/// hexadecimal digits per code, marker. Shows the packing caption on `progress`; throws
+/// WorkCancelled when the user stops it there.
 std::string Pack(std::string_view pairText, IProgress& progress);
 
 /// Appends the body of the armoured text of `pairText`: two upper-case hexadecimal digits per

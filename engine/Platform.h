@@ -92,9 +92,17 @@ public:
     virtual ~IProgress() = default;
     /// An empty caption means the wait window's own caption in the current language.
     virtual void Begin(std::int64_t maximum, std::string_view caption) = 0;
+    /// Begin() for work that the user may stop: the wait window offers Cancel.
+    virtual void BeginCancellable(std::int64_t maximum, std::string_view caption) { Begin(maximum, caption); }
     virtual void Update(std::int64_t value) = 0;
     virtual void End() = 0;
+    /// True once the user asked to stop the work begun with BeginCancellable(); read after every Update().
+    virtual bool Cancelled() const { return false; }
 };
+
+/// Thrown out of stoppable work (see ProgressTicker) once the user cancelled it. It is no failure:
+/// callers discard what was made and show nothing. Not a std::exception, so failure handlers pass it on.
+struct WorkCancelled {};
 
 enum class MessageIcon { Critical, Exclamation, Question, Information };
 enum class MessageButtons { Ok, YesNo };

@@ -145,6 +145,11 @@ constexpr Entry kTexts[] = {
     {TextId::PrintFailed, "The text could not be printed.", "A szöveget nem sikerült kinyomtatni."},
     {TextId::AccessiblePlainBox, "Plain text", "Nyílt szöveg"},
     {TextId::AccessibleCodedBox, "Coded text", "Kódolt szöveg"},
+    {TextId::CancelButton, "Cancel", "Mégse"},
+    {TextId::FolderStopQuestion,
+     "The conversion of %1 was cancelled; nothing was written.\r\nStop converting the remaining files?",
+     "A(z) %1 konvertálása megszakítva, semmi sem íródott ki.\r\nLeállítsam a többi fájl konvertálását?"},
+    {TextId::FolderRunCancelled, "Cancelled, not converted: %1", "Megszakítva, nem konvertálva: %1"},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");

@@ -116,6 +116,10 @@ enum class TextId {
     PrintFailed,
     AccessiblePlainBox,
     AccessibleCodedBox,
+    // Cancel
+    CancelButton,
+    FolderStopQuestion, ///< %1 = the file whose conversion was cancelled
+    FolderRunCancelled, ///< %1 files not converted because of a cancel
     Count_
 };
 

@@ -119,18 +119,35 @@ void FolderWindow::Start() {
     int converted = 0;
     int kept = 0;
     int failed = 0;
+    int cancelled = 0; // the cancelled file, and the files a stopped run left untouched
+    bool stopped = false;
     FileCoder coder(m_state);
     for (const QString& name : selected) {
+        if (stopped) {
+            ++cancelled;
+            continue;
+        }
         std::string folder = m_state.chosenFolder.string();
         if (!folder.ends_with('/')) {
             folder += '/';
             m_state.chosenFolder = folder;
         }
         m_state.sourcePath = folder + name.toStdString();
-        const FileOutcome outcome = m_state.receptionMode ? coder.RestoreFile() : coder.EncodeFile();
-        (outcome == FileOutcome::Converted  ? converted
-         : outcome == FileOutcome::Declined ? kept
-                                            : failed) += 1;
+        switch (m_state.receptionMode ? coder.RestoreFile() : coder.EncodeFile()) {
+        case FileOutcome::Converted:
+            ++converted;
+            break;
+        case FileOutcome::Declined:
+            ++kept;
+            break;
+        case FileOutcome::Failed:
+            ++failed;
+            break;
+        case FileOutcome::Cancelled:
+            ++cancelled;
+            stopped = StopRun(name);
+            break;
+        }
     }
     if (const auto title = Text(TextId::FolderRunTitle, m_state.language)) {
         Message summary;
@@ -138,11 +155,29 @@ void FolderWindow::Start() {
         summary.title = *title;
         summary.text = *FormatText(TextId::FolderRunSummary, m_state.language,
                                    {std::to_string(converted), std::to_string(kept), std::to_string(failed)});
+        if (cancelled > 0) {
+            summary.text += "\r\n" + *FormatText(TextId::FolderRunCancelled, m_state.language,
+                                                  {std::to_string(cancelled)});
+        }
         m_state.Messages().Show(summary);
     }
     m_running = false;
     SetControlsEnabled(true);
     close();
+}
+
+bool FolderWindow::StopRun(const QString& name) {
+    const auto title = Text(TextId::CancelButton, m_state.language);
+    if (!title) {
+        return true; // no language to ask in: the cancel stands for the whole run
+    }
+    Message question;
+    question.icon = MessageIcon::Question;
+    question.buttons = MessageButtons::YesNo;
+    question.defaultAnswer = MessageAnswer::Yes;
+    question.title = *title;
+    question.text = *FormatText(TextId::FolderStopQuestion, m_state.language, {name.toStdString()});
+    return m_state.Messages().Show(question) == MessageAnswer::Yes;
 }
 
 void FolderWindow::SetControlsEnabled(bool enabled) {

@@ -38,6 +38,8 @@ private:
     void OnSelectionChanged();
     void ToggleAll();
     void Start();
+    /// After the user cancelled the conversion of `name`: whether the rest of the run stops too.
+    bool StopRun(const QString& name);
     void SetControlsEnabled(bool enabled);
     void Leave();
 

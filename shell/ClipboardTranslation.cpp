@@ -61,6 +61,8 @@ Translation TranslateClipboard(AppState& state, IClipboard& clipboard) {
             return Decode(state, clipboard, text);
         }
         return Encode(state, clipboard, text);
+    } catch (const WorkCancelled&) {
+        // Stopped while packing: the clipboard still holds the text, nothing is said.
     } catch (const VeltError& error) {
         ShowError(state, error);
     } catch (const std::bad_alloc&) {

@@ -3,29 +3,75 @@
 #include "AppState.h"
 #include "Texts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <limits>
 
 namespace velt::shell {
 namespace {
 constexpr qint64 kEventInterval = 30; // ms between event runs; more often costs the loops time
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+} // namespace
 
 WaitWindow::WaitWindow(std::uint8_t language, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
-      m_bar(new QProgressBar(this)) {
+      m_bar(new QProgressBar(this)), m_cancel(new QPushButton(this)) {
     setObjectName(QStringLiteral("Form5"));
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setAccessibleName(QStringLiteral("ProgressBar1"));
     setWindowTitle(QStringLiteral("Várj ..."));
     if (const auto caption = Text(TextId::WaitCaption, language)) {
-        setWindowTitle(QString::fromUtf8(caption->data(), static_cast<qsizetype>(caption->size())));
+        setWindowTitle(FromUtf8(*caption));
     }
+    m_cancel->setObjectName(QStringLiteral("Cancel"));
+    m_cancel->setText(FromUtf8(Text(TextId::CancelButton, language).value_or("Mégse")));
+    m_cancel->setAutoDefault(false);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &WaitWindow::cancelRequested);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+    layout->addLayout(buttons);
     setMinimumWidth(320);
+    // The other windows wait with their input until the work is over.
+    setWindowModality(Qt::ApplicationModal);
+}
+
+void WaitWindow::SetCancellable(bool cancellable) {
+    m_cancel->setVisible(cancellable);
+    if (cancellable) {
+        m_cancel->setFocus();
+    }
+}
+
+void WaitWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_cancel->isVisible()) {
+        Q_EMIT cancelRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void WaitWindow::closeEvent(QCloseEvent* event) {
+    // The work ends the window; a close request from the desktop is a cancel where one is offered.
+    if (event->spontaneous()) {
+        event->ignore();
+        if (m_cancel->isVisible()) {
+            Q_EMIT cancelRequested();
+        }
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 WaitProgress::WaitProgress(const AppState& state) : m_state(state) {}
@@ -35,18 +81,33 @@ WaitProgress::~WaitProgress() {
 }
 
 void WaitProgress::Begin(std::int64_t maximum, std::string_view caption) {
+    Open(maximum, caption, false);
+}
+
+void WaitProgress::BeginCancellable(std::int64_t maximum, std::string_view caption) {
+    Open(maximum, caption, true);
+}
+
+void WaitProgress::Open(std::int64_t maximum, std::string_view caption, bool cancellable) {
+    m_cancelled = false;
     if (!m_window) {
+        m_wasActive = QApplication::activeWindow();
         m_window = new WaitWindow(m_state.language);
+        QObject::connect(m_window, &WaitWindow::cancelRequested, m_window, [this] { m_cancelled = true; });
     }
     if (!caption.empty()) {
-        m_window->setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        m_window->setWindowTitle(FromUtf8(caption));
     }
+    m_window->SetCancellable(cancellable);
     // The bar counts in int; very large amounts of work are shown in coarser steps.
     constexpr std::int64_t intMax = std::numeric_limits<int>::max();
     m_divisor = maximum > intMax ? maximum / intMax + 1 : 1;
     m_window->Bar()->setRange(0, static_cast<int>(std::max<std::int64_t>(maximum, 0) / m_divisor));
     m_window->Bar()->setValue(0);
     m_window->show();
+    if (cancellable) {
+        m_window->activateWindow(); // so that Esc reaches it
+    }
     m_sinceEvents.invalidate();
     LetEventsRun();
 }
@@ -64,13 +125,19 @@ void WaitProgress::Update(std::int64_t value) {
 }
 
 void WaitProgress::End() {
+    const bool hadFocus = m_window && m_window->isActiveWindow();
     delete m_window;
+    // The keyboard goes back where it was; a desktop without a window manager would leave it nowhere.
+    if (hadFocus && m_wasActive && m_wasActive->isVisible()) {
+        m_wasActive->activateWindow();
+    }
+    m_wasActive = nullptr;
 }
 
 void WaitProgress::LetEventsRun() {
-    // Painting goes on; clicks and keys wait until the work ends, so no second
-    // coding operation can start in the middle of this one.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Everything runs, but input reaches only this modal window: its Cancel, never a second
+    // coding operation started in another window in the middle of this one.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
     m_sinceEvents.start();
 }
 
