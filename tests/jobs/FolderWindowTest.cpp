@@ -50,6 +50,17 @@ struct ProbeProgress final : IProgress {
     std::function<void()> onBegin;
 };
 
+/// Cancels the stoppable work of the `at`-th file (from 1) at its first report.
+struct CancellingProgress final : IProgress {
+    void Begin(std::int64_t, std::string_view) override { now = false; }
+    void BeginCancellable(std::int64_t, std::string_view) override { now = ++files == at; }
+    void Update(std::int64_t) override {}
+    void End() override {}
+    bool Cancelled() const override { return now; }
+    int at = 0, files = 0;
+    bool now = false;
+};
+
 struct Folder {
     explicit Folder(ShellFixture& shell, std::initializer_list<const char*> files) : path(shell.Path("in")) {
         QDir().mkpath(path);
@@ -175,6 +186,41 @@ private Q_SLOTS:
         seen.removeDuplicates(); // the key load shows progress too
         QCOMPARE(seen, (QStringList{u"000"_s, u"1"_s}));
         QCOMPARE(FilesIn(folder.path).size(), 4);
+    }
+
+    void FolderWindow_CancelledFile_YesStopsTheRunNoGoesOn() {
+        JobsFixture jobs;
+        ShellFixture& shell = jobs.shell;
+        const Folder folder(shell, {"a.txt", "b.txt", "c.txt"});
+        CancellingProgress cancel;
+        shell.state->Attach({.progress = &cancel});
+        for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+            cancel.at = 2;
+            cancel.files = 0;
+            shell.messages = {};
+            shell.messages.answers = {answer};
+            QPointer window = jobs.OpenFolder(folder.path, false);
+            List(window)->selectAll();
+            Click(window, "Command");
+            QTRY_VERIFY(!window && shell.window->isVisible());
+            const bool stopped = answer == MessageAnswer::Yes;
+            QCOMPARE(FilesIn(folder.path), stopped ? (QStringList{u"a.txt"_s, u"a.txt.JPG"_s, u"b.txt"_s, u"c.txt"_s})
+                                                   : (QStringList{u"a.txt"_s, u"a.txt.JPG"_s, u"b.txt"_s,
+                                                                  u"c.txt"_s, u"c.txt.JPG"_s}));
+            QCOMPARE(shell.messages.shown.size(), 2u);
+            const Message& question = shell.messages.shown[0];
+            QVERIFY(question.icon == MessageIcon::Question && question.buttons == MessageButtons::YesNo &&
+                    question.defaultAnswer == MessageAnswer::Yes);
+            QCOMPARE(question.title + question.text,
+                     "CancelThe conversion of b.txt was cancelled; nothing was written.\r\n"
+                     "Stop converting the remaining files?");
+            // The cancelled file, and after Yes the one left out, are neither converted nor kept.
+            QCOMPARE(shell.messages.shown[1].text,
+                     stopped ? "Files converted: 1\r\nKept, not overwritten: 0\r\nFailed: 0\r\nCancelled, not converted: 2"
+                             : "Files converted: 2\r\nKept, not overwritten: 0\r\nFailed: 0\r\nCancelled, not converted: 1");
+            QFile::remove(folder.File("a.txt.JPG"));
+            QFile::remove(folder.File("c.txt.JPG"));
+        }
     }
 };
 
