@@ -122,7 +122,8 @@ void FolderWindow::Start() {
     int cancelled = 0; // the cancelled file, and the files a stopped run left untouched
     bool stopped = false;
     FileCoder coder(m_state);
-    for (const QString& name : selected) {
+    for (qsizetype at = 0; at < selected.size(); ++at) {
+        const QString& name = selected[at];
         if (stopped) {
             ++cancelled;
             continue;
@@ -145,7 +146,7 @@ void FolderWindow::Start() {
             break;
         case FileOutcome::Cancelled:
             ++cancelled;
-            stopped = StopRun(name);
+            stopped = at + 1 < selected.size() && StopRun(name); // asked only while files remain
             break;
         }
     }

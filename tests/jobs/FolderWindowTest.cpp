@@ -221,6 +221,17 @@ private Q_SLOTS:
             QFile::remove(folder.File("a.txt.JPG"));
             QFile::remove(folder.File("c.txt.JPG"));
         }
+        // The last file cancelled: nothing left to stop, so no question.
+        cancel.at = 3;
+        cancel.files = 0;
+        shell.messages = {};
+        QPointer window = jobs.OpenFolder(folder.path, false);
+        List(window)->selectAll();
+        Click(window, "Command");
+        QTRY_VERIFY(!window);
+        QCOMPARE(shell.messages.shown.size(), 1u);
+        QCOMPARE(shell.messages.shown[0].text,
+                 "Files converted: 2\r\nKept, not overwritten: 0\r\nFailed: 0\r\nCancelled, not converted: 1");
     }
 };
 
