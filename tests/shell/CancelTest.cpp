@@ -36,46 +36,33 @@ void CancelWhenOffered(shell::WaitProgress& progress) {
 class CancelTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void WaitWindow_CancelOrEsc_StopsStoppableWorkOnlyAndOtherWindowsTakeNoClick() {
-        ShellFixture shell;
-        shell::WaitProgress& progress = *shell.progress;
+    void Cancel_ByButtonOrEsc_StopsTheWorkChangesNothingAndOtherWindowsTakeNoClick() {
+        ShellFixture shell(366);
+        shell.state->language = 1;
         QPushButton other;
         int clicks = 0;
         connect(&other, &QPushButton::clicked, [&] { ++clicks; });
         other.show();
-        // Through the window system, as a modal window may hold a click back.
-        const auto clickOther = [&] { QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, {5, 5}); };
-        {
-            ProgressTicker ticker(progress, 1000); // key loading and forming know no cancel
-            QTest::keyClick(progress.Window(), Qt::Key_Escape);
-            clickOther();
-            ticker.Tick(1000);
-            QVERIFY(!progress.Window()->CancelButton()->isVisible() && !progress.Cancelled());
-        }
-        shell.state->language = 1;
         for (const bool byEsc : {false, true}) {
             try {
-                ProgressTicker ticker(progress, 1000, {}, Stoppable::Yes);
-                QCOMPARE(progress.Window()->CancelButton()->text(), u"Mégse"_s);
-                clickOther();
+                ProgressTicker ticker(*shell.progress, 1000, {}, Stoppable::Yes);
+                shell::WaitWindow* window = shell.progress->Window();
+                QCOMPARE(window->CancelButton()->text(), u"Mégse"_s);
+                // Through the window system, where the modal wait window holds it back.
+                QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, {5, 5});
                 if (byEsc) {
-                    QTest::keyClick(progress.Window(), Qt::Key_Escape);
+                    QTest::keyClick(window, Qt::Key_Escape);
                 } else {
-                    QTest::mouseClick(progress.Window()->CancelButton(), Qt::LeftButton);
+                    QTest::mouseClick(window->CancelButton(), Qt::LeftButton);
                 }
-                ticker.Tick(1); // the next report ends the work
-                QFAIL("not stopped");
+                ticker.Tick(1);
+                QFAIL("not stopped at the next report");
             } catch (const WorkCancelled&) {
             }
-            QVERIFY(!progress.Window());
         }
         QCOMPARE(clicks, 0);
-        clickOther();
-        QCOMPARE(clicks, 1); // input flows again once the work is over
-    }
 
-    void Packing_Cancelled_BoxesClipboardAndMessagesAsBefore() {
-        ShellFixture shell(366);
+        // Packing in the editor, then on the main window's CHECK.
         shell.state->sendingMode = true;
         NoPrinter printer;
         editor::EditorWindow editor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock},
@@ -91,10 +78,6 @@ private Q_SLOTS:
         QCOMPARE(plain->toPlainText() + editor.findChild<QPlainTextEdit*>(u"RichTextBox2"_s)->toPlainText() +
                      shell.clipboard.Text(),
                  u"a letterbefore"_s);
-        QTest::mouseClick(start, Qt::LeftButton); // START again codes it
-        QVERIFY(shell.clipboard.Text().startsWith(u"\"\""_s));
-
-        // CHECK on the main window packs too.
         shell.clipboard.SetText(u"plain"_s);
         CancelWhenOffered(*shell.progress);
         shell.Click(u"cbCheat"_s);
