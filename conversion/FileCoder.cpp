@@ -33,6 +33,21 @@ std::unique_ptr<std::uint8_t[]> PieceBuffer(std::size_t bytes) {
     return std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
 }
 
+/// True for a file of more than one piece: only then do other threads pay for their start.
+bool Several(const SourceFile& source) {
+    return source.Size() > kFileChunk;
+}
+
+/// Starts `job` on the thread of `io`, or runs it here when there is none.
+template <class Job>
+void Overlap(Workers& io, Job&& job) {
+    if (io.Size() == 0) {
+        job();
+    } else {
+        io.Start(0, std::forward<Job>(job));
+    }
+}
+
 /// Encodes every byte of `source` into its pair in `destination`, while another thread writes
 /// the piece before and reads the one after. The reference text is read once per run between
 /// two progress reports, the only place where another window may change it.
@@ -43,11 +58,11 @@ void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, Pr
     const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(2 * piece), PieceBuffer(2 * piece)};
     std::size_t got = source.Read(std::span(in[0].get(), piece));
     std::size_t next = 0;
-    Workers io(1);
+    Workers io(Several(source) ? 1 : 0);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
     for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
-        io.Start(0, [&, turn, written] {
+        Overlap(io, [&, turn, written] {
             destination.Write(std::span(out[turn ^ 1].get(), written));
             next = source.Read(std::span(in[turn ^ 1].get(), piece));
         });
@@ -80,12 +95,12 @@ void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, P
     const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(piece / 2), PieceBuffer(piece / 2)};
     std::size_t got = source.Read(std::span(in[0].get(), piece));
     std::size_t next = 0;
-    Workers io(1);
-    Workers helpers(UsefulCores() - 1);
+    Workers io(Several(source) ? 1 : 0);
+    Workers helpers(Several(source) ? UsefulCores() - 1 : 0);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t done = 0;
     for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
-        io.Start(0, [&, turn, written] {
+        Overlap(io, [&, turn, written] {
             destination.Write(std::span(out[turn ^ 1].get(), written));
             next = source.Read(std::span(in[turn ^ 1].get(), piece));
         });
