@@ -2,7 +2,7 @@
 velt_packages=(
     g++ cmake ninja-build ccache
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-dejavu-core
+    qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
     xvfb xauth
     desktop-file-utils appstream libcli11-dev
     poppler-utils

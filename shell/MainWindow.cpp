@@ -28,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMimeData>
 #include <QPainter>
@@ -469,6 +470,17 @@ void MainWindow::ApplyLanguage() {
     }
     SetAccessKeys();
     RefreshAccessibleNames();
+    FollowLanguageInQtTexts(language);
+}
+
+void MainWindow::FollowLanguageInQtTexts(std::uint8_t language) {
+    QCoreApplication::removeTranslator(&m_qtTexts);
+    // Without Qt's translations installed the buttons stay English, as before.
+    if (language == 1 && (!m_qtTexts.isEmpty() ||
+                          m_qtTexts.load(QLocale(QLocale::Hungarian), u"qtbase"_s, u"_"_s,
+                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))) {
+        QCoreApplication::installTranslator(&m_qtTexts);
+    }
 }
 
 void MainWindow::SetAccessKeys() {

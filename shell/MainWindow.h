@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QTranslator>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -93,6 +94,7 @@ private:
     QWidget* BuildClipboardTab();
     void BuildToolbar();
     void BuildStatusBar();
+    void FollowLanguageInQtTexts(std::uint8_t language);
     void BuildToolbarIcons();
 
     void DisableGroups();
@@ -139,6 +141,9 @@ private:
     GlossButton* m_clipboardWindow = nullptr; // clb
     GlossButton* m_translate = nullptr;       // cbCheat
     QTimer* m_timer = nullptr;
+    /// Qt's own texts (standard buttons, file dialogs, edit menus) in Hungarian, installed
+    /// while the language is Hungarian.
+    QTranslator m_qtTexts;
     QTimer* m_clockTimer = nullptr;
     QPointer<ClipboardWindow> m_clipboardView; // frmCLB while it is open
     bool m_translating = false;

@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QToolBar>
 
@@ -81,8 +83,15 @@ private Q_SLOTS:
 
     void Language_SwitchThereAndBack_RestoresEveryEnglishTextAndName() {
         ShellFixture shell;
+        // Qt's own texts follow too: the buttons of every question, file dialogs, edit menus.
+        const auto yes = [] {
+            QMessageBox box(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+            return box.button(QMessageBox::Yes)->text();
+        };
         const QMap<QString, QString> english = VisibleTexts(shell);
+        QCOMPARE(yes(), u"&Yes"_s);
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        QCOMPARE(yes(), u"&Igen"_s);
         const QMap<QString, QString> hungarian = VisibleTexts(shell);
         QCOMPARE(hungarian[u"Frame2.title"_s], u"KÜLDÉS"_s);
         QCOMPARE(hungarian[u"clb.accessibleName"_s], u"Vágólap ablak"_s);
@@ -95,6 +104,7 @@ private Q_SLOTS:
         }
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(0);
         QCOMPARE(VisibleTexts(shell), english);
+        QCOMPARE(yes(), u"&Yes"_s);
     }
 
     void Toolbar_DirectionsAndTabs_GroupsOnlyThroughToolbar() {
