@@ -4,8 +4,8 @@
 #include "Errors.h"
 #include "FileStreams.h"
 #include "ProgressTicker.h"
-#include "Workers.h"
 #include "Texts.h"
+#include "Workers.h"
 
 #include <algorithm>
 #include <memory>
@@ -33,93 +33,82 @@ std::unique_ptr<std::uint8_t[]> PieceBuffer(std::size_t bytes) {
     return std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
 }
 
-/// True for a file of more than one piece: only then do other threads pay for their start.
-bool Several(const SourceFile& source) {
-    return source.Size() > kFileChunk;
-}
-
-/// Starts `job` on the thread of `io`, or runs it here when there is none.
-template <class Job>
-void Overlap(Workers& io, Job&& job) {
-    if (io.Size() == 0) {
-        job();
-    } else {
-        io.Start(0, std::forward<Job>(job));
+/// Streams `source` into `destination` through `code`, which turns `got` bytes of a piece at
+/// `in` into bytes at `out` and says how many. Pieces are at most `inPiece` bytes in and
+/// `outPiece` out, small enough to stay in the caches from reading to writing. For a file of
+/// several pieces another thread writes the piece before and reads the one after meanwhile;
+/// a file of one piece pays for no thread.
+template <class Code>
+void Stream(SourceFile& source, ReplacingFile& destination, std::size_t inPiece, std::size_t outPiece,
+            Code code) {
+    const std::unique_ptr<std::uint8_t[]> in[2] = {PieceBuffer(inPiece), PieceBuffer(inPiece)};
+    const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(outPiece), PieceBuffer(outPiece)};
+    std::size_t got = source.Read(std::span(in[0].get(), inPiece));
+    std::size_t next = 0;
+    // Declared after the buffers: however we leave, its job ends before they go.
+    Workers io(source.Size() > inPiece ? 1 : 0);
+    for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
+        const auto overlapped = [&, turn, written] {
+            destination.Write(std::span(out[turn ^ 1].get(), written));
+            next = source.Read(std::span(in[turn ^ 1].get(), inPiece));
+        };
+        if (io.Size() == 0) {
+            overlapped();
+        } else {
+            io.Start(0, overlapped);
+        }
+        written = code(in[turn].get(), got, out[turn].get());
+        io.Wait();
+        got = next;
+        if (got == 0) {
+            destination.Write(std::span(out[turn].get(), written));
+        }
     }
 }
 
-/// Encodes every byte of `source` into its pair in `destination`, while another thread writes
-/// the piece before and reads the one after. The reference text is read once per run between
-/// two progress reports, the only place where another window may change it.
+/// Encodes every byte of `source` into its pair in `destination`. The reference text is read
+/// once per run between two progress reports, the only place where another window may change it.
 void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
-    const std::size_t piece = static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, kFileChunk));
-    const std::unique_ptr<std::uint8_t[]> in[2] = {PieceBuffer(piece), PieceBuffer(piece)};
-    const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(2 * piece), PieceBuffer(2 * piece)};
-    std::size_t got = source.Read(std::span(in[0].get(), piece));
-    std::size_t next = 0;
-    Workers io(Several(source) ? 1 : 0);
+    const std::size_t piece =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, kFileChunk));
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
-    for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
-        Overlap(io, [&, turn, written] {
-            destination.Write(std::span(out[turn ^ 1].get(), written));
-            next = source.Read(std::span(in[turn ^ 1].get(), piece));
-        });
-        const std::uint8_t* const codes = in[turn].get();
-        std::uint8_t* const pairs = out[turn].get();
-        for (std::size_t i = 0; i < got;) {
-            const auto count =
-                static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
-            PositionWalk walk = s.schedule.Walk();
-            s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);
-            s.schedule.Continue(walk, count);
-            i += count;
-            index += static_cast<std::int64_t>(count);
-        }
-        io.Wait();
-        written = 2 * got;
-        got = next;
-        if (got == 0) {
-            destination.Write(std::span(out[turn].get(), written));
-        }
-    }
+    Stream(source, destination, piece, 2 * piece,
+           [&](const std::uint8_t* codes, std::size_t got, std::uint8_t* pairs) {
+               for (std::size_t i = 0; i < got;) {
+                   const auto count =
+                       static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
+                   PositionWalk walk = s.schedule.Walk();
+                   s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);
+                   s.schedule.Continue(walk, count);
+                   i += count;
+                   index += static_cast<std::int64_t>(count);
+               }
+               return 2 * got;
+           });
 }
 
-/// Decodes the pairs of `source` into `destination`. Each piece is decoded on every core while
-/// another thread writes the piece before and reads the one after; pieces are small enough to
-/// stay in the caches from reading to writing.
+/// Decodes the pairs of `source` into `destination`, each piece on every core.
 void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
-    const std::size_t piece = static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 2, kFileChunk));
-    const std::unique_ptr<std::uint8_t[]> in[2] = {PieceBuffer(piece), PieceBuffer(piece)};
-    const std::unique_ptr<std::uint8_t[]> out[2] = {PieceBuffer(piece / 2), PieceBuffer(piece / 2)};
-    std::size_t got = source.Read(std::span(in[0].get(), piece));
-    std::size_t next = 0;
-    Workers io(Several(source) ? 1 : 0);
-    Workers helpers(Several(source) ? UsefulCores() - 1 : 0);
+    const std::size_t piece =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 2, kFileChunk));
+    Workers helpers(source.Size() > piece ? UsefulCores() - 1 : 0);
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t done = 0;
-    for (std::size_t turn = 0, written = 0; got > 0; turn ^= 1) {
-        Overlap(io, [&, turn, written] {
-            destination.Write(std::span(out[turn ^ 1].get(), written));
-            next = source.Read(std::span(in[turn ^ 1].get(), piece));
-        });
-        const std::size_t pairs = got / 2;
-        PositionWalk walk = s.schedule.Walk();
-        Cipher::DecodeSplit(s.key, walk, in[turn].get(), pairs, out[turn].get(), helpers);
-        s.schedule.Continue(walk, pairs);
-        io.Wait();
-        done += static_cast<std::int64_t>(got);
-        ticker.Tick(done - 1);
-        if (got % 2 != 0) {
-            throw OddSize{}; // the file grew to an odd size while we read it
-        }
-        written = pairs;
-        got = next;
-        if (got == 0) {
-            destination.Write(std::span(out[turn].get(), written));
-        }
-    }
+    Stream(source, destination, piece, piece / 2,
+           [&](const std::uint8_t* in, std::size_t got, std::uint8_t* out) {
+               const std::size_t pairs = got / 2;
+               PositionWalk walk = s.schedule.Walk();
+               Cipher::DecodeSplit(s.key, walk, in, pairs, out, helpers);
+               s.schedule.Continue(walk, pairs);
+               done += static_cast<std::int64_t>(got);
+               ticker.Tick(done - 1);
+               if (got % 2 != 0) {
+                   throw OddSize{}; // the file grew to an odd size while we read it
+               }
+               return pairs;
+           });
 }
 
 /// LoadKey, and a key of at least one position to code at.
@@ -154,8 +143,7 @@ std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile) {
     return codedFile.parent_path() / name.substr(0, cut);
 }
 
-template <class Conversion>
-FileOutcome FileCoder::Reporting(Conversion conversion) {
+template <class Conversion> FileOutcome FileCoder::Reporting(Conversion conversion) {
     try {
         return conversion();
     } catch (const WorkCancelled&) {
