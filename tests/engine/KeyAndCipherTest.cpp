@@ -463,7 +463,7 @@ TEST(Cipher_EncodeRun, FollowsTheStepsOverLongRunsInAnyCut) {
     ModelEncoder model{{}, &random.given};
     for (std::size_t k = 0; k < n; ++k) {
         const CodePair pair = model.Encode(key, positions[k], codes[k]);
-        ASSERT_EQ(CodePair(out[2 * k], out[2 * k + 1]), pair) << "code " << k;
+        ASSERT_EQ((CodePair{out[2 * k], out[2 * k + 1]}), pair) << "code " << k;
     }
     EXPECT_EQ(Fields(cipher.state), Fields(model.s));
     EXPECT_EQ(random.Used(), model.used) << "no nibble taken beyond those used";
@@ -475,7 +475,7 @@ TEST(Cipher_EncodeRun, FollowsTheStepsOverLongRunsInAnyCut) {
     }
     Cipher single;
     for (std::size_t k = 0; k < n; ++k) {
-        ASSERT_EQ(single.EncodeChar(key, scripted, positions[k], codes[k]), CodePair(out[2 * k], out[2 * k + 1]));
+        ASSERT_EQ(single.EncodeChar(key, scripted, positions[k], codes[k]), (CodePair{out[2 * k], out[2 * k + 1]}));
     }
     EXPECT_EQ(scripted.draws, static_cast<int>(model.used));
 
@@ -487,7 +487,7 @@ TEST(Cipher_EncodeRun, FollowsTheStepsOverLongRunsInAnyCut) {
                  std::out_of_range);
     ModelEncoder first{{}, &again.given};
     for (std::size_t k = 0; k < 1000; ++k) {
-        ASSERT_EQ(first.Encode(key, positions[k], codes[k]), CodePair(out[2 * k], out[2 * k + 1]));
+        ASSERT_EQ(first.Encode(key, positions[k], codes[k]), (CodePair{out[2 * k], out[2 * k + 1]}));
     }
     EXPECT_EQ(Fields(stopped.state), Fields(first.s));
     EXPECT_EQ(again.Used(), first.used);
