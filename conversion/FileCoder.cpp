@@ -143,7 +143,8 @@ std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile) {
     return codedFile.parent_path() / name.substr(0, cut);
 }
 
-template <class Conversion> FileOutcome FileCoder::Reporting(Conversion conversion) {
+template <class Conversion>
+FileOutcome FileCoder::Reporting(Conversion conversion) {
     try {
         return conversion();
     } catch (const WorkCancelled&) {
