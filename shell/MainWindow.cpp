@@ -670,7 +670,9 @@ namespace {
 /// The local files and folders that a drag carries; empty when it carries anything else.
 QStringList DraggedPaths(const QMimeData* data) {
     QStringList paths;
-    if (data == nullptr || !data->hasUrls()) {
+    // While the wait window or a question is up nothing new may start, and the desktop's drops
+    // are not held back as clicks are.
+    if (data == nullptr || !data->hasUrls() || QApplication::activeModalWidget() != nullptr) {
         return paths;
     }
     for (const QUrl& url : data->urls()) {

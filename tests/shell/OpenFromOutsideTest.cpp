@@ -91,6 +91,12 @@ private Q_SLOTS:
         shell.window->show();
         QVERIFY(!Drop(shell.window.get(), {QUrl(u"https://example.org/a.txt"_s)}));
         QVERIFY(!Drop(shell.window.get(), {QUrl::fromLocalFile(shell.Path("letter.txt")), QUrl(u"https://e.org/b"_s)}));
+        // Nor while a modal window, such as the wait window, is up.
+        QWidget wait;
+        wait.setWindowModality(Qt::ApplicationModal);
+        wait.show();
+        QVERIFY(!Drop(shell.window.get(), Local({shell.Path("letter.txt")})));
+        wait.close();
         QTest::qWait(20);
         QCOMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, 5);
         QVERIFY(shell.messages.shown.empty());
