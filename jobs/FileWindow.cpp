@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <array>
@@ -60,13 +59,8 @@ FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainW
         frameLayout->addWidget(label);
     }
 
-    auto* panel = new QWidget(body);
-    panel->setObjectName(u"Picture1"_s);
-    m_start = MakeStartButton(u"Command1"_s, true, panel);
-    auto* panelLayout = new QHBoxLayout(panel);
-    panelLayout->addStretch(1);
-    panelLayout->addWidget(m_start);
-    panelLayout->addStretch(1);
+    m_start = MakeStartButton(u"Command1"_s, true, nullptr);
+    QWidget* const panel = StartPanel(u"Picture1"_s, m_start, body);
 
     auto* layout = new QVBoxLayout(body);
     layout->addWidget(m_frame);

@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -25,13 +24,8 @@ FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow) : m_state(state
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->viewport()->installEventFilter(this);
 
-    auto* panel = new QWidget(body);
-    panel->setObjectName(u"Picture"_s);
-    m_start = MakeStartButton(u"Command"_s, false, panel);
-    auto* panelLayout = new QHBoxLayout(panel);
-    panelLayout->addStretch(1);
-    panelLayout->addWidget(m_start);
-    panelLayout->addStretch(1);
+    m_start = MakeStartButton(u"Command"_s, false, nullptr);
+    QWidget* const panel = StartPanel(u"Picture"_s, m_start, body);
 
     auto* layout = new QVBoxLayout(body);
     layout->addWidget(m_list, 1);

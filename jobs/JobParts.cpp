@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QToolBar>
 #include <QWidget>
@@ -40,6 +41,16 @@ GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent)
     button->readProperties(design);
     button->setMinimumSize(220, 36);
     return button;
+}
+
+QWidget* StartPanel(const QString& name, QWidget* start, QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(name);
+    auto* layout = new QHBoxLayout(panel);
+    layout->addStretch(1);
+    layout->addWidget(start);
+    layout->addStretch(1);
+    return panel;
 }
 
 QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {

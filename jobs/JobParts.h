@@ -20,6 +20,9 @@ extern const QString kLeaveKey;
 /// The START button of the job windows: Tahoma 9 pt, the blue button colours, no hand cursor.
 GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent);
 
+/// The panel `name` holding `start` centred across its width.
+QWidget* StartPanel(const QString& name, QWidget* start, QWidget* parent);
+
 /// Adds the toolbar `name` with its one button "Kilépés" to `window`; returns its action.
 QAction* AddLeaveToolbar(QMainWindow& window, const QString& name);
 
