@@ -1,6 +1,7 @@
 // File conversion speed: EncodeFile and RestoreFile on a file in a temporary folder,
 // in plain and reference mode. Bytes per second count source (plain) bytes.
 #include "AppState.h"
+#include "CountingProgress.h"
 #include "FileCoder.h"
 #include "FileStreams.h"
 #include "KeyMaterial.h"
@@ -21,17 +22,6 @@ using namespace velt;
 class AlwaysYes final : public IMessages {
 public:
     MessageAnswer Show(const Message&) override { return MessageAnswer::Yes; }
-};
-
-/// A wait window's cost stand-in: every update does a little work the compiler cannot drop.
-class CountingProgress final : public IProgress {
-public:
-    void Begin(std::int64_t, std::string_view) override {}
-    void Update(std::int64_t value) override { benchmark::DoNotOptimize(m_sum += value); }
-    void End() override {}
-
-private:
-    std::int64_t m_sum = 0;
 };
 
 /// A folder with a 366-position key and a source file of `size` random bytes.

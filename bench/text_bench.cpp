@@ -1,5 +1,6 @@
 // Text coding speed: EncodeText + packing, unpacking + DecodeText, of a 1 MiB text.
 #include "AppState.h"
+#include "CountingProgress.h"
 #include "Armour.h"
 
 #include <algorithm>
@@ -56,17 +57,6 @@ public:
     void Begin(std::int64_t, std::string_view) override {}
     void Update(std::int64_t) override {}
     void End() override {}
-};
-
-/// A wait window's cost stand-in: every update does a little work the compiler cannot drop.
-class CountingProgress final : public velt::IProgress {
-public:
-    void Begin(std::int64_t, std::string_view) override {}
-    void Update(std::int64_t value) override { benchmark::DoNotOptimize(m_sum += value); }
-    void End() override {}
-
-private:
-    std::int64_t m_sum = 0;
 };
 
 /// The editor's path: EncodeText and packing of a 1 MiB text, with or without a progress sink.
