@@ -4,7 +4,7 @@
 #include "Errors.h"
 #include "FileStreams.h"
 #include "KeyMaterial.h"
-#include "KeyStore.h"
+#include "KeyFile.h"
 
 #include <algorithm>
 
@@ -41,29 +41,8 @@ std::string ReadReference(const std::filesystem::path& file) {
 }
 
 std::int16_t KeyLengthOf(const std::filesystem::path& keyFile) {
-    std::error_code error;
-    const auto status = std::filesystem::status(keyFile, error);
-    if (error || !std::filesystem::exists(status)) {
-        return kMinKeyLength; // loading reports the missing or unreadable file
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        // The key length is the file's size; a pipe has none to measure.
-        throw VeltError(ErrorKind::NotRegularFile, "key file not a regular file", 0, 0, keyFile.string());
-    }
-    const auto size = std::filesystem::file_size(keyFile, error);
-    if (error) {
-        return kMinKeyLength;
-    }
-    // The windows' rule, so both sides code with the same key length.
-    const long long length = KeyLengthOfSize(size);
-    if (length > kKeyCapacity) {
-        throw VeltError(ErrorKind::KeyTooLong, "key file too long", kKeyCapacity + 1, 0, keyFile.string());
-    }
-    if (length < kMinKeyLength) {
-        throw VeltError(ErrorKind::KeyOutOfRange, "key file too short", static_cast<int>(length), 0,
-                        keyFile.string());
-    }
-    return static_cast<std::int16_t>(length);
+    // The whole file is checked as the windows check it, so both sides take the same key or none.
+    return static_cast<std::int16_t>(ReadWholeKey(keyFile, keyFile.string()).records);
 }
 
 } // namespace velt::cli

@@ -20,9 +20,8 @@ inline constexpr std::uint64_t kMaxReferenceFileSize = std::uint64_t{1} << 20;
 /// (FileReadFailed, NotRegularFile, FileTooLarge above 1 MiB, UncodableCharacter).
 std::string ReadReference(const std::filesystem::path& file);
 
-/// The key length a key file holds, by the key store's rounding of its size. Throws
-/// VeltError (NotRegularFile, KeyTooLong, KeyOutOfRange below 100 positions); a missing
-/// file is left for loading to report.
+/// The key length of a key file: its records, once the whole file has passed the key check
+/// that the windows use (ReadWholeKey). Throws VeltError as ReadWholeKey() does.
 std::int16_t KeyLengthOf(const std::filesystem::path& keyFile);
 
 } // namespace velt::cli

@@ -148,11 +148,6 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         const auto refFile = options.Value("ref-file");
         reference = refFile ? ReadReference(*refFile) : std::string();
         keyLength = KeyLengthOf(key);
-        // Said here with the file's name: the windows' own key message names none.
-        std::error_code error;
-        if (!std::filesystem::exists(key, error)) {
-            throw VeltError(ErrorKind::KeyFileMissing, "key file missing", 0, 0, DisplayPath(key));
-        }
     } catch (const VeltError& error) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
         return kExitFailure;

@@ -60,20 +60,14 @@ void AppState::GenerateKey(CommitMode commit) {
         throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
                         kKeyCapacity + 1, 0, keyFileName);
     }
-    KeyGenerator generator(key, Clock(), Random());
-    generator.ResetWorkingGrid();
-    generator.ScrambleGrid();
     if (length > 0) {
         KeyFileWriter writer(KeyFilePath(), Temporaries());
         {
+            PermutationSource permutations;
             ProgressTicker ticker(Progress(), length);
-            KeyRecord record;
             for (int p = 1; p <= length; ++p) {
-                generator.ScrambleGrid();
                 ticker.Tick(p);
-                // The record is the working grid row by row, as it is laid out.
-                std::copy_n(key.Grid(1), kGridCells, record.begin());
-                writer.WriteKeyRecord(p, record);
+                writer.WriteKeyRecord(p, permutations.Next());
             }
         }
         writer.Commit(commit);
@@ -84,7 +78,7 @@ void AppState::GenerateKey(CommitMode commit) {
 
 void AppState::OpenKeyStore() {
     velt::OpenKeyStore(m_programFolder, Settings(), Indicators(),
-                       KeyStoreFields{keyFileName, keyLength, keyPresent});
+                       KeyStoreFields{keyFileName, keyLength, keyPresent, keyFingerprint, keyFileRecords});
 }
 
 } // namespace velt

@@ -60,12 +60,14 @@ public:
     std::string keyFileName = "KEY.ORB";
     std::int16_t keyLength = kDefaultKeyLength;
     bool keyPresent = false;
+    std::string keyFingerprint; ///< of the key file in use; empty while none is
+    int keyFileRecords = 0;     ///< the records of the key file in use, which the key length may undercut
 
-    /// Rereads the whole current key file into the key material, positions 1..keyLength.
-    /// Throws VeltError (KeyFileMissing, KeyFileUnreadable, KeyTooLong, KeyTooShort,
-    /// KeyRecordTruncated, KeyRecordBadLength) without reading out of bounds.
+    /// Rereads and checks the whole current key file (ReadWholeKey), then fills the key
+    /// material of positions 1..keyLength. Throws VeltError as LoadKeyFile() does.
     void LoadKey();
-    /// Generates a new key of keyLength positions into the current key file (0600,
+    /// Generates a new key of keyLength positions, every record a fresh random permutation
+    /// from the system's random source, into the current key file (0600,
     /// put in place whole by `commit`) and saves the settings `key` and `keyLenght`.
     /// Throws VeltError(KeyWriteFailed, DestinationExists), or VeltError(KeyTooLong)
     /// before writing anything for a length above 10000.

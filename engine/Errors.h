@@ -27,6 +27,7 @@ enum class ErrorKind {
     KeyRecordNotPermutation, ///< a key record does not hold each code once (record says which)
     KeyOutOfRange,      ///< a key file of fewer than 100 positions (record = its positions)
     NotRegularFile,     ///< a pipe, device or folder where a file is to be read
+    KeyFileEmpty,       ///< a key file of no bytes
 };
 
 /// A failure of an engine or conversion operation. `record` is the 1-based key

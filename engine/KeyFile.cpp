@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velt {
 namespace {
@@ -78,37 +79,48 @@ std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::s
     return bytes;
 }
 
-void CheckRecordFrames(const std::vector<std::uint8_t>& bytes, int length, const std::string& name) {
-    for (int p = 1; p <= length; ++p) {
-        const std::size_t offset = static_cast<std::size_t>(p - 1) * kRecordSize;
-        if (offset >= bytes.size()) {
-            throw VeltError(ErrorKind::KeyTooShort, "key file too short at record " + std::to_string(p), p, 0,
+namespace {
+
+/// The first fault of record p (1-based) of `bytes`, thrown.
+void CheckRecord(const std::vector<std::uint8_t>& bytes, int p, const std::string& name) {
+    const std::size_t offset = static_cast<std::size_t>(p - 1) * kRecordSize;
+    const std::string record = "key record " + std::to_string(p);
+    if (bytes.size() - offset < static_cast<std::size_t>(kRecordSize)) {
+        throw VeltError(ErrorKind::KeyRecordTruncated, record + " truncated", p, 0, name);
+    }
+    if (bytes[offset] != kLengthLow || bytes[offset + 1] != kLengthHigh) {
+        throw VeltError(ErrorKind::KeyRecordBadLength, record + " has a bad length field", p, 0, name);
+    }
+    // A repeated code would decode two bytes alike: such a key must never be used.
+    std::array<bool, kGridCells> seen{};
+    for (std::size_t k = offset + 2; k < offset + kRecordSize; ++k) {
+        if (std::exchange(seen[bytes[k]], true)) {
+            throw VeltError(ErrorKind::KeyRecordNotPermutation, record + " does not hold every code once", p, 0,
                             name);
-        }
-        if (bytes.size() - offset < static_cast<std::size_t>(kRecordSize)) {
-            throw VeltError(ErrorKind::KeyRecordTruncated, "key record " + std::to_string(p) + " truncated",
-                            p, 0, name);
-        }
-        if (bytes[offset] != kLengthLow || bytes[offset + 1] != kLengthHigh) {
-            throw VeltError(ErrorKind::KeyRecordBadLength,
-                            "key record " + std::to_string(p) + " has a bad length field", p, 0, name);
         }
     }
 }
 
-int FirstNonPermutationRecord(const std::vector<std::uint8_t>& bytes) {
-    const std::size_t records = bytes.size() / kRecordSize;
-    for (std::size_t p = 0; p < records; ++p) {
-        std::array<bool, kGridCells> seen{};
-        const std::uint8_t* cells = bytes.data() + p * kRecordSize + 2;
-        for (int k = 0; k < kGridCells; ++k) {
-            if (seen[cells[k]]) {
-                return static_cast<int>(p + 1);
-            }
-            seen[cells[k]] = true;
-        }
+} // namespace
+
+WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name) {
+    constexpr std::size_t kLargest = static_cast<std::size_t>(kKeyCapacity) * kRecordSize;
+    // One byte more than the largest key tells a file that is too long without reading all of it.
+    WholeKey key{ReadKeyBytes(file, kLargest + 1, name), 0};
+    if (key.bytes.empty()) {
+        throw VeltError(ErrorKind::KeyFileEmpty, "key file empty", 0, 0, name);
     }
-    return 0;
+    if (key.bytes.size() > kLargest) {
+        throw VeltError(ErrorKind::KeyTooLong, "key file above 10000 records", kKeyCapacity + 1, 0, name);
+    }
+    key.records = static_cast<int>((key.bytes.size() + kRecordSize - 1) / kRecordSize);
+    for (int p = 1; p <= key.records; ++p) {
+        CheckRecord(key.bytes, p, name);
+    }
+    if (key.records < kMinKeyLength) {
+        throw VeltError(ErrorKind::KeyOutOfRange, "key file below 100 records", key.records, 0, name);
+    }
+    return key;
 }
 
 void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
@@ -117,18 +129,15 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
         throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
                         kKeyCapacity + 1, 0, name);
     }
-    const int count = length > 0 ? length : 0;
-    const auto bytes = ReadKeyBytes(file, static_cast<std::size_t>(count) * kRecordSize, name);
-    CheckRecordFrames(bytes, count, name);
-    // A repeated code would decode two bytes alike: such a key must never be used.
-    if (const int bad = FirstNonPermutationRecord(bytes); bad != 0) {
-        throw VeltError(ErrorKind::KeyRecordNotPermutation,
-                        "key record " + std::to_string(bad) + " does not hold every code once", bad, 0, name);
+    const WholeKey whole = ReadWholeKey(file, name);
+    if (length > whole.records) {
+        throw VeltError(ErrorKind::KeyTooShort, "key file too short at record " + std::to_string(whole.records + 1),
+                        whole.records + 1, 0, name);
     }
-    ProgressTicker ticker(progress, count);
-    for (int p = 1; p <= count; ++p) {
+    ProgressTicker ticker(progress, length);
+    for (int p = 1; p <= length; ++p) {
         ticker.Tick(p);
-        key.FillPosition(p, bytes.data() + static_cast<std::size_t>(p - 1) * kRecordSize + 2);
+        key.FillPosition(p, whole.bytes.data() + static_cast<std::size_t>(p - 1) * kRecordSize + 2);
     }
 }
 

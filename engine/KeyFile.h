@@ -23,19 +23,22 @@ using KeyRecord = std::array<std::uint8_t, kGridCells>;
 std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::size_t maxBytes,
                                        const std::string& name);
 
-/// Checks that `bytes` holds `length` whole records whose length fields are 256.
-/// Throws VeltError naming the first bad record (KeyTooShort when the bytes end
-/// between records, KeyRecordTruncated inside one, KeyRecordBadLength).
-void CheckRecordFrames(const std::vector<std::uint8_t>& bytes, int length, const std::string& name);
+/// A key file read whole and found sound.
+struct WholeKey {
+    std::vector<std::uint8_t> bytes;
+    int records = 0;
+};
 
-/// The first record (1-based) of `bytes` whose cells do not hold each code exactly
-/// once, or 0 when every whole record does.
-int FirstNonPermutationRecord(const std::vector<std::uint8_t>& bytes);
+/// The one check of a whole key file that every caller uses: 100 to 10000 records, each
+/// whole, with the length field 256 and every code once. Throws VeltError (KeyFileEmpty,
+/// KeyTooLong, KeyRecordTruncated, KeyRecordBadLength, KeyRecordNotPermutation naming the
+/// first bad record, KeyOutOfRange, and the failures of ReadKeyBytes).
+WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name);
 
-/// Reads positions 1..length of `file` into `key`, all or nothing: the tables are
-/// touched only once the whole file has been checked. Throws VeltError (KeyTooLong
-/// for a length above 10000, KeyRecordNotPermutation, and the failures of ReadKeyBytes
-/// and CheckRecordFrames).
+/// Reads positions 1..length of `file` into `key`, all or nothing: the tables are touched
+/// only once the whole file has passed ReadWholeKey(). Throws VeltError (KeyTooLong for a
+/// length above 10000, KeyTooShort for a length beyond the file's records, and the
+/// failures of ReadWholeKey).
 void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
                  const std::string& name);
 

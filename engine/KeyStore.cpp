@@ -1,15 +1,14 @@
 #include "KeyStore.h"
 
+#include "Fingerprint.h"
+#include "KeyFile.h"
 #include "KeyMaterial.h"
 
-#include <cstdio>
 #include <fstream>
 #include <system_error>
 
 namespace velt {
 namespace {
-
-constexpr double kRecordBytes = 258.0;
 
 /// A name the settings may hold that stays inside the program's folder.
 bool IsPlainFileName(const std::string& name) {
@@ -29,19 +28,6 @@ void SaveDefaults(ISettingsStore& settings) {
 
 } // namespace
 
-long long KeyLengthOfSize(std::uintmax_t fileSize) {
-    const std::uintmax_t quotient = fileSize / kRecordSize;
-    const std::uintmax_t twiceRest = 2 * (fileSize % kRecordSize);
-    const bool up = twiceRest > kRecordSize || (twiceRest == kRecordSize && quotient % 2 == 1);
-    return static_cast<long long>(quotient + (up ? 1 : 0));
-}
-
-std::string LengthLabelText(std::uintmax_t fileSize) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", static_cast<double>(fileSize) / kRecordBytes);
-    return buffer;
-}
-
 void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
                   KeyStoreFields fields) {
     try {
@@ -57,19 +43,22 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings,
             fields.keyLength = kDefaultKeyLength;
         }
         indicators.ShowKeyFileName(fields.keyFileName);
-        const std::uintmax_t size = std::filesystem::file_size(folder / fields.keyFileName);
-        const long long rounded = KeyLengthOfSize(size);
-        const int sliderValue = rounded > kKeyCapacity ? kKeyCapacity + 1 : static_cast<int>(rounded);
-        if (!indicators.SetSliderValue(sliderValue) || sliderValue < 1 || sliderValue > kKeyCapacity) {
+        const WholeKey whole = ReadWholeKey(folder / fields.keyFileName, fields.keyFileName);
+        if (!indicators.SetSliderValue(whole.records)) {
             throw std::runtime_error("key length outside the slider's range");
         }
-        indicators.SetLengthLabel(LengthLabelText(size));
-        fields.keyLength = static_cast<std::int16_t>(sliderValue);
+        indicators.SetLengthLabel(std::to_string(whole.records));
+        fields.keyLength = static_cast<std::int16_t>(whole.records);
+        fields.keyFileRecords = whole.records;
+        fields.keyFingerprint = KeyFingerprint(whole.bytes);
+        indicators.ShowFingerprint(fields.keyFingerprint);
         indicators.SetKeyFileChecked(true);
         fields.keyPresent = true;
     } catch (...) {
         fields.keyFileName = kDefaultKeyFileName;
         fields.keyLength = kDefaultKeyLength;
+        fields.keyFileRecords = 0;
+        fields.keyFingerprint.clear();
         // Start-up goes on whatever the settings store or the window does.
         try {
             SaveDefaults(settings);
@@ -77,6 +66,7 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings,
         }
         try {
             indicators.SetKeyFileChecked(false);
+            indicators.ShowFingerprint({});
         } catch (...) {
         }
     }

@@ -17,19 +17,15 @@ struct KeyStoreFields {
     std::string& keyFileName;
     std::int16_t& keyLength;
     bool& keyPresent;
+    std::string& keyFingerprint;
+    int& keyFileRecords;
 };
 
-/// The key length of a file of `fileSize` bytes: round(size / 258), halves to the even neighbour.
-long long KeyLengthOfSize(std::uintmax_t fileSize);
-
-/// The quotient size / 258 as the length label shows it: up to 15 significant
-/// digits, no trailing zeros ("366", "366.003875968992").
-std::string LengthLabelText(std::uintmax_t fileSize);
-
-/// Finds the key file in `folder`, measures the key length from its size and shows
-/// both on the key indicators. "KEY.ORB" must exist for any key to be used; every
-/// failure, a damaged or out-of-range key file included, takes the fallback to
-/// "KEY.ORB" of 366 positions with the key-file box unchecked.
+/// Finds the key file in `folder`, checks it whole (ReadWholeKey), takes the key length
+/// from its records and shows name, length and fingerprint on the key indicators.
+/// "KEY.ORB" must exist for any key to be used; every failure, a key file that is not
+/// whole sound records included, takes the fallback to "KEY.ORB" of 366 positions with
+/// the key-file box unchecked and no fingerprint.
 void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
                   KeyStoreFields fields);
 

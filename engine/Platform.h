@@ -83,6 +83,8 @@ public:
     virtual bool SetSliderValue(int value) = 0;
     virtual void SetLengthLabel(const std::string& text) = 0;
     virtual void SetKeyFileChecked(bool checked) = 0;
+    /// The fingerprint of the key file in use beside its name; empty when no key is in use.
+    virtual void ShowFingerprint(const std::string& fingerprint) = 0;
 };
 
 /// The wait window. Begin shows it, Update moves the bar and lets pending

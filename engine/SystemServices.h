@@ -71,6 +71,7 @@ public:
     bool SetSliderValue(int value) override { return value >= 100 && value <= 10000; }
     void SetLengthLabel(const std::string&) override {}
     void SetKeyFileChecked(bool) override {}
+    void ShowFingerprint(const std::string&) override {}
 };
 
 } // namespace velt

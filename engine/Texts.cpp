@@ -83,10 +83,6 @@ constexpr Entry kTexts[] = {
     {TextId::ComponentInstallFailed,
      "The runtime component %1 could not be installed; Velt starts without it.",
      "A(z) %1 futtatási összetevő nem telepíthető; a Velt nélküle indul."},
-    {TextId::KeyLengthOutOfRange,
-     "The key file %1 holds %2 positions; a key needs 100 to 10000. The current key stays in use.",
-     "A(z) %1 kulcsfájl %2 pozíciót tartalmaz; egy kulcshoz 100-10000 kell. A jelenlegi kulcs marad "
-     "használatban."},
     {TextId::KeyFileExists, "The file %1 already exists; give --force to replace it.",
      "A(z) %1 fájl már létezik; a cseréjéhez add meg a --force kapcsolót."},
     {TextId::KeyFileEmpty, "The key file %1 is empty.", "A(z) %1 kulcsfájl üres."},
@@ -108,12 +104,43 @@ constexpr Entry kTexts[] = {
     {TextId::InvalidUtf8Hint, "The input is not valid UTF-8; give --bytes for raw single-byte codes.",
      "A bemenet nem érvényes UTF-8; nyers egybájtos kódokhoz add meg a --bytes kapcsolót."},
     {TextId::KeyReplaceQuestion,
-     "A different file %1 already lies in the program's folder. Replace it with the chosen key?",
-     "A program mappájában már van egy másik %1 nevű fájl. Lecseréljem a kiválasztott kulcsra?"},
+     "A different file %1 already lies in the program's folder. Replace it with the chosen key? Letters "
+     "and files coded with it can then no longer be read.",
+     "A program mappájában már van egy másik %1 nevű fájl. Lecseréljem a kiválasztott kulcsra? A vele "
+     "kódolt levelek és fájlok ezután nem fejthetők vissza."},
     {TextId::KeyReceived, "The key %1 (%2 positions) was copied into the program's folder and is now in use.",
      "A(z) %1 kulcs (%2 pozíció) a program mappájába került, és most ez van használatban."},
     {TextId::KeyExchanged, "The key %1 (%2 positions) is now in use.",
      "A(z) %1 kulcs (%2 pozíció) van most használatban."},
+    {TextId::KeyFormed, "A new key of %2 positions was formed in %1 and is now in use.",
+     "Új, %2 pozíciós kulcs készült a(z) %1 fájlba, és most ez van használatban."},
+    {TextId::KeySameFileReminder,
+     "Fingerprint: %1\n\nYour correspondent needs this very key file. Hand it over in person, then "
+     "read the fingerprint to each other by phone: it must be the same on both sides.",
+     "Ujjlenyomat: %1\n\nA levelezőpartnerednek pontosan erre a kulcsfájlra van szüksége. Személyesen add "
+     "át, majd telefonon olvassátok fel egymásnak az ujjlenyomatot: mindkét oldalon egyeznie kell."},
+    {TextId::KeyFingerprintLabel, "Fingerprint: %1", "Ujjlenyomat: %1"},
+    {TextId::KeyUnsoundReplaceQuestion,
+     "The key file %1 could not be read whole and sound:\n%2\n\nA new key formed in its place replaces "
+     "it, and letters and files coded with it can then no longer be read. Form a new key in its place?",
+     "A(z) %1 kulcsfájl nem olvasható be épen:\n%2\n\nA helyére készülő új kulcs felülírja, és a vele "
+     "kódolt levelek és fájlok ezután nem fejthetők vissza. Készüljön új kulcs a helyére?"},
+    {TextId::KeyLengthDiffers,
+     "The key file %1 holds %2 positions, but only the first %3 are used for coding. Your correspondent "
+     "must set the key length to %3 as well, or letters longer than %3 characters will not decode.",
+     "A(z) %1 kulcsfájl %2 pozíciót tartalmaz, de a kódolás csak az első %3 pozíciót használja. A "
+     "levelezőpartnerednek is %3 kulcshosszt kell beállítania, különben a %3 karakternél hosszabb "
+     "levelek nem fejthetők vissza."},
+    {TextId::KeyPlaceNotOwned, "%1 belongs to another user, who could read or swap the key; it is not used.",
+     "A(z) %1 egy másik felhasználóé, aki olvashatja vagy kicserélheti a kulcsot; nem használom."},
+    {TextId::KeyPlaceOthersWrite, "%1 can be changed by other users, who could swap the key; it is not used.",
+     "A(z) %1 más felhasználók által is módosítható, akik kicserélhetik a kulcsot; nem használom."},
+    {TextId::KeyPlaceRepaired, "Other users could change %1; it is now writable by you alone.",
+     "A(z) %1 más felhasználók által is módosítható volt; most már csak te írhatod."},
+    {TextId::KeyPlaceAdvice, "Keep the key in a folder that only you can write.",
+     "A kulcsot olyan mappában tartsd, amelyet csak te írhatsz."},
+    {TextId::KeyOptionAdvice, "Name the key you mean with --key FILE.",
+     "A használni kívánt kulcsot a --key FÁJL kapcsolóval add meg."},
     {TextId::FolderBrowserTitle, "Choose a folder ...", "Mappa kiválasztása ..."},
     {TextId::FileFrame, "File ", "Fájl "},
     {TextId::SelectedFileLabel, "The name of the selected file:", "A kiválasztott fájl neve:"},
@@ -247,6 +274,7 @@ static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
     case ErrorKind::KeyRecordNotPermutation: return say(TextId::KeyRecordNotPermutation, record);
     case ErrorKind::KeyOutOfRange: return say(TextId::KeyOutOfRange, record);
     case ErrorKind::NotRegularFile: return say(TextId::NotRegularFile);
+    case ErrorKind::KeyFileEmpty: return say(TextId::KeyFileEmpty);
     }
     return error.what();
 }

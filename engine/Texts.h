@@ -67,7 +67,6 @@ enum class TextId {
     DiskFull,
     FileTooLarge,
     ComponentInstallFailed, ///< %1 = component file
-    KeyLengthOutOfRange,    ///< %1 = key file, %2 = its positions
     KeyFileExists,
     KeyFileEmpty,
     KeyRecordNotPermutation,
@@ -85,6 +84,16 @@ enum class TextId {
     KeyReplaceQuestion, ///< %1 = key file name
     KeyReceived,        ///< %1 = key file name, %2 = its positions
     KeyExchanged,       ///< %1 = key file name, %2 = its positions
+    KeyFormed,          ///< %1 = key file name, %2 = its positions
+    KeySameFileReminder, ///< %1 = the key's fingerprint
+    KeyFingerprintLabel, ///< %1 = the key's fingerprint
+    KeyUnsoundReplaceQuestion, ///< %1 = key file, %2 = what is wrong with it
+    KeyLengthDiffers,   ///< %1 = key file, %2 = its records, %3 = the key length in use
+    KeyPlaceNotOwned,   ///< %1 = key file or folder
+    KeyPlaceOthersWrite, ///< %1 = key file or folder
+    KeyPlaceRepaired,   ///< %1 = key file or folder
+    KeyPlaceAdvice,
+    KeyOptionAdvice,
     FolderBrowserTitle,
     // File window
     FileFrame,

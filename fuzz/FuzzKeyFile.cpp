@@ -1,12 +1,11 @@
-// The key file reader: a key is used only when every record is whole, framed by the length
-// 256 and a permutation of the 256 codes, and then the lookup finds every code in its cell.
+// The key file reader: a key is used only when the whole file is 100 to 10000 records, every one
+// whole, framed by the length 256 and a permutation of the 256 codes, and the key length does not
+// exceed them; then the lookup finds every code in its cell.
 #include "Errors.h"
 #include "KeyFile.h"
-#include "KeyStore.h"
 #include "SystemServices.h"
 
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -53,13 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    // The key length of a size: the nearest whole number of records, halves to the even one.
-    const long long expected = std::llrint(static_cast<double>(fileSize) / kRecordSize);
-    if (KeyLengthOfSize(fileSize) != expected) {
-        std::abort();
-    }
-
-    const bool sound = length <= kKeyCapacity && SoundRecords(file, fileSize, length);
+    const std::size_t records = fileSize / kRecordSize;
+    const bool sound = fileSize % kRecordSize == 0 && records >= kMinKeyLength && records <= kKeyCapacity &&
+                       static_cast<std::size_t>(length) <= records &&
+                       SoundRecords(file, fileSize, static_cast<int>(records));
     bool loaded = true;
     try {
         LoadKeyFile(path, length, key, progress, "fuzz");

@@ -5,7 +5,7 @@ velt_packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
     xvfb xauth
     desktop-file-utils appstream libcli11-dev
-    poppler-utils
+    poppler-utils libssl-dev
 )
 
 # What .ci/run needs beyond the build: clang with libFuzzer for the fuzz targets.

@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Errors.h"
 #include "FileStreams.h"
+#include "Fingerprint.h"
 #include "KeyFile.h"
 #include "KeyStore.h"
 #include "UiText.h"
@@ -19,64 +20,34 @@ namespace velt::shell {
 namespace {
 namespace fs = std::filesystem;
 
-/// A key file read whole and checked record by record.
-struct WholeKey {
-    std::vector<std::uint8_t> bytes;
-    int length = 0;
-};
+std::uint8_t LanguageOf(const AppState& state) {
+    return state.language <= 1 ? state.language : 0;
+}
 
-/// The key in `file` when it is whole: 100 to 10000 records, each with a sound length field
-/// and every code once. Otherwise `fault` says what is wrong in `language`, naming the record at fault.
-std::optional<WholeKey> ReadWholeKey(const fs::path& file, const std::string& name, std::uint8_t language,
-                                     std::string& fault) {
-    const std::uint8_t lang = language <= 1 ? language : 0;
+/// The key in `file` when it passes the key check; otherwise the user is told why.
+std::optional<WholeKey> ReadKeyOrTell(AppState& state, const fs::path& file, const std::string& name) {
     try {
-        WholeKey key;
-        // One byte more than the largest key shows a file that is too long without reading all of it.
-        key.bytes = ReadKeyBytes(file, static_cast<std::size_t>(kKeyCapacity) * kRecordSize + 1, name);
-        if (key.bytes.empty()) {
-            fault = *FormatText(TextId::KeyFileEmpty, lang, {name});
-            return std::nullopt;
-        }
-        const auto records = static_cast<long long>((key.bytes.size() + kRecordSize - 1) / kRecordSize);
-        if (records < kMinKeyLength || records > kKeyCapacity) {
-            fault = *FormatText(TextId::KeyLengthOutOfRange, lang, {name, std::to_string(records)});
-            return std::nullopt;
-        }
-        key.length = static_cast<int>(records);
-        CheckRecordFrames(key.bytes, key.length, name);
-        if (const int bad = FirstNonPermutationRecord(key.bytes); bad != 0) {
-            fault = *FormatText(TextId::KeyRecordNotPermutation, lang, {name, std::to_string(bad)});
-            return std::nullopt;
-        }
-        return key;
+        return ReadWholeKey(file, name);
     } catch (const VeltError& error) {
-        fault = DescribeError(error, lang);
+        ShowError(state, error);
     }
     return std::nullopt;
 }
 
-/// ReadWholeKey(), a fault told to the user.
-std::optional<WholeKey> ReadWholeKey(AppState& state, const fs::path& file, const std::string& name) {
-    std::string fault;
-    std::optional<WholeKey> key = ReadWholeKey(file, name, state.language, fault);
-    if (!key) {
-        const std::uint8_t language = state.language <= 1 ? state.language : 0;
-        Message message;
-        message.title = std::string(*Text(TextId::ErrorTitle, language));
-        message.text = fault;
-        state.Messages().Show(message);
-    }
-    return key;
+/// After a key has been formed or switched: which file, its fingerprint, and that the
+/// correspondent needs the very same file.
+void Confirm(AppState& state, TextId text, const std::string& name, int length) {
+    const std::uint8_t language = LanguageOf(state);
+    Message message;
+    message.icon = MessageIcon::Information;
+    message.title = "Velt";
+    message.text = *FormatText(text, language, {name, std::to_string(length)}) + "\n\n" +
+                   *FormatText(TextId::KeySameFileReminder, language, {state.keyFingerprint});
+    state.Messages().Show(message);
 }
 
-bool IsWholeKey(const fs::path& file) {
-    std::string fault;
-    return ReadWholeKey(file, {}, 0, fault).has_value();
-}
-
-/// GenerateKey into the current key file name, then the store is refreshed. On a
-/// failed write the previous name and length come back and the user is told.
+/// GenerateKey into the current key file name, then the store is refreshed and the new key
+/// confirmed. On a failed write the previous name and length come back and the user is told.
 void FormKey(AppState& state, const std::string& previousName, std::int16_t previousLength,
              CommitMode commit = CommitMode::Replace) {
     try {
@@ -88,29 +59,26 @@ void FormKey(AppState& state, const std::string& previousName, std::int16_t prev
         return;
     }
     state.OpenKeyStore();
+    if (state.keyPresent) {
+        Confirm(state, TextId::KeyFormed, state.keyFileName, state.keyLength);
+    }
 }
 
-/// Key `name` of `length` positions, lying in the program's folder, becomes the key in use everywhere.
-void TakeIntoUse(AppState& state, const std::string& name, int length) {
+/// Key `name`, lying in the program's folder, becomes the key in use everywhere.
+void TakeIntoUse(AppState& state, const std::string& name, const WholeKey& key) {
     state.keyFileName = name;
-    state.keyLength = static_cast<std::int16_t>(length);
+    state.keyLength = static_cast<std::int16_t>(key.records);
+    state.keyFileRecords = key.records;
+    state.keyFingerprint = KeyFingerprint(key.bytes);
     state.keyPresent = true;
-    const std::string lengthText = std::to_string(length);
-    state.Indicators().SetSliderValue(length);
+    const std::string lengthText = std::to_string(key.records);
+    state.Indicators().SetSliderValue(key.records);
     state.Indicators().SetLengthLabel(lengthText);
     state.Settings().Write(kSettingKey, name);
     state.Settings().Write(kSettingKeyLength, lengthText);
     state.Indicators().ShowKeyFileName(name);
+    state.Indicators().ShowFingerprint(state.keyFingerprint);
     state.Indicators().SetKeyFileChecked(true);
-}
-
-void Confirm(AppState& state, TextId text, const std::string& name, int length) {
-    const std::uint8_t language = state.language <= 1 ? state.language : 0;
-    Message message;
-    message.icon = MessageIcon::Information;
-    message.title = "Velt";
-    message.text = *FormatText(text, language, {name, std::to_string(length)});
-    state.Messages().Show(message);
 }
 
 bool SameBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
@@ -121,36 +89,36 @@ bool SameBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-bool AllowedToReplace(AppState& state, const std::string& name) {
-    const std::uint8_t language = state.language <= 1 ? state.language : 0;
+/// Yes or No, No the default, under the key dialog's title.
+bool AskYes(AppState& state, const std::string& text) {
     Message question;
     question.icon = MessageIcon::Question;
     question.buttons = MessageButtons::YesNo;
     question.defaultAnswer = MessageAnswer::No;
-    question.title = std::string(*Text(TextId::KeyDialogTitle, language));
-    question.text = *FormatText(TextId::KeyReplaceQuestion, language, {name});
+    question.title = std::string(*Text(TextId::KeyDialogTitle, LanguageOf(state)));
+    question.text = text;
     return state.Messages().Show(question) == MessageAnswer::Yes;
 }
 
 /// A whole key chosen outside the program's folder is copied in under its name and used.
 void ReceiveKey(AppState& state, const fs::path& chosen) {
     const std::string name = chosen.filename().string();
-    const std::optional<WholeKey> key = ReadWholeKey(state, chosen, DisplayPath(chosen));
+    const std::optional<WholeKey> key = ReadKeyOrTell(state, chosen, DisplayPath(chosen));
     if (!key) {
         return;
     }
     const fs::path destination = state.ProgramFolder() / name;
     std::error_code failed;
-    const bool existed = fs::exists(destination, failed);
+    const bool existed = fs::exists(fs::symlink_status(destination, failed));
     if (!existed || !SameBytes(destination, key->bytes)) {
-        if (existed && !AllowedToReplace(state, name)) {
+        if (existed && !AskYes(state, *FormatText(TextId::KeyReplaceQuestion, LanguageOf(state), {name}))) {
             return;
         }
         try {
             // Through the key writer: complete or not at all, and private like every key file.
             KeyFileWriter writer(destination, state.Temporaries());
             KeyRecord record;
-            for (int p = 1; p <= key->length; ++p) {
+            for (int p = 1; p <= key->records; ++p) {
                 const auto cells = key->bytes.begin() + static_cast<std::ptrdiff_t>(p - 1) * kRecordSize + 2;
                 std::copy_n(cells, kGridCells, record.begin());
                 writer.WriteKeyRecord(p, record);
@@ -162,18 +130,18 @@ void ReceiveKey(AppState& state, const fs::path& chosen) {
             return;
         }
     }
-    TakeIntoUse(state, name, key->length);
-    Confirm(state, TextId::KeyReceived, name, key->length);
+    TakeIntoUse(state, name, *key);
+    Confirm(state, TextId::KeyReceived, name, key->records);
 }
 
 /// A key file already lying in the program's folder is checked whole before it is used.
 void ExchangeKey(AppState& state, const std::string& name) {
-    const std::optional<WholeKey> key = ReadWholeKey(state, state.ProgramFolder() / name, name);
+    const std::optional<WholeKey> key = ReadKeyOrTell(state, state.ProgramFolder() / name, name);
     if (!key) {
         return;
     }
-    TakeIntoUse(state, name, key->length);
-    Confirm(state, TextId::KeyExchanged, name, key->length);
+    TakeIntoUse(state, name, *key);
+    Confirm(state, TextId::KeyExchanged, name, key->records);
 }
 
 bool InProgramFolder(const AppState& state, const fs::path& chosen) {
@@ -181,13 +149,33 @@ bool InProgramFolder(const AppState& state, const fs::path& chosen) {
     const fs::path folder = chosen.parent_path();
     return folder.empty() || fs::equivalent(folder, state.ProgramFolder(), failed);
 }
+
+/// With no key in use, the default key is formed at once; but a key file lying there that
+/// could not be read whole and sound is replaced only when the user agrees, knowing that what
+/// was coded with it is lost. Returns false when a sound key lies there (the dialog decides).
+bool FormFirstKey(AppState& state) {
+    std::error_code failed;
+    if (fs::exists(fs::symlink_status(state.KeyFilePath(), failed))) {
+        std::string fault;
+        try {
+            ReadWholeKey(state.KeyFilePath(), state.keyFileName);
+            return false;
+        } catch (const VeltError& error) {
+            fault = DescribeError(error, LanguageOf(state));
+        }
+        const std::string name = DisplayPath(state.KeyFilePath());
+        if (!AskYes(state, *FormatText(TextId::KeyUnsoundReplaceQuestion, LanguageOf(state), {name, fault}))) {
+            return true;
+        }
+    }
+    FormKey(state, state.keyFileName, state.keyLength);
+    return true;
+}
+
 } // namespace
 
 void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
-    if (!state.keyPresent && !IsWholeKey(state.KeyFilePath())) {
-        // No usable key at start-up: the current name is the default one; form it at once.
-        // A sound default key is never overwritten unasked: the dialog below is shown instead.
-        FormKey(state, state.keyFileName, state.keyLength);
+    if (!state.keyPresent && FormFirstKey(state)) {
         return;
     }
     SaveFileRequest request;
@@ -204,7 +192,7 @@ void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
         return;
     }
     const fs::path chosen(answer.toStdString());
-    const std::string name = chosen.filename().string();
+    std::string name = chosen.filename().string();
     if (name.empty()) {
         return;
     }
@@ -212,6 +200,10 @@ void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
     if (!InProgramFolder(state, chosen) && fs::exists(chosen, failed)) {
         ReceiveKey(state, chosen);
         return;
+    }
+    if (!fs::exists(state.ProgramFolder() / name, failed) && fs::path(name).extension().empty()) {
+        // A new key the dialog's "*.orb" filter lists.
+        name += ".orb";
     }
     // A new name, wherever it was typed, names a new key in the program's folder.
     if (fs::exists(state.ProgramFolder() / name, failed)) {

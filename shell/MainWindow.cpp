@@ -212,6 +212,9 @@ QWidget* MainWindow::BuildInformationTab() {
     m_keyPresent->setFocusPolicy(Qt::NoFocus);
     m_keyName = NamedLabel(u"Label9"_s, u"- nincs -"_s, frame);
     m_keyName->setToolTip(u"Cserélhető! Klikk IDE!"_s);
+    // Read to the correspondent by phone: it tells the two copies of a key apart.
+    m_fingerprint = NamedLabel(u"lblFingerprint"_s, QString(), frame);
+    m_fingerprint->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_versionLabel = NamedLabel(u"Label3"_s, u"Verziószám :"_s, frame);
     m_version = NamedLabel(u"Label6"_s, u"v 7.3  (2013.08.28.) JPG"_s, frame);
 
@@ -219,7 +222,12 @@ QWidget* MainWindow::BuildInformationTab() {
     grid->addWidget(m_language, 0, 1, 1, 2);
     grid->addWidget(m_keyFileLabel, 1, 0);
     grid->addWidget(m_keyPresent, 1, 1);
-    grid->addWidget(m_keyName, 1, 2);
+    auto* keyRow = new QHBoxLayout;
+    keyRow->addWidget(m_keyName);
+    keyRow->addSpacing(12);
+    keyRow->addWidget(m_fingerprint);
+    keyRow->addStretch(1);
+    grid->addLayout(keyRow, 1, 2);
     grid->addWidget(m_versionLabel, 2, 0);
     grid->addWidget(m_version, 2, 1, 1, 2);
     grid->setColumnStretch(2, 1);
@@ -260,15 +268,19 @@ QWidget* MainWindow::BuildJobTab() {
     m_lengthLabel->setObjectName(u"lblSL"_s);
     m_lengthLabel->setToolTip(u"Kattintásra alpértékre állít [366]"_s);
     m_lengthLabel->setMinimumWidth(m_lengthLabel->fontMetrics().horizontalAdvance(u"10000.00"_s));
+    m_sliderCaption = NamedLabel(u"lblSliderCaption"_s, u"Kulcshossz"_s, page);
+    m_sliderCaption->setBuddy(m_slider);
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
         m_lengthLabel->setText(QString::number(value));
         m_state.keyLength = static_cast<std::int16_t>(value);
+        MarkLengthInUse();
     });
     connect(m_lengthLabel, &ClickLabel::Clicked, this, [this] {
         const QSignalBlocker quiet(m_slider);
         m_slider->setValue(kDefaultLength);
         m_lengthLabel->setText(u"366"_s);
         m_state.keyLength = static_cast<std::int16_t>(m_slider->value());
+        MarkLengthInUse();
     });
     auto* advice = NamedLabel(u"Label10"_s, u"Javasolt max. file méret 1 MB"_s, page);
 
@@ -293,6 +305,7 @@ QWidget* MainWindow::BuildJobTab() {
     groups->addWidget(m_sending);
     groups->addWidget(m_reception);
     auto* sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(m_sliderCaption);
     sliderRow->addWidget(m_slider, 1);
     sliderRow->addWidget(m_lengthLabel);
     auto* refRow = new QGridLayout;
@@ -463,6 +476,8 @@ void MainWindow::ApplyLanguage() {
     m_sending->setTitle(text(TextId::SendingFrame));
     m_reception->setTitle(text(TextId::ReceptionFrame));
     m_translate->setToolTip(text(TextId::TranslateTooltip));
+    m_sliderCaption->setText(text(TextId::AccessibleSlider));
+    ShowFingerprint(m_state.keyFingerprint);
     const std::array<TextId, 6> captions{TextId::DirectEntry, TextId::FileConvert,   TextId::FromClipboard,
                                          TextId::FromFile,    TextId::ConvertFolder, TextId::FolderRestore};
     for (std::size_t i = 0; i < captions.size(); ++i) {
@@ -774,6 +789,32 @@ bool MainWindow::SetSliderValue(int value) {
 
 void MainWindow::SetLengthLabel(const std::string& text) {
     m_lengthLabel->setText(QString::fromStdString(text));
+    MarkLengthInUse();
+}
+
+void MainWindow::ShowFingerprint(const std::string& fingerprint) {
+    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    m_fingerprint->setText(
+        fingerprint.empty()
+            ? QString()
+            : QString::fromStdString(*FormatText(TextId::KeyFingerprintLabel, language, {fingerprint})));
+    MarkLengthInUse();
+}
+
+void MainWindow::MarkLengthInUse() {
+    const int records = m_state.keyFileRecords;
+    const int length = m_state.keyLength;
+    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const bool differs = records > 0 && length != records;
+    // Coding with fewer positions than the key file holds is allowed, but the correspondent
+    // must do the same, so the difference may never pass unseen.
+    m_lengthLabel->setText(differs ? u"%1 \u2260 %2"_s.arg(length).arg(records) : QString::number(length));
+    m_lengthLabel->setStyleSheet(differs ? u"QLabel { color: rgb(192, 0, 0); font-weight: bold; }"_s : QString());
+    m_lengthLabel->setToolTip(
+        differs ? QString::fromStdString(*FormatText(TextId::KeyLengthDiffers, language,
+                                                     {m_state.keyFileName, std::to_string(records),
+                                                      std::to_string(length)}))
+                : u"Kattintásra alpértékre állít [366]"_s);
 }
 
 void MainWindow::SetKeyFileChecked(bool checked) {

@@ -70,6 +70,7 @@ public:
     bool SetSliderValue(int value) override;
     void SetLengthLabel(const std::string& text) override;
     void SetKeyFileChecked(bool checked) override;
+    void ShowFingerprint(const std::string& fingerprint) override;
 
     /// txtRef's text as codes, line breaks as CR LF. Throws VeltError(UncodableCharacter)
     /// while the text holds a character without a code.
@@ -112,6 +113,9 @@ private:
     void ShowClock();
     void RefreshReference();
     void RefreshAccessibleNames();
+    /// lblSL marked, with a tooltip that says why, while the key length in use differs from
+    /// the records of the key file.
+    void MarkLengthInUse();
 
     AppState& m_state;
     ShellServices m_services;
@@ -126,6 +130,7 @@ private:
     QLabel* m_keyFileLabel = nullptr;  // Label8
     QCheckBox* m_keyPresent = nullptr; // Check2
     QLabel* m_keyName = nullptr;       // Label9
+    QLabel* m_fingerprint = nullptr;   // lblFingerprint
     QLabel* m_versionLabel = nullptr;  // Label3
     QLabel* m_version = nullptr;       // Label6
 
@@ -133,6 +138,7 @@ private:
     QGroupBox* m_reception = nullptr;         // Frame3
     std::array<GlossButton*, 6> m_commands{}; // Command1..Command6
     QSlider* m_slider = nullptr;
+    QLabel* m_sliderCaption = nullptr;     // lblSliderCaption
     ClickLabel* m_lengthLabel = nullptr;   // lblSL
     MaskedTextEdit* m_reference = nullptr; // txtRef
     ClickLabel* m_maskSwitch = nullptr;    // Label12

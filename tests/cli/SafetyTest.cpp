@@ -2,6 +2,8 @@
 #include "Armour.h"
 #include "CodePage.h"
 #include "FileStreams.h"
+#include "Fingerprint.h"
+#include "Texts.h"
 #include "Interrupts.h"
 #include "RunCli.h"
 #include "SystemServices.h"
@@ -152,18 +154,30 @@ TEST(Cli_Keys, PipesAndFifosAreRefusedAtOnce) {
     }
 }
 
-TEST(Cli_Keys, APartialRecordRoundsAsTheKeyStoreRoundsIt) {
+TEST(Cli_Keys, OneVerdictFromEveryCommandAndTheFingerprintFromCheck) {
     TempFolder folder;
-    auto key = KeyBytes(366);
-    key.resize(key.size() + 100); // rounds down: the partial record is not used
-    WriteAll(folder / "k.orb", key);
-    const Outcome encoded = RunCli(folder, "encode --key k.orb", "round");
-    ASSERT_EQ(encoded.status, 0) << encoded.err;
-    WriteAll(folder / "exact.orb", KeyBytes(366));
-    EXPECT_EQ(RunCli(folder, "decode --key exact.orb", encoded.out).out, "round");
-    key.resize(366 * 258 + 200); // rounds up to a record that is cut short
-    WriteAll(folder / "k.orb", key);
-    EXPECT_NE(RunCli(folder, "encode --key k.orb", "round").err.find("record 367 is cut short"), std::string::npos);
+    WriteAll(folder / "data", {'d'});
+    for (const UnsoundKey& key : UnsoundKeys()) {
+        WriteAll(folder / "k.orb", key.bytes);
+        const std::string says = DescribeError(VeltError(key.kind, "", key.record, 0, "k.orb"), 0);
+        for (const char* command : {"check --key k.orb", "encode --key k.orb", "decode --key k.orb",
+                                    "encode-file --force --key k.orb data"}) {
+            const Outcome run = RunCli(folder, command, "\"\"4142\"\"");
+            EXPECT_EQ(run.status, 1) << key.what << ": " << command;
+            EXPECT_NE(run.err.find(says), std::string::npos) << key.what << ": " << command << "\n" << run.err;
+            EXPECT_EQ(run.out, "") << command;
+        }
+    }
+    EXPECT_FALSE(fs::exists(folder / "data.JPG"));
+    for (const int records : {100, 10000}) {
+        const auto bytes = KeyBytes(records);
+        WriteAll(folder / "k.orb", bytes);
+        const Outcome checked = RunCli(folder, "check --key k.orb");
+        EXPECT_EQ(checked.status, 0) << checked.err;
+        EXPECT_NE(checked.out.find("\nFingerprint: " + KeyFingerprint(bytes) + "\n"), std::string::npos)
+            << checked.out;
+        EXPECT_EQ(RunCli(folder, "encode --key k.orb", "x").status, 0);
+    }
 }
 
 TEST(Cli_Reference, ATwoLineReferenceMatchesTheWindowsBothWays) {

@@ -18,7 +18,7 @@ namespace {
 /// draw the same pairs for the same text.
 struct Keyed {
     explicit Keyed(const std::string& reference = "") : box(reference) {
-        WriteAll(folder / "KEY.ORB", KeyBytes(20));
+        WriteAll(folder / "KEY.ORB", KeyBytes(100));
         state.keyLength = 20;
     }
     TempFolder folder;

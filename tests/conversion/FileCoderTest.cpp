@@ -54,7 +54,7 @@ struct Recorder final : IMessages, IProgress, IReferenceText, IFileWindow {
 
 /// A program folder with a test key, and an application state on it.
 struct Bench {
-    explicit Bench(int keyLength = 7) : key(KeyBytes(keyLength)) {
+    explicit Bench(int keyLength = 7) : key(KeyBytes(std::max(keyLength, 100))) {
         WriteAll(folder / "KEY.ORB", key);
         state.keyLength = static_cast<std::int16_t>(keyLength);
     }

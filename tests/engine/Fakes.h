@@ -48,7 +48,7 @@ struct ScriptedRandom final : IRandomSource {
 
 /// Key indicators with the slider's range 100..10000.
 struct RecordingIndicators final : IKeyIndicators {
-    std::string name = "-", label = "-";
+    std::string name = "-", label = "-", fingerprint = "-";
     std::optional<int> slider;
     std::optional<bool> checked;
     void ShowKeyFileName(const std::string& text) override { name = text; }
@@ -59,6 +59,7 @@ struct RecordingIndicators final : IKeyIndicators {
     }
     void SetLengthLabel(const std::string& text) override { label = text; }
     void SetKeyFileChecked(bool value) override { checked = value; }
+    void ShowFingerprint(const std::string& text) override { fingerprint = text; }
 };
 
 /// A reference text the test may change between characters.
@@ -160,6 +161,29 @@ inline std::vector<std::uint8_t> KeyBytes(int records) {
         }
     }
     return bytes;
+}
+
+/// A key file that is not whole sound records, and the verdict every caller gives on it.
+struct UnsoundKey {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    ErrorKind kind;
+    int record;
+};
+
+inline std::vector<UnsoundKey> UnsoundKeys() {
+    auto cut = KeyBytes(200);
+    cut.resize(cut.size() + 100, 0);
+    auto tooLong = KeyBytes(10000);
+    tooLong.push_back(0);
+    auto repeated = KeyBytes(366);
+    repeated[6 * 258 + 3] = repeated[6 * 258 + 2];
+    return {{"200 records and 100 bytes", cut, ErrorKind::KeyRecordTruncated, 201},
+            {"99 records", KeyBytes(99), ErrorKind::KeyOutOfRange, 99},
+            {"10000 records and 1 byte", tooLong, ErrorKind::KeyTooLong, 10001},
+            {"10001 records", KeyBytes(10001), ErrorKind::KeyTooLong, 10001},
+            {"no bytes", {}, ErrorKind::KeyFileEmpty, 0},
+            {"record 7 repeats a code", repeated, ErrorKind::KeyRecordNotPermutation, 7}};
 }
 
 /// An application state on a fresh program folder, every service recorded.

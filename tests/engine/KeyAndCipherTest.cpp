@@ -1,6 +1,7 @@
 #include "Cipher.h"
 #include "Errors.h"
 #include "../conversion/TestFiles.h"
+#include "Fingerprint.h"
 #include "KeyFile.h"
 #include "KeyGenerator.h"
 #include "RandomSource.h"
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <regex>
+#include <set>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <tuple>
@@ -21,91 +24,74 @@ namespace {
 
 constexpr std::size_t kNone = SIZE_MAX;
 
-struct Generator {
-    KeyMaterial key;
-    ScriptedClock clock;
-    ScriptedRandom random;
-    KeyGenerator gen{key, clock, random};
-};
+/// Cells in which record `r` of two key files agree.
+int Agreeing(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, std::size_t r) {
+    int same = 0;
+    for (std::size_t k = r * 258 + 2; k < (r + 1) * 258; ++k) {
+        same += a[k] == b[k] ? 1 : 0;
+    }
+    return same;
+}
 
 } // namespace
 
-TEST(KeyGenerator_GridOperations, MatchWorkedValues) {
-    Generator g;
-    g.gen.ResetWorkingGrid();
-    for (int k = 0; k < 256; ++k) {
-        ASSERT_EQ(g.gen.Cell(k / 16 + 1, k % 16 + 1), k);
-    }
-    g.gen.FixedShuffle();
-    const int P[17] = {0, 9, 10, 11, 12, 4, 3, 2, 1, 8, 7, 6, 5, 13, 14, 15, 16};
-    for (int r = 1; r <= 16; ++r) {
-        for (int c = 1; c <= 16; ++c) {
-            ASSERT_EQ(g.gen.Cell(r, c), (P[r] - 1) * 16 + (P[c] - 1)) << r << "," << c;
+TEST(KeyGenerator_NewKeys, IndependentRandomPermutationsWhateverTheClock) {
+    // The clock frozen at a second ending in 9 and a scripted random source: nothing of the
+    // key may follow from either.
+    TempFolder folder;
+    ScriptedClock clock;
+    clock.second = 59;
+    MemorySettingsStore settings;
+    std::vector<std::vector<std::uint8_t>> keys;
+    for (int n = 0; n < 400; ++n) {
+        ScriptedRandom random;
+        AppState state(folder.Path(), Services{.clock = &clock, .random = &random, .settings = &settings});
+        state.keyFileName = "k" + std::to_string(n);
+        state.keyLength = 100;
+        state.GenerateKey();
+        const WholeKey key = ReadWholeKey(state.KeyFilePath(), "k"); // every record a permutation
+        ASSERT_EQ(key.records, 100);
+        std::set<std::vector<std::uint8_t>> records;
+        for (std::size_t r = 0; r < 100; ++r) {
+            records.emplace(key.bytes.begin() + static_cast<long>(r * 258 + 2),
+                            key.bytes.begin() + static_cast<long>((r + 1) * 258));
         }
+        ASSERT_EQ(records.size(), 100u) << "two equal records in key " << n;
+        keys.push_back(key.bytes);
     }
-    g.gen.FixedShuffle();
-    EXPECT_EQ(g.gen.Cell(1, 1), 7 * 16 + 7) << "twice is P(P), not P";
-
-    Generator h;
-    g.gen.ResetWorkingGrid();
-    g.gen.ExchangeRowsReversed(16, 1);
-    h.gen.ResetWorkingGrid();
-    h.gen.ExchangeColumnsReversed(3, 5);
-    for (int j = 1; j <= 16; ++j) {
-        EXPECT_EQ(g.gen.Cell(16, j), 16 - j); // 15, 14, ..., 0
-        EXPECT_EQ(g.gen.Cell(1, j), 256 - j); // 255, 254, ..., 240
-        EXPECT_EQ(g.gen.Cell(2, j), 15 + j) << "other rows stay";
-        EXPECT_EQ(h.gen.Cell(j, 3), (16 - j) * 16 + 4); // old column 5, bottom to top
-        EXPECT_EQ(h.gen.Cell(17 - j, 5), (j - 1) * 16 + 2);
+    // Two random permutations agree in one cell on average; the old scramble chain's keys
+    // formed in such a second agreed in about 90 cells per record, their first records in 240.
+    double sum = 0, first = 0;
+    for (std::size_t pair = 0; pair < 200; ++pair) {
+        for (std::size_t r = 0; r < 100; ++r) {
+            sum += Agreeing(keys[2 * pair], keys[2 * pair + 1], r);
+        }
+        first += Agreeing(keys[2 * pair], keys[2 * pair + 1], 0);
     }
+    EXPECT_NEAR(sum / (200 * 100), 1.0, 0.05);
+    EXPECT_NEAR(first / 200, 1.0, 0.4);
 }
 
-TEST(KeyGenerator_ShortText, SevenDigitsWithoutLeadingZero) {
-    EXPECT_EQ(ShortText(0.25f), " .25");
-    EXPECT_EQ(ShortText(0.0f), " 0");
-    EXPECT_EQ(ShortText(0.0000123456789f), " .00001234568");
-    // The fast path agrees with the library's seven-significant-digit formatting.
-    ScriptedRandom random;
-    for (int n = 0; n < 200000; ++n) {
-        const float x = random.Draw();
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(x));
-        if (x >= 0.1f) {
-            ASSERT_EQ(ShortText(x), std::string(" ") + (buffer + 1)) << x;
+TEST(KeyGenerator_Permutation, ByteAboveTheFairLimitIsDrawnAgain) {
+    // Swapping from the top: cell 255 takes the code at index byte % 256, cell 254 the code at
+    // byte % 255, where 255 itself is beyond the fair limit and must be drawn again.
+    std::deque<std::uint8_t> script{0, 255, 7};
+    PermutationSource source([&](std::span<std::uint8_t> out) {
+        for (auto& byte : out) {
+            byte = script.empty() ? 0 : script.front();
+            if (!script.empty()) {
+                script.pop_front();
+            }
         }
+    });
+    const KeyRecord record = source.Next();
+    EXPECT_EQ(record[255], 0);
+    EXPECT_EQ(record[254], 7) << "a modulo without rejection takes 255 % 255 = 0, the code 255";
+    std::bitset<256> seen;
+    for (const std::uint8_t code : record) {
+        seen.set(code);
     }
-}
-
-TEST(KeyGenerator_DrawExchangePair, ReadsPlacesAfterClockDigit) {
-    Generator g;
-    // Nine-character numbers with clock digits 7 to 9: both places lie beyond the text.
-    for (int second : {7, 18, 59}) {
-        g.clock.second = second;
-        g.random.script = {0.1234567f, 0.7654321f};
-        EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{16, 1})) << second;
-    }
-    g.clock.second = 40; // digit 0: places 3 and 4
-    g.random.script = {0.25f, 0.375f, 0.25f, 0.375f, 0.7f, 0.58f};
-    EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{14, 8}));
-    EXPECT_EQ(g.gen.DrawExchangePair(4, 3), (ExchangePair{11, 4}));
-    EXPECT_EQ(g.gen.DrawExchangePair(3, 4), (ExchangePair{8, 10})) << "a = b = 9 pulled apart";
-}
-
-TEST(KeyGenerator_ScrambleGrid, StaysAPermutationAndDrawsFourPerPass) {
-    Generator g;
-    g.gen.ResetWorkingGrid();
-    g.gen.ScrambleGrid();
-    EXPECT_EQ(g.random.draws, 60);
-    EXPECT_EQ(g.clock.nowReads, 30);
-    for (int n = 0; n < 2000; ++n) {
-        g.clock.second = n % 60;
-        g.gen.ScrambleGrid();
-        std::bitset<256> seen;
-        for (int k = 0; k < 256; ++k) {
-            seen.set(g.gen.Cell(k / 16 + 1, k % 16 + 1));
-        }
-        ASSERT_TRUE(seen.all()) << "after scramble " << n;
-    }
+    EXPECT_TRUE(seen.all());
 }
 
 TEST(KeyFile_GenerateKey, WritesAWholeKeyOrLeavesTheOldOne) {
@@ -116,7 +102,7 @@ TEST(KeyFile_GenerateKey, WritesAWholeKeyOrLeavesTheOldOne) {
     for (std::size_t p = 0; p < 366; ++p) {
         ASSERT_TRUE(bytes[p * 258] == 0x00 && bytes[p * 258 + 1] == 0x01) << p;
     }
-    EXPECT_EQ(FirstNonPermutationRecord(bytes), 0);
+    EXPECT_EQ(ReadWholeKey(f.folder / "KEY.ORB", "KEY.ORB").records, 366);
     EXPECT_EQ(f.settings.Read("key"), "KEY.ORB");
     EXPECT_EQ(f.settings.Read("keyLenght"), "366");
     EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"}) << "no temporary file left";
@@ -184,54 +170,45 @@ TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
     f.state.keyLength = 10001;
     EXPECT_EQ(failure().first, ErrorKind::KeyTooLong);
 
-    f.state.keyLength = 100;
-    for (const std::size_t cut : {49 * 258 + 100, 49 * 258 + 1}) {
-        WriteAll(file, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
-        EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordTruncated, 50));
+    // The whole file is checked, not only the positions in use: the verdict of every caller.
+    f.state.keyLength = 20;
+    for (const UnsoundKey& key : UnsoundKeys()) {
+        WriteAll(file, key.bytes);
+        EXPECT_EQ(failure(), std::make_pair(key.kind, key.record)) << key.what;
     }
     // Record 7 changed and record 100 with a bad length field: the load fails whole,
     // so record 7 keeps what the last good load put there.
+    f.state.keyLength = 100;
     bytes[6 * 258 + 2] ^= 0xFF;
     bytes[99 * 258 + 1] = 0x02;
     WriteAll(file, bytes);
-    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordBadLength, 100));
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordNotPermutation, 7)) << "the first bad record";
     EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
-
-    // A record that repeats a code is refused whole too, as check refuses it.
-    bytes[99 * 258 + 1] = 0x01;
+    bytes[6 * 258 + 2] ^= 0xFF;
     WriteAll(file, bytes);
-    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordNotPermutation, 7));
+    EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordBadLength, 100));
     EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
 }
 
-TEST(KeyStore_OpenKeyStore, MeasuresTheKeyOrFallsBack) {
+TEST(KeyStore_OpenKeyStore, TakesAWholeKeyOrFallsBack) {
     struct Case {
-        std::size_t keyOrb, friendOrb; // file sizes
-        const char* setting;           // `key`; nullptr: absent
-        const char* name;              // the key in use; nullptr: the fallback
+        int keyOrb, friendOrb; // records of sound key files; -1: absent
+        const char* setting;   // `key`; nullptr: absent
+        const char* name;      // the key in use; nullptr: the fallback
         int length;
-        const char* label;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {94428, kNone, nullptr, "KEY.ORB", 366, "366"},
-             {94428, 258 * 2000, "friend.orb", "friend.orb", 2000, "2000"},
-             {258 * 500, kNone, "gone.orb", "KEY.ORB", 500, "500"},
-             {258 * 500, kNone, "/etc/hostname", "KEY.ORB", 500, "500"}, // outside the folder
-             // Between whole records: the label shows the quotient, the length rounds half to even.
-             {366 * 258 + 129, kNone, nullptr, "KEY.ORB", 366, "366.5"},
-             {367 * 258 + 129, kNone, nullptr, "KEY.ORB", 368, "367.5"},
-             {366 * 258 + 1, kNone, nullptr, "KEY.ORB", 366, "366.003875968992"},
-             // No KEY.ORB, or one the slider refuses (under 100 or over 10000 records).
-             {kNone, 258 * 2000, "friend.orb", nullptr, 366, "-"},
-             {0, kNone, nullptr, nullptr, 366, "-"},
-             {99 * 258 + 128, kNone, nullptr, nullptr, 366, "-"},
-             {10001 * 258, kNone, "friend.orb", nullptr, 366, "-"},
+             {366, -1, nullptr, "KEY.ORB", 366},
+             {366, 2000, "friend.orb", "friend.orb", 2000},
+             {500, -1, "gone.orb", "KEY.ORB", 500},
+             {500, -1, "/etc/hostname", "KEY.ORB", 500}, // outside the folder
+             {100, 10000, "friend.orb", "friend.orb", 10000},
+             {-1, 2000, "friend.orb", nullptr, 366}, // no KEY.ORB
          }) {
         Program s;
-        for (const auto& [file, size] :
-             {std::pair{"KEY.ORB", c.keyOrb}, std::pair{"friend.orb", c.friendOrb}}) {
-            if (size != kNone) {
-                WriteAll(s.folder / file, std::vector<std::uint8_t>(size, 0));
+        for (const auto& [file, records] : {std::pair{"KEY.ORB", c.keyOrb}, std::pair{"friend.orb", c.friendOrb}}) {
+            if (records >= 0) {
+                WriteAll(s.folder / file, KeyBytes(records));
             }
         }
         if (c.setting != nullptr) {
@@ -242,20 +219,38 @@ TEST(KeyStore_OpenKeyStore, MeasuresTheKeyOrFallsBack) {
         const bool used = c.name != nullptr;
         const std::string name = used ? c.name : "KEY.ORB";
         const bool keepsSettings = used && c.setting != nullptr && name == c.setting;
-        EXPECT_EQ(s.state.keyFileName, name) << c.label;
+        EXPECT_EQ(s.state.keyFileName, name);
         EXPECT_EQ(s.state.keyLength, c.length) << name;
         EXPECT_EQ(s.settings.Read("key"), keepsSettings ? c.setting : "KEY.ORB");
         EXPECT_EQ(s.settings.Read("keyLenght"), keepsSettings ? "untouched" : "366");
-        EXPECT_EQ(s.indicators.label, c.label);
+        EXPECT_EQ(s.indicators.label, used ? std::to_string(c.length) : "-");
         EXPECT_EQ(s.indicators.slider, used ? std::optional(c.length) : std::nullopt);
         EXPECT_EQ(s.indicators.checked, used);
         EXPECT_EQ(s.state.keyPresent, used);
+        EXPECT_EQ(s.state.keyFileRecords, used ? c.length : 0);
+        EXPECT_EQ(s.indicators.fingerprint, s.state.keyFingerprint);
+        EXPECT_EQ(s.state.keyFingerprint.empty(), !used);
         EXPECT_TRUE(!used || s.indicators.name == name) << s.indicators.name;
+    }
+    // A key file that is not whole sound records is never taken into use, as the current
+    // key or as KEY.ORB beside it.
+    for (const UnsoundKey& key : UnsoundKeys()) {
+        for (const char* current : {"KEY.ORB", "friend.orb"}) {
+            Program s;
+            WriteAll(s.folder / "KEY.ORB", KeyBytes(366));
+            WriteAll(s.folder / current, key.bytes);
+            s.settings.Write("key", current);
+            s.state.OpenKeyStore();
+            EXPECT_FALSE(s.state.keyPresent) << key.what << " as " << current;
+            EXPECT_EQ(s.state.keyLength, 366);
+            EXPECT_EQ(s.indicators.checked, false);
+            EXPECT_EQ(s.indicators.fingerprint, "");
+        }
     }
 
     // A later fallback (KEY.ORB turned into a folder fails the probe) keeps the key-present flag.
     Program s;
-    WriteAll(s.folder / "KEY.ORB", std::vector<std::uint8_t>(258 * 200, 0));
+    WriteAll(s.folder / "KEY.ORB", KeyBytes(200));
     s.state.OpenKeyStore();
     std::filesystem::remove(s.folder / "KEY.ORB");
     std::filesystem::create_directory(s.folder / "KEY.ORB");
@@ -263,6 +258,17 @@ TEST(KeyStore_OpenKeyStore, MeasuresTheKeyOrFallsBack) {
     EXPECT_EQ(s.state.keyLength, 366);
     EXPECT_EQ(s.indicators.checked, false);
     EXPECT_TRUE(s.state.keyPresent);
+}
+
+TEST(Fingerprint_KeyFile, StableForTheSameBytesAndChangedByOneByte) {
+    auto bytes = KeyBytes(366);
+    const std::string print = KeyFingerprint(bytes);
+    EXPECT_TRUE(std::regex_match(print, std::regex("([2-9A-HJ-NP-Z]{4}-){3}[2-9A-HJ-NP-Z]{4}"))) << print;
+    EXPECT_EQ(KeyFingerprint(KeyBytes(366)), print);
+    bytes[1000] ^= 1;
+    EXPECT_NE(KeyFingerprint(bytes), print);
+    // SHA-256 of no bytes begins e3 b0 c4 42 98: bits 11100 01110 11000 01100 01000 ...
+    EXPECT_EQ(KeyFingerprint({}), "WGSE-AJNS-ZJG3-B8RV");
 }
 
 TEST(Cipher_EncodeChar, FollowsTheDrawingLoopAndStaysInTheTables) {

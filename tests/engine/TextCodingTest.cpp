@@ -44,7 +44,8 @@ std::string DecodeByHand(const std::string& armoured, const std::vector<std::uin
 
 struct Coder : Program {
     explicit Coder(int keyLength) {
-        WriteAll(folder / "KEY.ORB", KeyBytes(keyLength));
+        // A short key length in use, the key file as long as any sound one must be.
+        WriteAll(folder / "KEY.ORB", KeyBytes(std::max(keyLength, 100)));
         state.keyLength = static_cast<std::int16_t>(keyLength);
     }
     std::string Encode(const std::string& plain) {
@@ -257,7 +258,7 @@ TEST(TextCoder_Failures, NothingHalfDoneIsHandedBack) {
     EXPECT_THROW(c.state.EncodeText(), VeltError);
     EXPECT_EQ(c.state.codedText, "earlier");
 
-    WriteAll(c.folder / "KEY.ORB", KeyBytes(3));
+    WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
     c.state.codedText = "odd";
     EXPECT_THROW(c.state.DecodeText(), VeltError);
     EXPECT_EQ(c.state.plainText, "");
@@ -280,7 +281,7 @@ TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
     EXPECT_EQ(c.messages.shown[1].title + "|" + c.messages.shown[1].text,
               "HIBA|ÖN NEM JOGOSULT A SZÖVEG MEGTEKINTÉSÉRE !\r\nA kulcsfájl nem létezik !");
 
-    WriteAll(c.folder / "KEY.ORB", KeyBytes(1));
+    WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
     EXPECT_TRUE(c.state.KeyCheck());
     c.state.keyMissing = true; // left set by an earlier caller: skips once, silently
     EXPECT_FALSE(c.state.KeyCheck());

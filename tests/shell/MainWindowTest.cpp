@@ -1,5 +1,7 @@
 // The main window driven as a user would, the key action included.
 #include "Errors.h"
+#include "Fingerprint.h"
+#include "Texts.h"
 #include "GlossButton.h"
 #include "MaskedTextEdit.h"
 #include "ShellFixture.h"
@@ -14,6 +16,8 @@
 #include <QPushButton>
 #include <QSet>
 #include <QToolBar>
+#include <filesystem>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
@@ -303,26 +307,112 @@ private Q_SLOTS:
         QCOMPARE(ReadFile(shell.Path("KEY.ORB")), key);
     }
 
-    void KeyAction_NoKeyAtStartOrNewName_FormsKeyOfSliderLength() {
+    void KeyAction_NoKeyAtStartOrNewName_FormsKeyOfSliderLengthAndConfirmsIt() {
         ShellFixture shell;
         shell.Find<QSlider>("Slider")->setValue(150);
         shell.PressKey(u"never asked.orb"_s);
-        QVERIFY(shell.dialogs.saved.empty() && shell.messages.shown.empty());
+        QVERIFY(shell.dialogs.saved.empty());
         const QByteArray key = ReadFile(shell.Path("KEY.ORB"));
         QCOMPARE(key.size(), 150 * 258);
         QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"KEY.ORB"_s, 150));
         QVERIFY(shell.KeyChecked() && shell.state->keyPresent);
+        // Which file, its fingerprint (as on the VELT tab), and that the correspondent needs it.
+        const std::string print = KeyFingerprint(std::span(reinterpret_cast<const std::uint8_t*>(key.data()),
+                                                           static_cast<std::size_t>(key.size())));
+        QCOMPARE(shell.Text("lblFingerprint"), QString::fromStdString("Fingerprint: " + print));
+        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+        const std::string said = shell.messages.shown[0].text;
+        for (const std::string& part : {std::string("in KEY.ORB"), "Fingerprint: " + print,
+                                        std::string("needs this very key file")}) {
+            QVERIFY2(said.find(part) != std::string::npos, said.c_str());
+        }
 
-        // With a key present, a new name forms a key beside the old one; the dialog speaks Hungarian.
+        // With a key present, a new name forms a key beside the old one; the dialog speaks Hungarian,
+        // and a name without an extension gets ".orb".
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        QCOMPARE(shell.Text("lblSliderCaption"), u"Kulcshossz"_s);
+        QVERIFY(shell.Text("lblFingerprint").startsWith(u"Ujjlenyomat: "_s));
         shell.Find<QSlider>("Slider")->setValue(120);
-        shell.PressKey(u"új kulcs.orb"_s);
+        shell.messages.shown.clear();
+        shell.PressKey(u"új kulcs"_s);
         QCOMPARE(shell.dialogs.saved.at(0).filter, u"Kulcs fájl (*.orb)| *.orb"_s);
         QCOMPARE(shell.dialogs.saved.at(0).title, u"FIGYELEM ! Kulcsfájl létrehozás / csere ..."_s);
         QCOMPARE(ReadFile(shell.Path("új kulcs.orb")).size(), 120 * 258);
+        QVERIFY(!QFile::exists(shell.Path("új kulcs")));
         QCOMPARE(ReadFile(shell.Path("KEY.ORB")), key);
         QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"új kulcs.orb"_s, 120));
         QVERIFY(shell.KeyChecked());
+        QVERIFY(shell.messages.shown.at(0).text.find("Ujjlenyomat: " + shell.state->keyFingerprint) !=
+                std::string::npos);
+        QVERIFY(shell.state->keyFingerprint != print);
+    }
+
+    void Slider_LengthBelowTheKeyFile_MarkedWithTheReason() {
+        ShellFixture shell(366);
+        QCOMPARE(shell.Text("lblSliderCaption"), u"Key length"_s);
+        auto* slider = shell.Find<QSlider>("Slider");
+        auto* label = shell.Find<QLabel>("lblSL");
+        QVERIFY(!label->toolTip().contains(u"366 positions"_s));
+        slider->setValue(110);
+        QCOMPARE(shell.state->keyLength, 110);
+        QCOMPARE(label->text(), u"110 \u2260 366"_s);
+        QVERIFY2(label->toolTip().contains(u"KEY.ORB holds 366 positions, but only the first 110"_s) &&
+                     label->toolTip().contains(u"set the key length to 110"_s),
+                 qPrintable(label->toolTip()));
+        slider->setValue(366);
+        QCOMPARE(label->text(), u"366"_s);
+        QVERIFY(!label->toolTip().contains(u"366 positions"_s));
+        // A key file of another length: the default the label's click sets is marked as well.
+        WriteKeyFile(shell.Path("long.orb"), 500);
+        shell.PressKey(shell.Path("long.orb"));
+        QCOMPARE(label->text(), u"500"_s);
+        shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(label->text(), u"366 \u2260 500"_s);
+        QVERIFY(label->toolTip().contains(u"500 pozíciót"_s));
+    }
+
+    void KeyAction_UnsoundKeyAtStart_ReplacedOnlyAfterYes() {
+        namespace fs = std::filesystem;
+        // Tests run as root, whom no mode bits keep out: a link that leads to itself cannot be read by anyone.
+        const auto unreadable = [](const QString& path) { fs::create_symlink("KEY.ORB", path.toStdString()); };
+        const auto damaged = [](const QString& path) {
+            WriteKeyFile(path, 200);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(QByteArray(100, 'x'));
+        };
+        const std::pair<std::function<void(const QString&)>, std::string> keys[] = {
+            {unreadable, "cannot be read"}, {damaged, "record 201 is cut short"}};
+        for (const auto& [make, why] : keys) {
+            for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+                ShellFixture shell;
+                make(shell.Path("KEY.ORB"));
+                const auto before = fs::symlink_status(shell.Path("KEY.ORB").toStdString()).type();
+                const QByteArray bytes = before == fs::file_type::symlink ? QByteArray() : ReadFile(shell.Path("KEY.ORB"));
+                shell.Start();
+                QVERIFY(!shell.state->keyPresent);
+                shell.messages.answers = {answer};
+                shell.PressKey(QString());
+                QVERIFY(shell.dialogs.saved.empty());
+                const Message& question = shell.messages.shown.at(0);
+                QVERIFY(question.buttons == MessageButtons::YesNo && question.defaultAnswer == MessageAnswer::No);
+                for (const std::string& part : {shell.Path("KEY.ORB").toStdString(), why,
+                                               std::string("can then no longer be read")}) {
+                    QVERIFY2(question.text.find(part) != std::string::npos, question.text.c_str());
+                }
+                if (answer == MessageAnswer::No) {
+                    QCOMPARE(fs::symlink_status(shell.Path("KEY.ORB").toStdString()).type(), before);
+                    QVERIFY(before == fs::file_type::symlink || ReadFile(shell.Path("KEY.ORB")) == bytes);
+                    QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+                    QVERIFY(!shell.state->keyPresent);
+                } else {
+                    QCOMPARE(ReadFile(shell.Path("KEY.ORB")).size(), 366 * 258);
+                    QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"KEY.ORB"_s, 366));
+                    QCOMPARE(shell.messages.shown.at(1).icon, MessageIcon::Information);
+                }
+            }
+        }
     }
 
     void KeyAction_ExistingNameOrCancel_ExchangesOrChangesNothing() {
@@ -343,11 +433,17 @@ private Q_SLOTS:
         QCOMPARE(shell.KeyShown(), ShellFixture::KeyInUse(u"big.orb"_s, 10000));
         QCOMPARE(shell.Find<QLabel>("Label9")->toolTip(), shell.Path("big.orb")); // where the key lies
         QVERIFY(ReadFile(shell.Path("velt.ini")).contains("[Option]\nkey=big.orb\nkeyLenght=10000\n"));
-        QCOMPARE(shell.messages.shown.at(0).text, std::string("The key big.orb (10000 positions) is now in use."));
+        QVERIFY(shell.messages.shown.at(0).text.starts_with("The key big.orb (10000 positions) is now in use.\n\n"
+                                                            "Fingerprint: " +
+                                                            shell.state->keyFingerprint));
 
         // Anything but a whole key of 100 to 10000 sound records is refused naming why; a cancel passes silently.
+        QByteArray cut = ReadFile(shell.Path("big.orb")).left(200 * 258 + 100);
+        WriteFile(shell.Path("cut.orb"), cut);
+        const std::string cutVerdict = DescribeError(VeltError(ErrorKind::KeyRecordTruncated, "", 201, 0, "cut.orb"), 0);
         const std::pair<QString, std::string> refused[] = {{u"short.orb"_s, "99 positions"},
-                                                           {u"long.orb"_s, "10001 positions"},
+                                                           {u"cut.orb"_s, cutVerdict},
+                                                           {u"long.orb"_s, "above 10000"},
                                                            {u"noise.orb"_s, "record 1 has a wrong length"},
                                                            {u"twice.orb"_s, "record 43 does not hold"},
                                                            {QString(), ""}};
@@ -363,7 +459,7 @@ private Q_SLOTS:
             const std::string said = answer.isEmpty() ? "" : shell.messages.shown[0].text;
             QVERIFY2(said.find(answer.toStdString()) != std::string::npos && said.find(why) != std::string::npos, said.c_str());
         }
-        QCOMPARE(shell.dialogs.saved.size(), std::size_t{6});
+        QCOMPARE(shell.dialogs.saved.size(), std::size_t{7});
     }
 
     void KeyAction_KeyInAnotherFolder_CopiedWholeOrRefused() {
