@@ -140,7 +140,13 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         return kExitOk;
     }
     const auto keyOption = options.Value("key");
-    const std::filesystem::path key = keyOption ? std::filesystem::path(*keyOption) : DefaultKeyFile();
+    std::filesystem::path key;
+    try {
+        key = keyOption ? std::filesystem::path(*keyOption) : DefaultKeyFile();
+    } catch (const std::runtime_error& refused) {
+        console.err << "velt-cli " << command << ": " << refused.what() << '\n';
+        return kExitFailure;
+    }
 
     std::string reference;
     std::int16_t keyLength = 0;

@@ -50,6 +50,9 @@ void AppState::Attach(const Services& services) {
 }
 
 void AppState::LoadKey() {
+    if (keyPlaceUnsafe) {
+        throw VeltError(ErrorKind::KeyPlaceUnsafe, "key place unsafe", 0, 0, KeyFilePath().string());
+    }
     LoadKeyFile(KeyFilePath(), keyLength, key, Progress(), keyFileName);
 }
 
@@ -78,7 +81,7 @@ void AppState::GenerateKey(CommitMode commit) {
 
 void AppState::OpenKeyStore() {
     velt::OpenKeyStore(m_programFolder, Settings(), Indicators(),
-                       KeyStoreFields{keyFileName, keyLength, keyPresent, keyFingerprint, keyFileRecords});
+                       KeyStoreFields{keyFileName, keyLength, keyPresent, keyFingerprint, keyFileRecords}, !keyPlaceUnsafe);
 }
 
 } // namespace velt

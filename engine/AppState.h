@@ -62,6 +62,8 @@ public:
     bool keyPresent = false;
     std::string keyFingerprint; ///< of the key file in use; empty while none is
     int keyFileRecords = 0;     ///< the records of the key file in use, which the key length may undercut
+    /// Set at start-up when another user could swap keys in the program's folder: no key there is used.
+    bool keyPlaceUnsafe = false;
 
     /// Rereads and checks the whole current key file (ReadWholeKey), then fills the key
     /// material of positions 1..keyLength. Throws VeltError as LoadKeyFile() does.

@@ -28,6 +28,7 @@ enum class ErrorKind {
     KeyOutOfRange,      ///< a key file of fewer than 100 positions (record = its positions)
     NotRegularFile,     ///< a pipe, device or folder where a file is to be read
     KeyFileEmpty,       ///< a key file of no bytes
+    KeyPlaceUnsafe,     ///< the key lies where another user could swap it (path = the key file)
 };
 
 /// A failure of an engine or conversion operation. `record` is the 1-based key

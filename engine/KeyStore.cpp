@@ -5,6 +5,7 @@
 #include "KeyMaterial.h"
 
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace velt {
@@ -29,8 +30,11 @@ void SaveDefaults(ISettingsStore& settings) {
 } // namespace
 
 void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
-                  KeyStoreFields fields) {
+                  KeyStoreFields fields, bool safe) {
     try {
+        if (!safe) {
+            throw std::runtime_error("another user could swap the key");
+        }
         // The default key file must be there and openable, whichever key is in use.
         const auto defaultFile = folder / kDefaultKeyFileName;
         if (!IsFile(defaultFile) || !std::ifstream(defaultFile, std::ios::binary).is_open()) {

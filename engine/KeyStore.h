@@ -25,8 +25,9 @@ struct KeyStoreFields {
 /// from its records and shows name, length and fingerprint on the key indicators.
 /// "KEY.ORB" must exist for any key to be used; every failure, a key file that is not
 /// whole sound records included, takes the fallback to "KEY.ORB" of 366 positions with
-/// the key-file box unchecked and no fingerprint.
+/// the key-file box unchecked and no fingerprint. A folder that is not `safe` (another user
+/// could swap keys in it) always takes the fallback.
 void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
-                  KeyStoreFields fields);
+                  KeyStoreFields fields, bool safe = true);
 
 } // namespace velt

@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <algorithm>
 #include <fcntl.h>
+#include <iterator>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -43,10 +46,48 @@ bool CanCreateFilesIn(const std::filesystem::path& folder) {
     return true;
 }
 
+KeyPlaceFault KeyPlaceFaultOf(const std::filesystem::path& path, uid_t user) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return KeyPlaceFault::None;
+    }
+    const bool folder = S_ISDIR(info.st_mode);
+    if (info.st_uid != user && !(folder && info.st_uid == 0)) {
+        return KeyPlaceFault::NotOwned;
+    }
+    const bool othersWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (othersWrite && !(folder && (info.st_mode & S_ISVTX) != 0)) {
+        return KeyPlaceFault::OthersMayWrite;
+    }
+    return KeyPlaceFault::None;
+}
+
+bool InSystemFolder(const std::filesystem::path& folder, const std::filesystem::path& installPrefix) {
+    const std::filesystem::path normal = folder.lexically_normal();
+    for (const std::filesystem::path& system : {std::filesystem::path("/usr"), std::filesystem::path("/opt"),
+                                                installPrefix.lexically_normal()}) {
+        if (system.empty() || system == "/") {
+            continue;
+        }
+        const auto [end, unused] = std::mismatch(system.begin(), system.end(), normal.begin(), normal.end());
+        if (end == system.end() || (std::next(end) == system.end() && end->empty())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::filesystem::path InstallPrefix() {
+    return VELT_INSTALL_PREFIX;
+}
+
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder,
                                           const std::filesystem::path& userDataFolder,
                                           const CanCreateFiles& canCreateFiles) {
-    if (!executableFolder.empty() && canCreateFiles(executableFolder)) {
+    // Installed (even run by the superuser, who may write anywhere), the key stays out of the
+    // package's folders; a folder others may write is no place for a key either.
+    if (!executableFolder.empty() && !InSystemFolder(executableFolder, InstallPrefix()) &&
+        KeyPlaceFaultOf(executableFolder, ::geteuid()) == KeyPlaceFault::None && canCreateFiles(executableFolder)) {
         return executableFolder;
     }
     return userDataFolder;

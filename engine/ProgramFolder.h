@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string_view>
+#include <sys/types.h>
 
 namespace velt {
 
@@ -26,8 +27,23 @@ bool CanCreateFilesIn(const std::filesystem::path& folder);
 
 using CanCreateFiles = std::function<bool(const std::filesystem::path&)>;
 
-/// The program's folder: `executableFolder` when files can be created in it (portable use),
-/// otherwise `userDataFolder`.
+/// Who else could swap a key file or the key in a folder.
+enum class KeyPlaceFault { None, NotOwned, OthersMayWrite };
+
+/// Whether `path` (followed through links) is a safe place for the key of user `user`. A file
+/// must be the user's and writable by nobody else. A folder must be the user's or the
+/// superuser's, and writable by nobody else unless only a file's owner may remove it there
+/// (the sticky bit). A path that does not exist is no fault: nothing can be swapped in it yet.
+KeyPlaceFault KeyPlaceFaultOf(const std::filesystem::path& path, uid_t user);
+
+/// Whether `folder` lies in /usr, /opt or `installPrefix`: where installed programs stand.
+bool InSystemFolder(const std::filesystem::path& folder, const std::filesystem::path& installPrefix);
+
+/// The prefix Velt was built to be installed under.
+std::filesystem::path InstallPrefix();
+
+/// The program's folder: `executableFolder` for portable use, when it stands outside the system
+/// folders, files can be created in it and nobody else may swap files in it; otherwise `userDataFolder`.
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder,
                                           const std::filesystem::path& userDataFolder,
                                           const CanCreateFiles& canCreateFiles = CanCreateFilesIn);

@@ -275,6 +275,7 @@ static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
     case ErrorKind::KeyOutOfRange: return say(TextId::KeyOutOfRange, record);
     case ErrorKind::NotRegularFile: return say(TextId::NotRegularFile);
     case ErrorKind::KeyFileEmpty: return say(TextId::KeyFileEmpty);
+    case ErrorKind::KeyPlaceUnsafe: return say(TextId::KeyPlaceOthersWrite);
     }
     return error.what();
 }

@@ -2,11 +2,13 @@
 
 #include "AppState.h"
 #include "ComponentCheck.h"
+#include "KeyStore.h"
 #include "UiText.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <unistd.h>
 
 namespace velt::shell {
 
@@ -30,6 +32,41 @@ std::filesystem::path ProgramFolder(const CanCreateFiles& canCreateFiles) {
         }
     }
     return folder;
+}
+
+void SecureKeyPlace(AppState& state) {
+    namespace fs = std::filesystem;
+    const uid_t user = ::geteuid();
+    for (const fs::path& place : {state.ProgramFolder(), state.ProgramFolder() / kDefaultKeyFileName}) {
+        KeyPlaceFault fault = KeyPlaceFaultOf(place, user);
+        if (fault == KeyPlaceFault::None) {
+            continue;
+        }
+        state.language = StoredLanguage(state);
+        const std::uint8_t language = state.language <= 1 ? state.language : 0;
+        if (fault == KeyPlaceFault::OthersMayWrite) {
+            std::error_code failed;
+            fs::permissions(place, fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove,
+                            failed);
+            fault = KeyPlaceFaultOf(place, user);
+            if (fault == KeyPlaceFault::None) {
+                Message message;
+                message.icon = MessageIcon::Information;
+                message.title = "Velt";
+                message.text = *FormatText(TextId::KeyPlaceRepaired, language, {place.string()});
+                state.Messages().Show(message);
+                continue;
+            }
+        }
+        const TextId why = fault == KeyPlaceFault::NotOwned ? TextId::KeyPlaceNotOwned : TextId::KeyPlaceOthersWrite;
+        Message message;
+        message.title = std::string(*Text(TextId::ErrorTitle, language));
+        message.text = *FormatText(why, language, {place.string()}) + " " +
+                       std::string(*Text(TextId::KeyPlaceAdvice, language));
+        state.Messages().Show(message);
+        state.keyPlaceUnsafe = true;
+        return;
+    }
 }
 
 void RunComponentCheck(AppState& state, const QStringList& candidates, IComponentSource& source) {

@@ -21,6 +21,11 @@ void NameApplication();
 /// (portable use), else the user's data folder, created (owner only) when it is chosen.
 std::filesystem::path ProgramFolder(const CanCreateFiles& canCreateFiles = CanCreateFilesIn);
 
+/// The program's folder and its KEY.ORB as a place for the key: what the user owns and others
+/// may write is made writable by the user alone, and the user told; what cannot be repaired
+/// (another user's folder or key) is refused with the reason: no key there is used this run.
+void SecureKeyPlace(AppState& state);
+
 /// The first start-up step: installs missing runtime components. A failure is
 /// told to the user once, in the current language, and start-up goes on.
 void RunComponentCheck(AppState& state, const QStringList& candidates, IComponentSource& source);

@@ -42,6 +42,7 @@ int main(int argc, char* argv[]) {
 
     velt::shell::EmbeddedComponents components;
     velt::shell::RunComponentCheck(state, velt::shell::SystemFolderCandidates(), components);
+    velt::shell::SecureKeyPlace(state);
 
     velt::shell::Dialogs dialogs;
     velt::shell::JobWindows jobs;

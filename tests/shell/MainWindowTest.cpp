@@ -5,6 +5,7 @@
 #include "GlossButton.h"
 #include "MaskedTextEdit.h"
 #include "ShellFixture.h"
+#include "Startup.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QToolBar>
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
@@ -370,6 +372,36 @@ private Q_SLOTS:
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(label->text(), u"366 \u2260 500"_s);
         QVERIFY(label->toolTip().contains(u"500 pozíciót"_s));
+    }
+
+    void Startup_KeyPlaceOthersMayChange_RepairedOrRefused() {
+        if (::geteuid() != 0) {
+            QSKIP("giving a key to another user needs the superuser");
+        }
+        namespace fs = std::filesystem;
+        ShellFixture shell(366);
+        const fs::path folder = shell.folder.path().toStdString();
+        fs::permissions(folder, fs::perms(0777));
+        fs::permissions(folder / "KEY.ORB", fs::perms(0666));
+        velt::shell::SecureKeyPlace(*shell.state);
+        QCOMPARE(fs::status(folder).permissions(), fs::perms(0755));
+        QCOMPARE(fs::status(folder / "KEY.ORB").permissions(), fs::perms(0644));
+        QCOMPARE(shell.messages.shown.size(), std::size_t{2});
+        QVERIFY(shell.messages.shown[0].icon == MessageIcon::Information &&
+                shell.messages.shown[0].text.find("writable by you alone") != std::string::npos);
+        QVERIFY(!shell.state->keyPlaceUnsafe);
+
+        // Another user's key cannot be repaired: refused, and no key of the folder is used.
+        QVERIFY(::chown((folder / "KEY.ORB").c_str(), 12345, static_cast<gid_t>(-1)) == 0);
+        shell.messages.shown.clear();
+        shell.state->keyPresent = false;
+        velt::shell::SecureKeyPlace(*shell.state);
+        QCOMPARE(shell.messages.shown.at(0).icon, MessageIcon::Critical);
+        QVERIFY(shell.messages.shown[0].text.find("belongs to another user") != std::string::npos);
+        QVERIFY(shell.state->keyPlaceUnsafe);
+        shell.state->OpenKeyStore();
+        QVERIFY(!shell.state->keyPresent && !shell.KeyChecked());
+        QVERIFY_THROWS_EXCEPTION(VeltError, shell.state->LoadKey());
     }
 
     void KeyAction_UnsoundKeyAtStart_ReplacedOnlyAfterYes() {
