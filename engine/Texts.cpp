@@ -131,6 +131,11 @@ constexpr Entry kTexts[] = {
      "A(z) %1 kulcsfájl %2 pozíciót tartalmaz, de a kódolás csak az első %3 pozíciót használja. A "
      "levelezőpartnerednek is %3 kulcshosszt kell beállítania, különben a %3 karakternél hosszabb "
      "levelek nem fejthetők vissza."},
+    {TextId::KeyLengthBeyondFile,
+     "The key file %1 holds only %2 positions: a key length of %3 cannot be used with it, and coding "
+     "will fail. Set %2 or less, the same as your correspondent.",
+     "A(z) %1 kulcsfájl csak %2 pozíciót tartalmaz: %3 kulcshossz nem használható vele, a kódolás nem "
+     "fog sikerülni. Állíts be legfeljebb %2 értéket, ugyanazt, mint a levelezőpartnered."},
     {TextId::KeyPlaceNotOwned, "%1 belongs to another user, who could read or swap the key; it is not used.",
      "A(z) %1 egy másik felhasználóé, aki olvashatja vagy kicserélheti a kulcsot; nem használom."},
     {TextId::KeyPlaceOthersWrite, "%1 can be changed by other users, who could swap the key; it is not used.",

@@ -89,6 +89,7 @@ enum class TextId {
     KeyFingerprintLabel, ///< %1 = the key's fingerprint
     KeyUnsoundReplaceQuestion, ///< %1 = key file, %2 = what is wrong with it
     KeyLengthDiffers,   ///< %1 = key file, %2 = its records, %3 = the key length in use
+    KeyLengthBeyondFile, ///< %1 = key file, %2 = its records, %3 = the key length set
     KeyPlaceNotOwned,   ///< %1 = key file or folder
     KeyPlaceOthersWrite, ///< %1 = key file or folder
     KeyPlaceRepaired,   ///< %1 = key file or folder

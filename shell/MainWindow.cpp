@@ -810,11 +810,15 @@ void MainWindow::MarkLengthInUse() {
     // must do the same, so the difference may never pass unseen.
     m_lengthLabel->setText(differs ? u"%1 \u2260 %2"_s.arg(length).arg(records) : QString::number(length));
     m_lengthLabel->setStyleSheet(differs ? u"QLabel { color: rgb(192, 0, 0); font-weight: bold; }"_s : QString());
-    m_lengthLabel->setToolTip(
-        differs ? QString::fromStdString(*FormatText(TextId::KeyLengthDiffers, language,
-                                                     {m_state.keyFileName, std::to_string(records),
-                                                      std::to_string(length)}))
-                : u"Kattintásra alpértékre állít [366]"_s);
+    if (!differs) {
+        m_lengthLabel->setToolTip(u"Kattintásra alpértékre állít [366]"_s);
+        return;
+    }
+    const TextId why = length > records ? TextId::KeyLengthBeyondFile : TextId::KeyLengthDiffers;
+    const std::string text =
+        *FormatText(why, language, {m_state.keyFileName, std::to_string(records), std::to_string(length)});
+    // Rich text, so that the tooltip wraps instead of running across the screen.
+    m_lengthLabel->setToolTip(u"<p>%1</p>"_s.arg(QString::fromStdString(text).toHtmlEscaped()));
 }
 
 void MainWindow::SetKeyFileChecked(bool checked) {

@@ -372,6 +372,10 @@ private Q_SLOTS:
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(label->text(), u"366 \u2260 500"_s);
         QVERIFY(label->toolTip().contains(u"500 pozíciót"_s));
+        // Beyond the key file's records no letter codes: said so, not that only part is used.
+        slider->setValue(600);
+        QCOMPARE(label->text(), u"600 \u2260 500"_s);
+        QVERIFY2(label->toolTip().contains(u"csak 500 pozíciót"_s), qPrintable(label->toolTip()));
     }
 
     void Startup_KeyPlaceOthersMayChange_RepairedOrRefused() {
