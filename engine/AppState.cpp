@@ -65,13 +65,16 @@ void AppState::GenerateKey(CommitMode commit) {
     }
     if (length > 0) {
         KeyFileWriter writer(KeyFilePath(), Temporaries());
-        {
+        try {
             PermutationSource permutations;
             ProgressTicker ticker(Progress(), length);
             for (int p = 1; p <= length; ++p) {
                 ticker.Tick(p);
                 writer.WriteKeyRecord(p, permutations.Next());
             }
+        } catch (VeltError& error) {
+            error.path = keyFileName; // no random bytes: the key named in the message was not formed
+            throw;
         }
         writer.Commit(commit);
     }
