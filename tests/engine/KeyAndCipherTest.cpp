@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <numeric>
-#include <regex>
 #include <set>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -263,7 +262,13 @@ TEST(KeyStore_OpenKeyStore, TakesAWholeKeyOrFallsBack) {
 TEST(Fingerprint_KeyFile, StableForTheSameBytesAndChangedByOneByte) {
     auto bytes = KeyBytes(366);
     const std::string print = KeyFingerprint(bytes);
-    EXPECT_TRUE(std::regex_match(print, std::regex("([2-9A-HJ-NP-Z]{4}-){3}[2-9A-HJ-NP-Z]{4}"))) << print;
+    ASSERT_EQ(print.size(), 19u) << print;
+    for (std::size_t k = 0; k < print.size(); ++k) {
+        const bool dash = k % 5 == 4;
+        EXPECT_EQ(print[k] == '-', dash) << print;
+        EXPECT_TRUE(dash || std::string_view("23456789ABCDEFGHJKLMNPQRSTUVWXYZ").find(print[k]) != std::string::npos)
+            << print;
+    }
     EXPECT_EQ(KeyFingerprint(KeyBytes(366)), print);
     bytes[1000] ^= 1;
     EXPECT_NE(KeyFingerprint(bytes), print);
