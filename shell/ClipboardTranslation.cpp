@@ -5,9 +5,11 @@
 #include "Clipboard.h"
 #include "CodePage.h"
 #include "Errors.h"
+#include "ProgressTicker.h"
 #include "UiText.h"
 
 #include <new>
+#include <string>
 
 namespace velt::shell {
 namespace {
@@ -28,46 +30,105 @@ QString TextOf(std::string_view codes) {
     return text;
 }
 
+/// Codes per piece between two looks at the wait window: a few milliseconds of work.
+constexpr std::size_t kPiece = std::size_t{1} << 18;
+
+/// EncodeText and packing in pieces under one wait window, so that a long text leaves the
+/// window answering and may be stopped. Leaves the armoured text in the shared coded-text buffer.
+void EncodeAndPack(AppState& state) {
+    state.StartTextRun();
+    const std::string_view plain = state.plainText;
+    const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
+    ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(2 * plain.size()), caption, Stoppable::Yes);
+    std::string armoured;
+    armoured.reserve(2 * armour::kMarker.size() + 4 * plain.size());
+    armoured += armour::kMarker;
+    std::string pairs;
+    for (std::size_t at = 0; at < plain.size(); at += kPiece) {
+        ticker.Tick(static_cast<std::int64_t>(2 * at + 1));
+        pairs.clear();
+        state.EncodePiece(plain.substr(at, kPiece), pairs);
+        armour::AppendBody(pairs, armoured);
+    }
+    armoured += armour::kMarker;
+    state.codedText = std::move(armoured);
+}
+
+/// DecodeText in pieces under the wait window; the plain text goes to the shared plain-text buffer.
+void DecodeInPieces(AppState& state) {
+    if (state.codedText.size() % 2 != 0) {
+        throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
+    }
+    state.StartTextRun();
+    const std::string_view pairs = state.codedText;
+    ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(pairs.size()), {}, Stoppable::Yes);
+    std::string plain;
+    plain.reserve(pairs.size() / 2);
+    for (std::size_t at = 0; at < pairs.size(); at += 2 * kPiece) {
+        ticker.Tick(static_cast<std::int64_t>(at + 1));
+        state.DecodePiece(pairs.substr(at, 2 * kPiece), plain);
+    }
+    state.plainText = std::move(plain);
+}
+
 Translation Encode(AppState& state, IClipboard& clipboard, const QString& text) {
     state.plainText = CodesOf(text);
-    state.EncodeText();
-    state.codedText = armour::Pack(state.codedText, state.Progress());
+    EncodeAndPack(state);
     clipboard.Clear();
     clipboard.SetText(QString::fromLatin1(state.codedText.data(), static_cast<qsizetype>(state.codedText.size())));
     return Translation::Encoded;
 }
 
-Translation Decode(AppState& state, IClipboard& clipboard, const QString& text) {
-    state.codedText = armour::Unpack(text.toStdString()).value_or(std::string());
+Translation Decode(AppState& state, IClipboard& clipboard, std::string_view text) {
+    state.codedText = armour::Unpack(text).value_or(std::string());
     if (!state.KeyCheck()) {
         return Translation::NothingDone;
     }
-    state.DecodeText();
+    DecodeInPieces(state);
     // Converted before the clipboard is cleared, so nothing can fail between the two.
     const QString plain = TextOf(state.plainText);
     clipboard.Clear();
     clipboard.SetText(plain);
     return Translation::Decoded;
 }
+
+/// Refuses a text above the most that is translated, with a message; true when it is refused.
+bool TooLarge(AppState& state, qsizetype size, qsizetype most) {
+    if (size <= most) {
+        return false;
+    }
+    ShowError(state, TextId::TextTooLarge, {std::to_string(size), std::to_string(most)});
+    return true;
+}
 } // namespace
 
-Translation TranslateClipboard(AppState& state, IClipboard& clipboard) {
+Translation TranslateClipboard(AppState& state, IClipboard& clipboard, TranslationLimits limits) {
     const QString text = clipboard.Text();
     if (text.isEmpty()) {
         return Translation::NothingDone;
     }
     try {
-        if (text.contains(QString::fromLatin1(armour::kMarker.data(), armour::kMarker.size()))) {
-            return Decode(state, clipboard, text);
+        if (TooLarge(state, text.size(), limits.coded)) {
+            return Translation::NothingDone;
+        }
+        const std::string utf8 = text.toStdString();
+        if (armour::HasMarker(utf8)) {
+            return Decode(state, clipboard, utf8);
+        }
+        if (TooLarge(state, text.size(), limits.plain)) {
+            return Translation::NothingDone;
         }
         return Encode(state, clipboard, text);
     } catch (const WorkCancelled&) {
-        // Stopped while packing: the clipboard still holds the text, nothing is said.
+        // Stopped in the wait window: the clipboard still holds the text, nothing is said.
     } catch (const VeltError& error) {
         ShowError(state, error);
     } catch (const std::bad_alloc&) {
         ShowError(state, TextId::ClipboardTooLarge, {});
     }
+    // Nothing half-made stays behind in the shared buffers.
+    state.plainText.clear();
+    state.codedText.clear();
     return Translation::NothingDone;
 }
 
