@@ -6,6 +6,7 @@
 #include "EditorWindow.h"
 #include "GlossButton.h"
 #include "Printer.h"
+#include "TextBox.h"
 #include "ShellFixture.h"
 
 #include <QApplication>
@@ -78,8 +79,8 @@ struct EditorFixture final {
         QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
-    QPlainTextEdit* Plain() const { return window->findChild<QPlainTextEdit*>(u"RichTextBox1"_s); }
-    QPlainTextEdit* Coded() const { return window->findChild<QPlainTextEdit*>(u"RichTextBox2"_s); }
+    editor::TextBox* Plain() const { return window->findChild<editor::TextBox*>(u"RichTextBox1"_s); }
+    editor::TextBox* Coded() const { return window->findChild<editor::TextBox*>(u"RichTextBox2"_s); }
     GlossButton* Start() const { return window->findChild<GlossButton*>(u"Command1"_s); }
     void ClickStart() const { QTest::mouseClick(Start(), Qt::LeftButton); }
     void Click(QPlainTextEdit* box) const { QTest::mouseClick(box->viewport(), Qt::LeftButton); }
@@ -359,7 +360,7 @@ private Q_SLOTS:
         f.Press(u"Nyomtatás"_s); // the dialog cancelled: nothing printed
         QVERIFY(f.printer.printed.isEmpty());
         f.ClickStart();
-        const QString armoured = f.Coded()->toPlainText(); // one line of some 38,000 characters
+        const QString armoured = f.Coded()->Text(); // one line of some 38,000 characters, drawn
         f.printer.answers = {true};
         f.Press(u"Nyomtatás"_s);
         QCOMPARE(f.printer.printed, QStringList{armoured});
