@@ -157,9 +157,14 @@ template <typename T = QWidget> T* Find(const QString& name) {
     return nullptr;
 }
 
+/// A box's whole text: an editor box that draws a long text itself holds it as `wholeText`.
 QString Shown(const QString& box) {
     auto* edit = Find<QPlainTextEdit>(box);
-    return edit != nullptr ? edit->toPlainText() : QString();
+    if (edit == nullptr) {
+        return {};
+    }
+    const QVariant whole = edit->property("wholeText");
+    return whole.isValid() ? whole.toString() : edit->toPlainText();
 }
 
 } // namespace

@@ -11,6 +11,8 @@ namespace velt::editor {
 /// shown, scrolled, saved and printed, but not edited; the box's own document stays empty.
 class TextBox final : public QPlainTextEdit {
     Q_OBJECT
+    /// The whole text, drawn or laid out.
+    Q_PROPERTY(QString wholeText READ Text)
 public:
     using QPlainTextEdit::QPlainTextEdit;
 

@@ -75,7 +75,7 @@ enum class GapStep { Continue, Closed, Broken };
 
 /// One character between the quotation marks of a possible marker: blanks and tabs, line
 /// breaks and, at the start of a line, a reply's ">" may stand there.
-GapStep StepGap(char c, bool& lineStart) {
+template <typename Char> GapStep StepGap(Char c, bool& lineStart) {
     switch (c) {
     case '"':
         return GapStep::Closed;
@@ -115,11 +115,9 @@ char32_t CharacterAt(std::string_view text, std::size_t at) {
                     c);
 }
 
-} // namespace
-
-bool HasMarker(std::string_view text) {
+template <typename Char> bool FindMarker(std::basic_string_view<Char> text) {
     // A scan from one quotation mark ends at the next one at the latest, so this stays linear.
-    for (std::size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"', quote + 1)) {
+    for (std::size_t quote = text.find(Char('"')); quote != text.npos; quote = text.find(Char('"'), quote + 1)) {
         bool lineStart = false;
         for (std::size_t at = quote + 1; at < text.size(); ++at) {
             const GapStep step = StepGap(text[at], lineStart);
@@ -132,6 +130,16 @@ bool HasMarker(std::string_view text) {
         }
     }
     return false;
+}
+
+} // namespace
+
+bool HasMarker(std::string_view text) {
+    return FindMarker(text);
+}
+
+bool HasMarker(std::u16string_view text) {
+    return FindMarker(text);
 }
 
 std::optional<std::string> Unpack(std::string_view text) {

@@ -35,6 +35,8 @@ void PackTo(std::string_view pairText, IProgress& progress,
 /// breaks and a reply's quote prefixes (">" at the start of a line) between them, as a mail
 /// program may fold a marker.
 bool HasMarker(std::string_view text);
+/// HasMarker() over a text in UTF-16, as the windows hold it.
+bool HasMarker(std::u16string_view text);
 
 /// The pair text of the armoured coded text inside `text` (UTF-8; anything before
 /// the first marker and after the closing one is ignored), or nullopt when the text

@@ -8,6 +8,7 @@
 #include "ProgressTicker.h"
 #include "UiText.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -15,8 +16,9 @@ namespace velt::shell {
 namespace {
 using namespace Qt::StringLiterals;
 
-/// The codes of a clipboard text, line breaks as CR LF as the correspondents' copies keep them.
-std::string CodesOf(QString text) {
+/// The codes of a piece of a clipboard text, line breaks as CR LF as the correspondents' copies keep them.
+std::string CodesOf(QStringView piece) {
+    QString text = piece.toString();
     text.replace(u"\r\n"_s, u"\n"_s);
     text.replace(u"\n"_s, u"\r\n"_s);
     return codepage::FromUtf8(text.toStdString());
@@ -33,24 +35,39 @@ QString TextOf(std::string_view codes) {
 /// Codes per piece between two looks at the wait window: a few milliseconds of work.
 constexpr std::size_t kPiece = std::size_t{1} << 18;
 
-/// EncodeText and packing in pieces under one wait window, so that a long text leaves the
-/// window answering and may be stopped. Leaves the armoured text in the shared coded-text buffer.
-void EncodeAndPack(AppState& state) {
+/// Where the piece of `text` that begins at `from` ends: never inside a CR LF or a character
+/// beyond the first plane, so that the pieces convert as the whole text would.
+qsizetype PieceEnd(const QString& text, qsizetype from) {
+    qsizetype end = std::min(text.size(), from + static_cast<qsizetype>(kPiece));
+    if (end < text.size() && (text.at(end - 1) == u'\r' || text.at(end - 1).isHighSurrogate())) {
+        --end;
+    }
+    return end;
+}
+
+/// The clipboard text converted, coded and packed in pieces under one wait window, so that a
+/// long text leaves the window answering and may be stopped. Leaves the codes in the shared
+/// plain-text buffer and the armoured text in the shared coded-text buffer.
+void EncodeAndPack(AppState& state, const QString& text) {
     state.StartTextRun();
-    const std::string_view plain = state.plainText;
     const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
-    ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(2 * plain.size()), caption, Stoppable::Yes);
+    ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(text.size()), caption, Stoppable::Yes);
+    std::string plain;
     std::string armoured;
-    armoured.reserve(2 * armour::kMarker.size() + 4 * plain.size());
+    armoured.reserve(2 * armour::kMarker.size() + 4 * static_cast<std::size_t>(text.size()));
     armoured += armour::kMarker;
     std::string pairs;
-    for (std::size_t at = 0; at < plain.size(); at += kPiece) {
-        ticker.Tick(static_cast<std::int64_t>(2 * at + 1));
+    for (qsizetype from = 0, end = 0; from < text.size(); from = end) {
+        ticker.Tick(from + 1);
+        end = PieceEnd(text, from);
+        const std::string codes = CodesOf(QStringView(text).mid(from, end - from));
         pairs.clear();
-        state.EncodePiece(plain.substr(at, kPiece), pairs);
+        state.EncodePiece(codes, pairs);
         armour::AppendBody(pairs, armoured);
+        plain += codes;
     }
     armoured += armour::kMarker;
+    state.plainText = std::move(plain);
     state.codedText = std::move(armoured);
 }
 
@@ -72,8 +89,7 @@ void DecodeInPieces(AppState& state) {
 }
 
 Translation Encode(AppState& state, IClipboard& clipboard, const QString& text) {
-    state.plainText = CodesOf(text);
-    EncodeAndPack(state);
+    EncodeAndPack(state, text);
     clipboard.Clear();
     clipboard.SetText(QString::fromLatin1(state.codedText.data(), static_cast<qsizetype>(state.codedText.size())));
     return Translation::Encoded;
@@ -111,9 +127,9 @@ Translation TranslateClipboard(AppState& state, IClipboard& clipboard, Translati
         if (TooLarge(state, text.size(), limits.coded)) {
             return Translation::NothingDone;
         }
-        const std::string utf8 = text.toStdString();
-        if (armour::HasMarker(utf8)) {
-            return Decode(state, clipboard, utf8);
+        if (armour::HasMarker(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                  static_cast<std::size_t>(text.size())))) {
+            return Decode(state, clipboard, text.toStdString());
         }
         if (TooLarge(state, text.size(), limits.plain)) {
             return Translation::NothingDone;
