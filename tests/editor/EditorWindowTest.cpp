@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
@@ -192,6 +193,52 @@ private Q_SLOTS:
         f.Type(f.Coded(), u"no coded text here"_s);
         f.ClickStart();
         QVERIFY(f.Coded()->toPlainText().isEmpty() && f.Plain()->toPlainText().isEmpty());
+    }
+
+    void Boxes_LetterOfAMebibyte_DrawnWhileTheLoopRunsAndCodedBack() {
+        EditorFixture f;
+        QString letter;
+        while (letter.size() <= (1 << 20)) {
+            letter += u"Kedves Anna, ez egy hosszú levél egy sora: árvíztűrő tükörfúrógép.\n"_s;
+        }
+        f.Open(true);
+        f.shell.clipboard.SetText(letter);
+        f.Click(f.Plain());
+        f.Plain()->paste(); // too large to lay out: taken whole and drawn
+        QVERIFY(f.Plain()->Drawn() && f.Start()->isEnabled());
+        QCOMPARE(f.Plain()->Text(), letter);
+
+        LoopProbe probe;
+        f.ClickStart();
+        const QString armoured = f.shell.clipboard.Text();
+        QCOMPARE(armoured.size(), 4 * (letter.size() + letter.count(u'\n')) + 4); // CR LF line ends
+        QVERIFY(f.Coded()->Drawn());
+        QCOMPARE(f.Coded()->Text(), armoured); // drawn in rows, not a character changed
+        QTest::qWait(50);
+        QVERIFY2(probe.Longest() < 1000, qPrintable(QString::number(probe.longest)));
+
+        // Drawn where visible: rows of digits in the text colour, and scrolling moves on.
+        const QImage shown = f.Coded()->viewport()->grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                inked += shown.pixelColor(x, y) != f.Coded()->palette().color(QPalette::Base) ? 1 : 0;
+            }
+        }
+        QVERIFY(inked > shown.width() * shown.height() / 20);
+        f.Coded()->setFocus();
+        QTest::keyClick(f.Coded(), Qt::Key_PageDown);
+        QVERIFY(f.Coded()->verticalScrollBar()->value() > 0);
+        QTest::keyClick(f.Coded(), Qt::Key_Delete); // read-only: nothing removed
+        QCOMPARE(f.Coded()->Text(), armoured);
+        f.Exit();
+
+        f.Open(false);
+        f.shell.clipboard.SetText(armoured);
+        f.Click(f.Coded());
+        f.Coded()->paste();
+        f.ClickStart();
+        QCOMPARE(f.Plain()->Text(), letter);
     }
 
     void Start_Failure_SaysWhyAndKeepsTheText() {
