@@ -51,8 +51,9 @@ QString TextBox::Text() const {
 }
 
 int TextBox::Columns() const {
-    const int advance = std::max(1, fontMetrics().horizontalAdvance(u'0'));
-    const int columns = std::max(2, (viewport()->width() - 8) / advance);
+    // Fractional advances add up over a row of a hundred digits.
+    const qreal advance = std::max<qreal>(1.0, QFontMetricsF(font()).horizontalAdvance(u'0'));
+    const int columns = std::max(2, static_cast<int>((viewport()->width() - 8) / advance));
     return columns - columns % 2; // a coded character's two digits stay on one row
 }
 
