@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace velt::editor {
 namespace {
@@ -120,20 +121,20 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // A drawn text is read and scrolled; in a writable box it is replaced or removed whole.
-    QScrollBar* bar = verticalScrollBar();
-    if (event == QKeySequence::MoveToNextPage) {
-        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    } else if (event == QKeySequence::MoveToPreviousPage) {
-        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-    } else if (event == QKeySequence::MoveToNextLine) {
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    } else if (event == QKeySequence::MoveToPreviousLine) {
-        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    } else if (event == QKeySequence::MoveToStartOfDocument) {
-        bar->triggerAction(QAbstractSlider::SliderToMinimum);
-    } else if (event == QKeySequence::MoveToEndOfDocument) {
-        bar->triggerAction(QAbstractSlider::SliderToMaximum);
-    } else if (event == QKeySequence::Paste) {
+    static constexpr std::pair<QKeySequence::StandardKey, QAbstractSlider::SliderAction> kScrolls[] = {
+        {QKeySequence::MoveToNextPage, QAbstractSlider::SliderPageStepAdd},
+        {QKeySequence::MoveToPreviousPage, QAbstractSlider::SliderPageStepSub},
+        {QKeySequence::MoveToNextLine, QAbstractSlider::SliderSingleStepAdd},
+        {QKeySequence::MoveToPreviousLine, QAbstractSlider::SliderSingleStepSub},
+        {QKeySequence::MoveToStartOfDocument, QAbstractSlider::SliderToMinimum},
+        {QKeySequence::MoveToEndOfDocument, QAbstractSlider::SliderToMaximum},
+    };
+    for (const auto& [key, action] : kScrolls) {
+        if (event == key) {
+            verticalScrollBar()->triggerAction(action);
+        }
+    }
+    if (event == QKeySequence::Paste) {
         paste();
     } else if (!isReadOnly() && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace)) {
         SetText(QString());
