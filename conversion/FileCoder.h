@@ -30,8 +30,10 @@ enum class FileOutcome {
     Cancelled, ///< the user stopped it in the wait window; nothing written, nothing shown
 };
 
-/// The largest file LoadFileText takes into memory.
-inline constexpr std::uint64_t kMaxTextFileSize = std::uint64_t{1} << 30;
+/// The largest file LoadFileText takes into memory: a coded text file of a letter of four million
+/// characters and its cover image. A larger one is refused at once rather than read and laid
+/// out for minutes.
+inline constexpr std::uint64_t kMaxTextFileSize = std::uint64_t{16} << 20;
 
 /// The coded file of `source`: its full path with ".JPG" appended.
 std::filesystem::path CodedFileName(const std::filesystem::path& source);

@@ -12,6 +12,7 @@
 #include "GlossButton.h"
 #include "IconStrip.h"
 #include "Printer.h"
+#include "TextBox.h"
 #include "UiText.h"
 #include "WallClock.h"
 
@@ -46,9 +47,10 @@ const QString kExitKey = u"Kilépés"_s;
 
 /// A box's whole text as single-byte codes, line breaks as CR LF as the correspondents' copies
 /// keep them. Throws VeltError(UncodableCharacter).
-std::string CodesOf(const QPlainTextEdit& box) {
+std::string CodesOf(const TextBox& box) {
     // The raw text keeps non-breaking spaces, which the plain text would turn into blanks.
-    QString text = box.document()->toRawText();
+    QString text = box.Drawn() ? box.Text() : box.document()->toRawText();
+    text.replace(u'\n', u"\r\n"_s);
     text.replace(QChar::ParagraphSeparator, u"\r\n"_s);
     text.replace(QChar::LineSeparator, u"\r\n"_s);
     return codepage::FromUtf8(text.toStdString());
@@ -127,8 +129,8 @@ EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& ma
     Load();
 }
 
-QPlainTextEdit* EditorWindow::MakeBox(const QString& name) {
-    auto* box = new QPlainTextEdit(this);
+TextBox* EditorWindow::MakeBox(const QString& name) {
+    auto* box = new TextBox(this);
     box->setObjectName(name);
     box->installEventFilter(this);
     box->viewport()->installEventFilter(this);
@@ -184,7 +186,7 @@ void EditorWindow::Load() {
 void EditorWindow::Initialise() {
     {
         const QScopedValueRollback quiet(m_quiet, m_quiet + 1);
-        for (QPlainTextEdit* box : {m_plainBox, m_codedBox}) {
+        for (TextBox* box : {m_plainBox, m_codedBox}) {
             QTextCursor cursor = box->textCursor();
             cursor.removeSelectedText();
             cursor.movePosition(QTextCursor::Start);
@@ -207,15 +209,15 @@ void EditorWindow::Initialise() {
     }
 }
 
-void EditorWindow::SetReadOnly(QPlainTextEdit* box, bool readOnly) {
+void EditorWindow::SetReadOnly(TextBox* box, bool readOnly) {
     box->setReadOnly(readOnly);
     // A box that takes no input is left out of the tab order until it holds a result.
     box->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
-void EditorWindow::SetBoxText(QPlainTextEdit* box, const QString& text) {
+void EditorWindow::SetBoxText(TextBox* box, const QString& text) {
     const QScopedValueRollback quiet(m_quiet, m_quiet + 1);
-    box->setPlainText(text);
+    box->SetText(text);
 }
 
 void EditorWindow::OnUserChange() {
@@ -225,7 +227,7 @@ void EditorWindow::OnUserChange() {
     // The first input after opening or erasing starts afresh; the input itself stays.
     if (m_erasePending) {
         m_erasePending = false;
-        QPlainTextEdit* other = sender() == m_plainBox ? m_codedBox : m_plainBox;
+        TextBox* other = sender() == m_plainBox ? m_codedBox : m_plainBox;
         SetBoxText(other, QString());
     }
     // Pasting, dropping or middle-clicking text in counts as much as typing it.
@@ -233,8 +235,8 @@ void EditorWindow::OnUserChange() {
 }
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
-    QPlainTextEdit* box = nullptr;
-    for (QPlainTextEdit* candidate : {m_plainBox, m_codedBox}) {
+    TextBox* box = nullptr;
+    for (TextBox* candidate : {m_plainBox, m_codedBox}) {
         if (watched == candidate || watched == candidate->viewport()) {
             box = candidate;
         }
@@ -266,7 +268,7 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
         if (watched == box->viewport() && box == m_plainBox) {
             m_services.clipboard.Clear();
-            m_services.clipboard.SetText(m_plainBox->toPlainText());
+            m_services.clipboard.SetText(m_plainBox->Text());
         }
         break;
     case QEvent::KeyPress:
@@ -285,8 +287,8 @@ void EditorWindow::StartProcess() {
         return;
     }
     const Raised busy(m_busy);
-    const QString plain = m_plainBox->toPlainText();
-    const QString coded = m_codedBox->toPlainText();
+    const QString plain = m_plainBox->Text();
+    const QString coded = m_codedBox->Text();
     if (plain.isEmpty() == coded.isEmpty()) {
         m_currentBox = NoBox;
         shell::ShowError(m_state, TextId::NothingToCode, {});
@@ -431,7 +433,7 @@ void EditorWindow::Print() {
         shell::ShowError(m_state, TextId::NothingToPrint, {});
         return;
     }
-    const QString text = (m_currentBox == PlainBox ? m_plainBox : m_codedBox)->toPlainText();
+    const QString text = (m_currentBox == PlainBox ? m_plainBox : m_codedBox)->Text();
     if (!m_services.printer.ChoosePrinter(this)) {
         return;
     }

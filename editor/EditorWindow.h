@@ -7,7 +7,6 @@
 
 class QAction;
 class QLabel;
-class QPlainTextEdit;
 class QToolBar;
 class GlossButton;
 
@@ -23,6 +22,8 @@ class IWallClock;
 } // namespace velt::shell
 
 namespace velt::editor {
+
+class TextBox;
 
 /// What the editor reaches the outside through.
 struct EditorServices {
@@ -62,12 +63,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPlainTextEdit* MakeBox(const QString& name);
+    TextBox* MakeBox(const QString& name);
     void BuildToolbar();
     void Load();
     void Initialise();
-    void SetReadOnly(QPlainTextEdit* box, bool readOnly);
-    void SetBoxText(QPlainTextEdit* box, const QString& text);
+    void SetReadOnly(TextBox* box, bool readOnly);
+    void SetBoxText(TextBox* box, const QString& text);
     void OnToolbar(const QString& key);
     void OnUserChange();
     void Encode();
@@ -78,8 +79,8 @@ private:
     EditorServices m_services;
     QPointer<QWidget> m_mainWindow;
 
-    QPlainTextEdit* m_plainBox = nullptr; // RichTextBox1
-    QPlainTextEdit* m_codedBox = nullptr; // RichTextBox2
+    TextBox* m_plainBox = nullptr; // RichTextBox1
+    TextBox* m_codedBox = nullptr; // RichTextBox2
     GlossButton* m_start = nullptr;       // Command1
     QToolBar* m_toolbar = nullptr;        // Toolbar1
     QLabel* m_picture = nullptr;          // Picture1

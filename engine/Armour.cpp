@@ -14,14 +14,10 @@ namespace {
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kPackPiece = 64 * 1024; // codes per piece handed to a sink
 
-// Byte classes of the body: 0..15 a digit, or one of these.
-constexpr std::int8_t kSkip = -1;  // blank, tab, line break: dropped before pairing (a mail program's)
-constexpr std::int8_t kOther = -2; // anything else: reading stops
-constexpr std::int8_t kQuote = -3; // may be half of a marker
-
+// The value of each hexadecimal digit; -1 for any other byte.
 constexpr std::array<std::int8_t, 256> MakeClassTable() {
     std::array<std::int8_t, 256> table{};
-    table.fill(kOther);
+    table.fill(-1);
     for (int c = '0'; c <= '9'; ++c) {
         table[c] = static_cast<std::int8_t>(c - '0');
     }
@@ -29,11 +25,6 @@ constexpr std::array<std::int8_t, 256> MakeClassTable() {
         table[c] = static_cast<std::int8_t>(c - 'A' + 10);
         table[c - 'A' + 'a'] = static_cast<std::int8_t>(c - 'A' + 10);
     }
-    table[' '] = kSkip;
-    table['\t'] = kSkip;
-    table['\n'] = kSkip;
-    table['\r'] = kSkip;
-    table['"'] = kQuote;
     return table;
 }
 constexpr std::array<std::int8_t, 256> kClass = MakeClassTable();
@@ -78,80 +69,172 @@ std::string Pack(std::string_view pairText, IProgress& progress) {
     return armoured;
 }
 
+namespace {
+
+enum class GapStep { Continue, Closed, Broken };
+
+/// One character between the quotation marks of a possible marker: blanks and tabs, line
+/// breaks and, at the start of a line, a reply's ">" may stand there.
+template <typename Char> GapStep StepGap(Char c, bool& lineStart) {
+    switch (c) {
+    case '"':
+        return GapStep::Closed;
+    case ' ':
+    case '\t':
+        return GapStep::Continue;
+    case '\r':
+    case '\n':
+        lineStart = true;
+        return GapStep::Continue;
+    case '>':
+        return lineStart ? GapStep::Continue : GapStep::Broken;
+    default:
+        return GapStep::Broken;
+    }
+}
+
+/// The character that starts at `at` (UTF-8), for telling the user which one is wrong.
+char32_t CharacterAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    if (extra < 0 || at + static_cast<std::size_t>(extra) >= text.size()) {
+        return U'\uFFFD';
+    }
+    char32_t c = lead & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) {
+        c = (c << 6) | (static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]) & 0x3F);
+    }
+    return c;
+}
+
+[[noreturn]] void ThrowStray(char32_t c) {
+    throw VeltError(ErrorKind::StrayInCodedText, "the coded text holds a character that is no hexadecimal digit", 0,
+                    c);
+}
+
+template <typename Char> bool FindMarker(std::basic_string_view<Char> text) {
+    // A scan from one quotation mark ends at the next one at the latest, so this stays linear.
+    for (std::size_t quote = text.find(Char('"')); quote != text.npos; quote = text.find(Char('"'), quote + 1)) {
+        bool lineStart = false;
+        for (std::size_t at = quote + 1; at < text.size(); ++at) {
+            const GapStep step = StepGap(text[at], lineStart);
+            if (step == GapStep::Closed) {
+                return true;
+            }
+            if (step == GapStep::Broken) {
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool HasMarker(std::string_view text) {
+    return FindMarker(text);
+}
+
+bool HasMarker(std::u16string_view text) {
+    return FindMarker(text);
+}
+
 std::optional<std::string> Unpack(std::string_view text) {
     Unpacker unpacker;
-    const std::size_t open = text.find(kMarker);
-    if (open == std::string_view::npos) {
-        return std::nullopt;
-    }
-    unpacker.Feed(text.substr(open));
+    unpacker.Feed(text);
     return unpacker.Finish();
 }
 
 void Unpacker::Feed(std::string_view piece) {
     std::size_t at = 0;
     while (at < piece.size() && m_stage != Stage::Done) {
-        if (m_stage == Stage::Seeking) {
-            if (m_pendingQuote) {
-                m_pendingQuote = false;
-                if (piece[at] == '"') {
-                    m_stage = Stage::Body;
-                    ++at;
-                    if (m_pairText.capacity() < (piece.size() - at) / 2) {
-                        m_pairText.reserve((piece.size() - at) / 2);
-                    }
-                    continue;
+        if (m_gap != Gap::None) {
+            bool lineStart = m_gap == Gap::LineStart;
+            const GapStep step = StepGap(piece[at], lineStart);
+            if (step == GapStep::Broken) {
+                m_gap = Gap::None;
+                // Before the first digit, the quotation mark completes the opening marker with the
+                // one before it, as in `He wrote "hi" ""3F...`; later, it stands alone in the body.
+                if (m_stage == Stage::Body && !m_fresh) {
+                    ThrowStray(U'"');
                 }
+                continue; // the character is read afresh: it may begin a marker or the body
             }
+            ++at;
+            if (step == GapStep::Continue) {
+                m_gap = lineStart ? Gap::LineStart : Gap::Open;
+                continue;
+            }
+            m_gap = Gap::None;
+            if (m_stage == Stage::Body) {
+                m_stage = Stage::Done;
+                return;
+            }
+            m_stage = Stage::Body;
+            m_lineStart = false;
+            m_fresh = true;
+            if (m_pairText.capacity() < (piece.size() - at) / 2) {
+                m_pairText.reserve((piece.size() - at) / 2);
+            }
+            continue;
+        }
+        if (m_stage == Stage::Seeking) {
             // Only a quotation mark can start the marker; jump to the next one.
             const void* quote = std::memchr(piece.data() + at, '"', piece.size() - at);
             if (quote == nullptr) {
                 return;
             }
             at = static_cast<std::size_t>(static_cast<const char*>(quote) - piece.data()) + 1;
-            m_pendingQuote = true;
+            m_gap = Gap::Open;
             continue;
         }
-        if (!m_pendingQuote && !m_secondOfPair && m_continuationLeft == 0) {
+        if (!m_secondOfPair) {
             at = ReadDigitPairs(piece, at);
             if (at >= piece.size()) {
                 return;
             }
         }
-        const auto byte = static_cast<unsigned char>(piece[at++]);
-        if (m_continuationLeft > 0 && (byte & 0xC0) == 0x80) {
-            --m_continuationLeft; // still the same character beyond ASCII
-            continue;
-        }
-        m_continuationLeft = 0;
-        if (byte >= 0xC0 && byte < 0xF8) {
-            m_continuationLeft = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
-        }
-        const std::int8_t kind = kClass[byte];
-        if (kind == kSkip) {
-            // A packer never writes one: a mail program wrapped the body. Dropped before pairing.
-            if (m_pendingQuote) {
-                m_pendingQuote = false;
-                Character(kOther);
-            }
-            continue;
-        }
-        if (kind == kQuote) {
-            if (m_pendingQuote) {
-                m_pendingQuote = false;
-                m_stage = Stage::Done;
-                return;
-            }
-            m_pendingQuote = true;
-            continue;
-        }
-        if (m_pendingQuote) {
-            // A lone quotation mark inside the body is just another character.
-            m_pendingQuote = false;
-            Character(kOther);
-        }
-        Character(kind);
+        BodyCharacter(piece, at++);
     }
+}
+
+void Unpacker::BodyCharacter(std::string_view piece, std::size_t at) {
+    const char c = piece[at];
+    const std::int8_t digit = kClass[static_cast<unsigned char>(c)];
+    if (digit >= 0) {
+        m_lineStart = false;
+        m_fresh = false;
+        m_value = m_value * 16 + digit;
+        if (m_secondOfPair) {
+            m_pairText += static_cast<char>(m_value);
+            m_value = 0;
+        }
+        m_secondOfPair = !m_secondOfPair;
+        return;
+    }
+    switch (c) {
+    case ' ':
+    case '\t':
+        return; // a packer writes none: a mail program's
+    case '\r':
+    case '\n':
+        m_lineStart = true;
+        return;
+    case '>':
+        if (m_lineStart) {
+            return; // a reply quotes the line
+        }
+        break;
+    case '"':
+        m_gap = Gap::Open;
+        return;
+    default:
+        break;
+    }
+    ThrowStray(CharacterAt(piece, at));
 }
 
 std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
@@ -165,6 +248,8 @@ std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
     if (end == at) {
         return at;
     }
+    m_lineStart = false;
+    m_fresh = false;
     const std::size_t start = m_pairText.size();
     m_pairText.resize(start + (end - at) / 2);
     char* out = m_pairText.data() + start;
@@ -174,32 +259,17 @@ std::size_t Unpacker::ReadDigitPairs(std::string_view piece, std::size_t at) {
     return at;
 }
 
-void Unpacker::Character(std::int8_t kind) {
-    if (m_reading && kind >= 0) {
-        m_value = m_value * 16 + kind;
-    } else {
-        m_reading = false;
-    }
-    if (m_secondOfPair) {
-        m_pairText += static_cast<char>(m_value);
-        m_value = 0;
-        m_reading = true;
-    }
-    m_secondOfPair = !m_secondOfPair;
-}
-
 std::optional<std::string> Unpacker::Finish() {
     if (m_stage == Stage::Seeking) {
         return std::nullopt;
     }
-    if (m_stage == Stage::Body && m_pendingQuote) {
-        m_pendingQuote = false;
-        Character(kOther);
+    if (m_stage == Stage::Body) {
+        // Decoded to the end of the mail, the signature would come out as junk.
+        throw VeltError(ErrorKind::UnclosedCodedText, "the coded text has no closing marker");
     }
     if (m_secondOfPair) {
         throw VeltError(ErrorKind::OddCodedText, "the coded text has an odd number of digits");
     }
-    m_stage = Stage::Done;
     return std::move(m_pairText);
 }
 

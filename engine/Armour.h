@@ -31,17 +31,27 @@ void AppendBody(std::string_view pairText, std::string& out);
 void PackTo(std::string_view pairText, IProgress& progress,
             const std::function<void(std::string_view)>& sink);
 
+/// True when `text` holds a marker: two quotation marks with nothing but blanks, tabs, line
+/// breaks and a reply's quote prefixes (">" at the start of a line) between them, as a mail
+/// program may fold a marker.
+bool HasMarker(std::string_view text);
+/// HasMarker() over a text in UTF-16, as the windows hold it.
+bool HasMarker(std::u16string_view text);
+
 /// The pair text of the armoured coded text inside `text` (UTF-8; anything before
 /// the first marker and after the closing one is ignored), or nullopt when the text
-/// holds no marker. Blanks, tabs and line breaks in the body are dropped before the
-/// characters are paired: a packer writes none, a mail program wraps long lines.
-/// Throws VeltError(OddCodedText) when the body has an odd number of characters.
+/// holds no marker. Transport noise in the body is dropped before the digits are paired:
+/// blanks, tabs and line breaks (a mail program wraps long lines) and the ">" prefixes
+/// that quote a reply at the start of a line. Throws VeltError: StrayInCodedText for any
+/// other character that is no hexadecimal digit, UnclosedCodedText when the closing
+/// marker is missing, OddCodedText for an odd number of digits.
 std::optional<std::string> Unpack(std::string_view text);
 
 /// Unpack() over a text that arrives in pieces (split anywhere, even inside a
 /// marker or a character), so a large input need not be held whole.
 class Unpacker final {
 public:
+    /// Throws VeltError(StrayInCodedText) as soon as the body holds a character it may not.
     void Feed(std::string_view piece);
     /// True once the closing marker has been read; later pieces are ignored.
     bool Done() const { return m_stage == Stage::Done; }
@@ -53,14 +63,16 @@ public:
 
 private:
     enum class Stage { Seeking, Body, Done };
-    void Character(std::int8_t kind);
+    /// Between the two quotation marks of a possible marker.
+    enum class Gap { None, Open, LineStart };
+    void BodyCharacter(std::string_view piece, std::size_t at);
     std::size_t ReadDigitPairs(std::string_view piece, std::size_t at);
 
     Stage m_stage = Stage::Seeking;
-    bool m_pendingQuote = false; // a quotation mark that may open or close a marker
-    int m_continuationLeft = 0;  // UTF-8 continuation bytes still to fold into one character
-    bool m_secondOfPair = false; // the next body character is the second of its code
-    bool m_reading = true;       // the current code's number has not stopped yet
+    Gap m_gap = Gap::None;
+    bool m_lineStart = false;    // in the body, at the start of a line: quote prefixes may follow
+    bool m_fresh = false;        // in the body, no digit read yet
+    bool m_secondOfPair = false; // the next digit is the second of its code
     int m_value = 0;
     std::string m_pairText;
 };

@@ -17,6 +17,8 @@ enum class ErrorKind {
     KeyWriteFailed,     ///< a new key file could not be written
     UncodableCharacter, ///< a character without a single-byte code (codePoint says which)
     OddCodedText,       ///< an odd number of digits or pair characters
+    StrayInCodedText,   ///< a character in a coded text's body that is no digit nor transport noise (codePoint)
+    UnclosedCodedText,  ///< a coded text whose closing marker is missing
     FileReadFailed,     ///< a source file cannot be read
     FileWriteFailed,    ///< a destination cannot be written (full disk, missing folder, ...)
     FileNameTooShort,   ///< a coded file name with fewer than five characters

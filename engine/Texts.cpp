@@ -68,6 +68,10 @@ constexpr Entry kTexts[] = {
     {TextId::UncodableCharacter, "The character %2 cannot be coded.", "A(z) %2 karakter nem kódolható."},
     {TextId::OddCodedText, "The coded text is damaged: it has an odd number of characters.",
      "A kódolt szöveg sérült: páratlan számú karaktert tartalmaz."},
+    {TextId::StrayInCodedText, "The coded text is damaged: it holds the character %2, which is no hexadecimal digit.",
+     "A kódolt szöveg sérült: a(z) %2 karakter nem hexadecimális számjegy."},
+    {TextId::UnclosedCodedText, "The coded text is damaged: its closing marker (two quotation marks) is missing.",
+     "A kódolt szöveg sérült: hiányzik a záró jele (két idézőjel)."},
     {TextId::FileReadFailed, "The file %1 cannot be read.", "A(z) %1 fájl nem olvasható."},
     {TextId::FileWriteFailed, "The file %1 could not be written; nothing was saved.",
      "A(z) %1 fájl nem írható; semmi sem lett mentve."},
@@ -90,6 +94,10 @@ constexpr Entry kTexts[] = {
      "A(z) %1 kulcsfájl sérült: a(z) %2. rekord nem tartalmaz minden kódot pontosan egyszer."},
     {TextId::ClipboardTooLarge, "The text on the clipboard is too large to be translated; it stays as it was.",
      "A vágólapon lévő szöveg túl nagy a fordításhoz; változatlan marad."},
+    {TextId::TextTooLarge, "The text has %1 characters; Velt codes at most %2 at a time. Nothing was changed.",
+     "A szöveg %1 karakterből áll; a Velt egyszerre legfeljebb %2 karaktert kódol. Semmi sem változott."},
+    {TextId::MoreCharacters, "[... and %1 more characters, not shown here]",
+     "[... és még %1 karakter, amely itt nem látszik]"},
     {TextId::DestinationExists, "The file %1 appeared meanwhile and was kept; nothing was written.",
      "A(z) %1 fájl közben létrejött, és megmaradt; semmi sem íródott ki."},
     {TextId::KeyOutOfRange, "The key file %1 holds %2 positions; a key needs 100 to 10000.",
@@ -269,6 +277,8 @@ static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
     case ErrorKind::KeyWriteFailed: return say(TextId::KeyWriteFailed);
     case ErrorKind::UncodableCharacter: return say(TextId::UncodableCharacter, CodePointText(error.codePoint));
     case ErrorKind::OddCodedText: return say(TextId::OddCodedText);
+    case ErrorKind::StrayInCodedText: return say(TextId::StrayInCodedText, CodePointText(error.codePoint));
+    case ErrorKind::UnclosedCodedText: return say(TextId::UnclosedCodedText);
     case ErrorKind::FileReadFailed: return say(TextId::FileReadFailed);
     case ErrorKind::FileWriteFailed: return say(TextId::FileWriteFailed);
     case ErrorKind::FileNameTooShort: return say(TextId::FileNameTooShort);

@@ -59,6 +59,8 @@ enum class TextId {
     KeyWriteFailed,
     UncodableCharacter,
     OddCodedText,
+    StrayInCodedText,
+    UnclosedCodedText,
     FileReadFailed,
     FileWriteFailed,
     FileNameTooShort,
@@ -71,6 +73,8 @@ enum class TextId {
     KeyFileEmpty,
     KeyRecordNotPermutation,
     ClipboardTooLarge,
+    TextTooLarge,        ///< %1 = the text's characters, %2 = the most that is coded
+    MoreCharacters,      ///< %1 = characters not shown
     DestinationExists,
     KeyOutOfRange,
     NotRegularFile,

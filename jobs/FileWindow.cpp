@@ -23,6 +23,7 @@ QLabel* NamedLabel(const QString& name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText); // file names are shown as they are, never as markup
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace velt {
 class AppState;
 }
@@ -7,6 +9,12 @@ class AppState;
 namespace velt::shell {
 
 class IClipboard;
+
+/// The longest plain text that is encoded at a time: its armoured text, four times as long,
+/// must still fit in memory twice over (as the clipboard's text and as its copy for other programs).
+inline constexpr qsizetype kMostPlainCharacters = qsizetype{64} << 20;
+/// The longest clipboard text that is decoded: an armoured text of the longest plain text, and a mail around it.
+inline constexpr qsizetype kMostCodedCharacters = 4 * kMostPlainCharacters + (qsizetype{1} << 20);
 
 /// What one translation of the clipboard did.
 enum class Translation {
@@ -18,6 +26,11 @@ enum class Translation {
 /// Translates the clipboard's text in the direction its content decides: a text with the
 /// marker is decoded, any other text encoded. The result replaces the clipboard's content
 /// only when the whole translation succeeded; a failure is told in the current language.
-Translation TranslateClipboard(AppState& state, IClipboard& clipboard);
+/// A text above its limit is refused with a message that names both sizes.
+struct TranslationLimits {
+    qsizetype plain = kMostPlainCharacters;
+    qsizetype coded = kMostCodedCharacters;
+};
+Translation TranslateClipboard(AppState& state, IClipboard& clipboard, TranslationLimits limits = {});
 
 } // namespace velt::shell

@@ -1,6 +1,8 @@
 #include "ClipboardWindow.h"
 
+#include "AppState.h"
 #include "Clipboard.h"
+#include "UiText.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -9,16 +11,30 @@
 
 namespace velt::shell {
 namespace {
+using namespace Qt::StringLiterals;
 constexpr int kFollowInterval = 300;
 constexpr int kTextInset = 8; // pixels between the window's edge and the text box
 } // namespace
+
+QString ShownPart(const QString& text, std::uint8_t language) {
+    if (text.size() <= kShownCharacters) {
+        return text;
+    }
+    qsizetype shown = kShownCharacters;
+    if (text.at(shown - 1).isHighSurrogate()) {
+        --shown; // a character beyond the first plane is shown whole or not at all
+    }
+    const auto note = UiText(TextId::MoreCharacters, language <= 1 ? language : 0)
+                          ->replace(u"%1"_s, QString::number(text.size() - shown));
+    return text.left(shown) + u"\n\n"_s + note;
+}
 
 int twips::Snapped(int edge, int target) {
     return std::abs(edge - target) < kSnapDistance ? target : edge;
 }
 
-ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow)
-    : QWidget(&mainWindow, Qt::Window), m_clipboard(clipboard), m_mainWindow(&mainWindow),
+ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow, const AppState& state)
+    : QWidget(&mainWindow, Qt::Window), m_clipboard(clipboard), m_state(state), m_mainWindow(&mainWindow),
       m_text(new QPlainTextEdit(this)), m_follow(new QTimer(this)) {
     setObjectName(QStringLiteral("frmCLB"));
     setWindowTitle(QStringLiteral("Vágólap"));
@@ -47,7 +63,7 @@ ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow)
 
 void ClipboardWindow::ShowClipboardText() {
     m_shownChange = m_clipboard.ChangeCount();
-    m_text->setPlainText(m_clipboard.Text());
+    m_text->setPlainText(ShownPart(m_clipboard.Text(), m_state.language));
 }
 
 void ClipboardWindow::Follow() {

@@ -8,6 +8,10 @@
 class QPlainTextEdit;
 class QTimer;
 
+namespace velt {
+class AppState;
+}
+
 namespace velt::shell {
 
 class IClipboard;
@@ -31,13 +35,23 @@ inline int ToPixels(int twips) {
 int Snapped(int edge, int target);
 } // namespace twips
 
+/// Characters of the clipboard's text that `txtCLB` shows at most; a note says how many follow.
+/// Laying out one unbroken line costs the toolkit more than linear time, so the view is bounded
+/// while the clipboard keeps the whole text.
+inline constexpr qsizetype kShownCharacters = 8000;
+
+/// The beginning of `text` that the clipboard window shows, and a line in `language` telling
+/// how many characters follow, when any do.
+QString ShownPart(const QString& text, std::uint8_t language);
+
 /// `frmCLB`: a floating window that mirrors the clipboard's text in `txtCLB` while it is
 /// open, standing beside the main window and snapping to its left and top edges.
 class ClipboardWindow final : public QWidget {
     Q_OBJECT
 public:
     /// Placed just right of `mainWindow`, which owns it and which it never hides.
-    ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow);
+    /// The note on a long text follows the current language of `state`.
+    ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow, const AppState& state);
 
     /// txtCLB := the clipboard's text, fetched now.
     void ShowClipboardText();
@@ -56,6 +70,7 @@ private:
     void Follow();
 
     IClipboard& m_clipboard;
+    const AppState& m_state;
     QPointer<QWidget> m_mainWindow;
     QPlainTextEdit* m_text;
     QTimer* m_follow;

@@ -71,6 +71,7 @@ bool IsSending(int command) {
 QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText); // a key file's name is shown as it is, never as markup
     return label;
 }
 
@@ -618,7 +619,7 @@ void MainWindow::OnClipboardSwitch() {
 
 void MainWindow::ShowClipboardWindow() {
     if (!m_clipboardView) {
-        m_clipboardView = new ClipboardWindow(m_services.clipboard, *this);
+        m_clipboardView = new ClipboardWindow(m_services.clipboard, *this, m_state);
         connect(m_clipboardView, &ClipboardWindow::Closed, this,
                 [this] { m_clipboardWindow->setProperty("tag", u"0"_s); });
     }
@@ -773,7 +774,9 @@ void MainWindow::ShowKeyFileName(const std::string& name) {
     m_keyName->setText(text);
     m_keyName->setAccessibleName(text);
     // Installed, the key does not lie beside the program: say where it does.
-    m_keyName->setToolTip(QString::fromStdString((m_state.ProgramFolder() / name).string()));
+    // Escaped in a paragraph of its own, so that the tooltip shows the path as it is.
+    const QString path = QString::fromStdString((m_state.ProgramFolder() / name).string());
+    m_keyName->setToolTip(u"<p style='white-space:pre'>"_s + path.toHtmlEscaped() + u"</p>"_s);
     m_panels[1]->setText(text);
 }
 

@@ -37,6 +37,8 @@ MessageAnswer Messages::Show(const Message& message) {
     QMessageBox box(
         IconOf(message.icon), QString::fromStdString(message.title), QString::fromStdString(message.text),
         yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
+    // Messages name files and quote texts: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(ButtonOf(message.defaultAnswer));
     // Closing a Yes/No box with Escape or its close box counts as No, never as consent.
     if (yesNo) {

@@ -6,6 +6,7 @@
 #include "EditorWindow.h"
 #include "GlossButton.h"
 #include "Printer.h"
+#include "TextBox.h"
 #include "ShellFixture.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
@@ -78,8 +80,8 @@ struct EditorFixture final {
         QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
-    QPlainTextEdit* Plain() const { return window->findChild<QPlainTextEdit*>(u"RichTextBox1"_s); }
-    QPlainTextEdit* Coded() const { return window->findChild<QPlainTextEdit*>(u"RichTextBox2"_s); }
+    editor::TextBox* Plain() const { return window->findChild<editor::TextBox*>(u"RichTextBox1"_s); }
+    editor::TextBox* Coded() const { return window->findChild<editor::TextBox*>(u"RichTextBox2"_s); }
     GlossButton* Start() const { return window->findChild<GlossButton*>(u"Command1"_s); }
     void ClickStart() const { QTest::mouseClick(Start(), Qt::LeftButton); }
     void Click(QPlainTextEdit* box) const { QTest::mouseClick(box->viewport(), Qt::LeftButton); }
@@ -191,6 +193,52 @@ private Q_SLOTS:
         f.Type(f.Coded(), u"no coded text here"_s);
         f.ClickStart();
         QVERIFY(f.Coded()->toPlainText().isEmpty() && f.Plain()->toPlainText().isEmpty());
+    }
+
+    void Boxes_LetterOfAMebibyte_DrawnWhileTheLoopRunsAndCodedBack() {
+        EditorFixture f;
+        QString letter;
+        while (letter.size() <= (1 << 20)) {
+            letter += u"Kedves Anna, ez egy hosszú levél egy sora: árvíztűrő tükörfúrógép.\n"_s;
+        }
+        f.Open(true);
+        f.shell.clipboard.SetText(letter);
+        f.Click(f.Plain());
+        f.Plain()->paste(); // too large to lay out: taken whole and drawn
+        QVERIFY(f.Plain()->Drawn() && f.Start()->isEnabled());
+        QCOMPARE(f.Plain()->Text(), letter);
+
+        LoopProbe probe;
+        f.ClickStart();
+        const QString armoured = f.shell.clipboard.Text();
+        QCOMPARE(armoured.size(), 4 * (letter.size() + letter.count(u'\n')) + 4); // CR LF line ends
+        QVERIFY(f.Coded()->Drawn());
+        QCOMPARE(f.Coded()->Text(), armoured); // drawn in rows, not a character changed
+        QTest::qWait(50);
+        QVERIFY2(probe.Longest() < 1000, qPrintable(QString::number(probe.longest)));
+
+        // Drawn where visible: rows of digits in the text colour, and scrolling moves on.
+        const QImage shown = f.Coded()->viewport()->grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                inked += shown.pixelColor(x, y) != f.Coded()->palette().color(QPalette::Base) ? 1 : 0;
+            }
+        }
+        QVERIFY(inked > shown.width() * shown.height() / 20);
+        f.Coded()->setFocus();
+        QTest::keyClick(f.Coded(), Qt::Key_PageDown);
+        QVERIFY(f.Coded()->verticalScrollBar()->value() > 0);
+        QTest::keyClick(f.Coded(), Qt::Key_Delete); // read-only: nothing removed
+        QCOMPARE(f.Coded()->Text(), armoured);
+        f.Exit();
+
+        f.Open(false);
+        f.shell.clipboard.SetText(armoured);
+        f.Click(f.Coded());
+        f.Coded()->paste();
+        f.ClickStart();
+        QCOMPARE(f.Plain()->Text(), letter);
     }
 
     void Start_Failure_SaysWhyAndKeepsTheText() {
@@ -359,7 +407,7 @@ private Q_SLOTS:
         f.Press(u"Nyomtatás"_s); // the dialog cancelled: nothing printed
         QVERIFY(f.printer.printed.isEmpty());
         f.ClickStart();
-        const QString armoured = f.Coded()->toPlainText(); // one line of some 38,000 characters
+        const QString armoured = f.Coded()->Text(); // one line of some 38,000 characters, drawn
         f.printer.answers = {true};
         f.Press(u"Nyomtatás"_s);
         QCOMPARE(f.printer.printed, QStringList{armoured});

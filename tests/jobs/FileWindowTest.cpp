@@ -103,6 +103,9 @@ private Q_SLOTS:
         WriteFile(shell.Path("a.JP"), "ab");
         WriteFile(shell.Path("notes.txt"), "hello");
         QVERIFY(QDir(shell.folder.path()).mkdir(u"folder.JPG"_s));
+        QFile large(shell.Path("SelTextC_000001.JPG")); // a coded text file too large to read whole
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize((16 << 20) + 1));
+        large.close();
         const QStringList before = FilesIn(shell.folder.path());
         const struct {
             QString name;
@@ -113,6 +116,7 @@ private Q_SLOTS:
             {u"gone.txt"_s, false, u"cannot be read"_s},
             {u"gone.txt.JPG"_s, true, u"cannot be read"_s},
             {u"folder.JPG"_s, true, u"is not a regular file"_s},
+            {u"SelTextC_000001.JPG"_s, true, u"SelTextC_000001.JPG is too large to be read as a text."_s},
             {u"notes.txt"_s, false, {}},
         };
         for (const auto& c : cases) {
@@ -128,6 +132,23 @@ private Q_SLOTS:
         }
         QCOMPARE(FilesIn(shell.folder.path()), before);
         QVERIFY(shell.messages.shown.empty());
+    }
+
+    void FileWindow_NameWithMarkup_ShownAsItIsInLabelsAndQuestion() {
+        JobsFixture jobs;
+        ShellFixture& shell = jobs.shell;
+        const QString name = u"<h1><font color=red>invoice.pdf<font color=white size=1>.exe"_s;
+        WriteFile(shell.Path(name), "bill");
+        WriteFile(shell.Path(name + u".JPG"_s), "earlier");
+        QPointer window = jobs.OpenFile(name, false);
+        for (const char* label : {"Label2", "Label4"}) {
+            QCOMPARE(In<QLabel>(window, label)->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(In<QLabel>(window, "Label2")->text() + u" "_s + Result(window), name + u" "_s + name + u".JPG"_s);
+        Click(window, "Command1");
+        QTRY_VERIFY(!window);
+        QCOMPARE(shell.messages.shown.size(), 1u); // the overwrite question names the file as it is
+        QVERIFY(QString::fromStdString(shell.messages.shown[0].text).contains(name + u".JPG"_s));
     }
 };
 

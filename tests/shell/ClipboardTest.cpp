@@ -1,4 +1,5 @@
 // The clipboard translation on tab "!" and the clipboard window, through the real main window.
+#include "ClipboardTranslation.h"
 #include "ClipboardWindow.h"
 #include "ShellFixture.h"
 
@@ -14,6 +15,8 @@ using namespace velt;
 using namespace velt::testing;
 
 namespace {
+
+constexpr qsizetype kShown = shell::kShownCharacters;
 
 QString ClipboardText() {
     return QGuiApplication::clipboard()->text();
@@ -108,6 +111,7 @@ private Q_SLOTS:
         };
         failsWith(u"smile 😀"_s, "cannot be coded");
         failsWith(u"\"\"ABC\"\""_s, "odd number");
+        failsWith(u"\"\"41\n-- \nBob"_s, "\"-\" (U+002D), which is no hexadecimal digit");
         QFile::remove(clip.shell.Path("KEY.ORB"));
         failsWith(u"\"\"41424344\"\""_s, "NOT ELIGIBLE");
         failsWith(u"plain"_s, "KEY.ORB does not exist");
@@ -124,6 +128,50 @@ private Q_SLOTS:
         // One key load and one packing: the click during the work started nothing.
         QCOMPARE(progress.captions, std::vector<std::string>({"", "Várj...  "}));
         QCOMPARE(ClipboardText().size(), 16);
+    }
+
+    void Window_MultiMegabyteLine_ShownBoundedWhileTheLoopRuns() {
+        ClipboardShell clip;
+        SetClipboard(u"small"_s);
+        clip.shell.Click("clb");
+        QString line;
+        while (line.size() < 3'000'000) {
+            line += u"egy hosszú sor, sortörés nélkül, "_s;
+        }
+        LoopProbe probe;
+        SetClipboard(line);
+        QTRY_VERIFY(clip.Shown().startsWith(line.left(kShown)));
+        QVERIFY(clip.Shown().endsWith(u"[... and %1 more characters, not shown here]"_s.arg(line.size() - kShown)));
+        clip.shell.state->language = 1;
+        QCOMPARE(clip.Translate(), std::size_t{0});
+        const QString armoured = ClipboardText();
+        QCOMPARE(armoured.size(), 4 * line.size() + 4); // the clipboard holds all of it
+        QVERIFY(clip.Shown().startsWith(armoured.left(kShown)));
+        QVERIFY(clip.Shown().endsWith(u"[... és még %1 karakter, amely itt nem látszik]"_s.arg(armoured.size() - kShown)));
+        QTest::qWait(350); // a tick of the follower
+        // Offscreen on a shared machine: far below the seconds it took to lay the line out.
+        QVERIFY2(probe.Longest() < 1000, qPrintable(QString::number(probe.longest)));
+        clip.Translate();
+        QCOMPARE(ClipboardText(), line);
+    }
+
+    void Translate_AboveTheLimits_ToldAndClipboardKept() {
+        ClipboardShell clip;
+        const shell::TranslationLimits limits{10, 44};
+        for (const QString& text : {u"eleven char"_s, u"\"\"414243444546474849504152535455565758596061\"\""_s}) {
+            SetClipboard(text);
+            clip.shell.messages.shown.clear();
+            QCOMPARE(shell::TranslateClipboard(*clip.shell.state, clip.shell.clipboard, limits),
+                     shell::Translation::NothingDone);
+            QCOMPARE(clip.shell.messages.shown.size(), std::size_t{1});
+            QCOMPARE(QString::fromStdString(clip.shell.messages.shown[0].text),
+                     u"The text has %1 characters; Velt codes at most %2 at a time. Nothing was changed."_s.arg(
+                         text.size()).arg(text.size() > 44 ? 44 : 10));
+            QCOMPARE(ClipboardText(), text);
+        }
+        SetClipboard(u"ten chars!"_s); // at the limit: coded
+        QCOMPARE(shell::TranslateClipboard(*clip.shell.state, clip.shell.clipboard, limits),
+                 shell::Translation::Encoded);
     }
 
     void Switch_ClicksAndCloseBox_TagFollowsWindow() {

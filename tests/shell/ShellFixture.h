@@ -9,12 +9,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace velt::testing {
@@ -41,6 +43,28 @@ inline void WriteKeyFile(const QString& path, int records, int shift = 0) {
     }
     WriteFile(path, bytes);
 }
+
+/// Notes every run of the event loop; Longest() is the longest time it went without one.
+struct LoopProbe final {
+    LoopProbe() {
+        clock.start();
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] { Note(); });
+        timer.start(5);
+    }
+    void Note() {
+        longest = std::max(longest, clock.restart());
+        ++fired;
+    }
+    qint64 Longest() {
+        Note();
+        return longest;
+    }
+    QElapsedTimer clock;
+    QTimer timer;
+    qint64 longest = 0;
+    int fired = 0;
+};
 
 struct ShellFixture final {
     /// Starts the main window, over a KEY.ORB of `keyRecords` positions when that is not 0.
