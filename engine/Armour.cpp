@@ -115,19 +115,63 @@ char32_t CharacterAt(std::string_view text, std::size_t at) {
                     c);
 }
 
+/// Where the gap of a possible marker that begins with the quotation mark at `quote` ends: at
+/// the closing quotation mark, at the character that breaks it, or at the text's end.
+template <typename Char> std::pair<GapStep, std::size_t> GapEnd(std::basic_string_view<Char> text, std::size_t quote) {
+    bool lineStart = false;
+    for (std::size_t at = quote + 1; at < text.size(); ++at) {
+        const GapStep step = StepGap(text[at], lineStart);
+        if (step != GapStep::Continue) {
+            return {step, at};
+        }
+    }
+    return {GapStep::Continue, text.size()};
+}
+
+template <typename Char> bool IsDigit(Char c) {
+    return static_cast<std::uint32_t>(c) < 256 && kClass[static_cast<std::uint32_t>(c)] >= 0;
+}
+
+/// Unpacker's reading, reduced to whether it finds a marker: a marker counts only where a coded
+/// text follows it (a digit, or a quotation mark before any other character), so that quoted
+/// words such as `"yes" "no"` in a plain text are no marker.
 template <typename Char> bool FindMarker(std::basic_string_view<Char> text) {
-    // A scan from one quotation mark ends at the next one at the latest, so this stays linear.
-    for (std::size_t quote = text.find(Char('"')); quote != text.npos; quote = text.find(Char('"'), quote + 1)) {
+    std::size_t from = 0;
+    for (std::size_t quote = text.find(Char('"'), from); quote != text.npos; quote = text.find(Char('"'), from)) {
+        const auto [step, close] = GapEnd(text, quote);
+        if (step != GapStep::Closed) {
+            if (step == GapStep::Continue) {
+                return false; // the text ends inside a possible marker
+            }
+            from = quote + 1;
+            continue;
+        }
         bool lineStart = false;
-        for (std::size_t at = quote + 1; at < text.size(); ++at) {
-            const GapStep step = StepGap(text[at], lineStart);
-            if (step == GapStep::Closed) {
+        std::size_t at = close + 1;
+        while (at < text.size()) {
+            const Char c = text[at];
+            if (IsDigit(c)) {
                 return true;
             }
-            if (step == GapStep::Broken) {
+            if (c == Char('"')) {
+                const auto [next, end] = GapEnd(text, at);
+                if (next != GapStep::Broken) {
+                    return true; // closed, an empty coded text, or cut off: a coded text either way
+                }
+                at = end; // completes the opening marker with the one before; read on from the break
+                continue;
+            }
+            if (c == Char('\r') || c == Char('\n')) {
+                lineStart = true;
+            } else if (!(c == Char(' ') || c == Char('\t') || (c == Char('>') && lineStart))) {
                 break;
             }
+            ++at;
         }
+        if (at >= text.size()) {
+            return true; // opened and never closed: a damaged coded text
+        }
+        from = at; // no digit after it: that was no marker
     }
     return false;
 }
@@ -233,6 +277,12 @@ void Unpacker::BodyCharacter(std::string_view piece, std::size_t at) {
         return;
     default:
         break;
+    }
+    if (m_fresh) {
+        // No digit after it: that was no marker but quoted words of a plain text, as `"yes" "no"`.
+        m_stage = Stage::Seeking;
+        m_fresh = false;
+        return;
     }
     ThrowStray(CharacterAt(piece, at));
 }

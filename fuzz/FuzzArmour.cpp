@@ -52,50 +52,60 @@ std::string Model(std::string_view t) {
         }
         return t.size();
     };
-    std::size_t opened = std::string_view::npos;
-    for (std::size_t q = t.find('"'); q != std::string_view::npos; q = t.find('"', q + 1)) {
-        if (const std::size_t end = closer(q); end < t.size()) {
-            opened = end;
-            break;
+    // A marker with no digit after it (before any other character) is quoted words, not a marker:
+    // the search goes on from that character.
+    for (std::size_t from = 0;;) {
+        std::size_t opened = std::string_view::npos;
+        for (std::size_t q = t.find('"', from); q != std::string_view::npos; q = t.find('"', q + 1)) {
+            if (const std::size_t end = closer(q); end < t.size()) {
+                opened = end;
+                break;
+            }
         }
-    }
-    if (opened == std::string_view::npos) {
-        return "none";
-    }
-    std::string digits;
-    bool lineStart = false;
-    for (std::size_t at = opened + 1; at < t.size(); ++at) {
-        const char c = t[at];
-        if (isHex(c)) {
-            digits += c;
-            lineStart = false;
-        } else if (c == '\r' || c == '\n') {
-            lineStart = true;
-        } else if (c == ' ' || c == '\t' || (c == '>' && lineStart)) {
-        } else if (c == '"') {
-            const std::size_t end = closer(at);
-            if (end < t.size()) {
-                if (digits.size() % 2 != 0) {
-                    return "odd";
+        if (opened == std::string_view::npos) {
+            return "none";
+        }
+        std::string digits;
+        bool lineStart = false;
+        std::size_t at = opened + 1;
+        for (; at < t.size(); ++at) {
+            const char c = t[at];
+            if (isHex(c)) {
+                digits += c;
+                lineStart = false;
+            } else if (c == '\r' || c == '\n') {
+                lineStart = true;
+            } else if (c == ' ' || c == '\t' || (c == '>' && lineStart)) {
+            } else if (c == '"') {
+                const std::size_t end = closer(at);
+                if (end < t.size()) {
+                    if (digits.size() % 2 != 0) {
+                        return "odd";
+                    }
+                    std::string pairs;
+                    for (std::size_t i = 0; i < digits.size(); i += 2) {
+                        pairs += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+                    }
+                    return "=" + pairs;
                 }
-                std::string pairs;
-                for (std::size_t i = 0; i < digits.size(); i += 2) {
-                    pairs += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+                if (end == t.size()) {
+                    return "unclosed";
                 }
-                return "=" + pairs;
-            }
-            if (end == t.size()) {
-                return "unclosed";
-            }
-            if (!digits.empty()) {
+                if (!digits.empty()) {
+                    return "stray";
+                }
+                // Before the first digit, it completes the opening marker with the one before.
+            } else if (digits.empty()) {
+                break;
+            } else {
                 return "stray";
             }
-            // Before the first digit, it completes the opening marker with the one before.
-        } else {
-            return "stray";
         }
+        if (at >= t.size()) {
+            return "unclosed";
+        }
+        from = at;
     }
-    return "unclosed";
 }
 
 /// `armoured` as a mail program may pass it on: folded at the cuts that `data` picks, with
@@ -145,6 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string whole = Verdict([&] { return armour::Unpack(input); });
     if (whole != Model(input)) {
         std::abort();
+    }
+    if (armour::HasMarker(input) != (whole != "none")) {
+        std::abort(); // CHECK's choice of direction and the reading agree
     }
     if (whole.starts_with("=") && whole.size() > 1 + size / 2) {
         std::abort(); // never more codes than digit pairs

@@ -157,7 +157,9 @@ TEST(Armour_PackAndUnpack, UpperCaseOutDigitsAndTransportNoiseIn) {
         {"\"\"41G2\"\"", ErrorKind::StrayInCodedText},
         {"\"\"41é2\"\"", ErrorKind::StrayInCodedText},
         {"\"\"4>1\"\"", ErrorKind::StrayInCodedText},
-        {"He said \"yes\" \"no\"", ErrorKind::StrayInCodedText}, // a blank between quotes is a marker
+        {"He said \"yes\" \"no\"", std::nullopt}, // quoted words, no digit after them: no marker
+        {"He said \"yes\" \"no\" \"\"41\"\"", std::string("A")},
+        {"\"a\" \" x \"\"41\"\"", std::string("A")},
         {"\"\"ABC\"\"", ErrorKind::OddCodedText},
         {"\"\"4\r\n14\r\n\"\"", ErrorKind::OddCodedText},
     };
