@@ -96,10 +96,10 @@ TEST(Cli_Signals, AnInterruptedRunLeavesNothingAndTheOldFileAsItWas) {
 
 TEST(Cli_Signals, ANamedTemporaryIsRemovedBeforeTheSignalEndsTheProcess) {
     TempFolder folder;
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ITemporaryFiles& registry = cli::InstallInterruptCleanup();
+            ITemporaryFiles& registry = InstallInterruptCleanup();
             ReplacingFile file(folder / "result", std::nullopt, &registry, TemporaryKind::Named);
             file.Write(std::vector<std::uint8_t>(1000, 'x'));
             ::raise(signal);
