@@ -7,20 +7,18 @@
 
 namespace {
 
-template <class Open> int Pass(const char* name, int folder, const char* path, int flags, mode_t mode) {
+int Pass(int folder, const char* path, int flags, mode_t mode) {
     if ((flags & O_TMPFILE) == O_TMPFILE) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    const auto real = reinterpret_cast<Open>(::dlsym(RTLD_NEXT, name));
-    return real(folder, path, flags, mode);
+    using OpenAt = int (*)(int, const char*, int, ...);
+    return reinterpret_cast<OpenAt>(::dlsym(RTLD_NEXT, "openat"))(folder, path, flags, mode);
 }
 
 mode_t ModeOf(int flags, va_list& rest) {
     return (flags & (O_CREAT | O_TMPFILE)) != 0 ? static_cast<mode_t>(va_arg(rest, unsigned)) : 0;
 }
-
-using OpenAt = int (*)(int, const char*, int, ...);
 
 } // namespace
 
@@ -29,15 +27,7 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
     va_start(rest, flags);
     const mode_t mode = ModeOf(flags, rest);
     va_end(rest);
-    return Pass<OpenAt>("openat", folder, path, flags, mode);
-}
-
-extern "C" int openat64(int folder, const char* path, int flags, ...) {
-    va_list rest;
-    va_start(rest, flags);
-    const mode_t mode = ModeOf(flags, rest);
-    va_end(rest);
-    return Pass<OpenAt>("openat64", folder, path, flags, mode);
+    return Pass(folder, path, flags, mode);
 }
 
 extern "C" int open(const char* path, int flags, ...) {
@@ -45,13 +35,9 @@ extern "C" int open(const char* path, int flags, ...) {
     va_start(rest, flags);
     const mode_t mode = ModeOf(flags, rest);
     va_end(rest);
-    return Pass<OpenAt>("openat", AT_FDCWD, path, flags, mode);
+    return Pass(AT_FDCWD, path, flags, mode);
 }
 
-extern "C" int open64(const char* path, int flags, ...) {
-    va_list rest;
-    va_start(rest, flags);
-    const mode_t mode = ModeOf(flags, rest);
-    va_end(rest);
-    return Pass<OpenAt>("openat64", AT_FDCWD, path, flags, mode);
-}
+// On 64-bit systems the 64 forms are the same calls.
+extern "C" int openat64(int folder, const char* path, int flags, ...) __attribute__((alias("openat")));
+extern "C" int open64(const char* path, int flags, ...) __attribute__((alias("open")));
