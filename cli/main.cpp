@@ -77,7 +77,7 @@ void PrintUsage(std::FILE* to) {
 } // namespace
 
 int main(int argc, char** argv) {
-    velt::cli::InstallInterruptCleanup();
+    velt::InstallInterruptCleanup();
     const std::span<char* const> args(argv, static_cast<std::size_t>(argc));
     if (args.size() < 2) {
         PrintUsage(stderr);

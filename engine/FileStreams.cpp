@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -40,7 +42,79 @@ std::string NameStem(const std::string& name) {
     return name.substr(0, cut);
 }
 
+/// The hidden name that a temporary file of `destination` gets while it is written.
+std::filesystem::path TemporaryName(const std::filesystem::path& destination, int attempt) {
+    const std::string name =
+        "." + NameStem(destination.filename().string()) + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    return destination.parent_path() / (name + kTemporarySuffix);
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+/// The process id in a name of exactly our temporary pattern (.NAME.PID-N.part), else 0.
+::pid_t WriterOf(std::string_view name) {
+    constexpr std::string_view suffix = kTemporarySuffix;
+    if (name.size() <= suffix.size() + 1 || name.front() != '.' || !name.ends_with(suffix)) {
+        return 0;
+    }
+    name.remove_suffix(suffix.size());
+    const auto dash = name.rfind('-');
+    if (dash == std::string_view::npos || !AllDigits(name.substr(dash + 1))) {
+        return 0;
+    }
+    const auto dot = name.rfind('.', dash);
+    if (dot == std::string_view::npos || dot < 2) { // ".X." at least: a name of one character or more
+        return 0;
+    }
+    const auto pid = name.substr(dot + 1, dash - dot - 1);
+    const auto attempt = name.substr(dash + 1);
+    // Exactly as we write them: no leading zeros.
+    if (!AllDigits(pid) || pid.front() == '0' || (attempt.size() > 1 && attempt.front() == '0')) {
+        return 0;
+    }
+    return static_cast<::pid_t>(std::stol(std::string(pid)));
+}
+
+/// Flushes the folder's entries, so that a name just linked or renamed survives a power cut.
+/// File systems that cannot flush a folder say so with EINVAL; that is no failure.
+int SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        error = errno;
+    }
+    ::close(fd);
+    return error;
+}
+
 } // namespace
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return; // the write that follows reports a missing folder
+    }
+    const int fd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        const ::pid_t writer = WriterOf(entry->d_name);
+        // Only a process that is gone can no longer finish or remove its own file.
+        if (writer <= 0 || writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid()) {
+            ::unlinkat(fd, entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
+}
 
 std::string DisplayPath(const std::filesystem::path& path) {
     const std::string name = path.string();
@@ -124,6 +198,7 @@ ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<st
     if (folder.empty()) {
         folder = ".";
     }
+    RemoveStaleTemporaries(folder);
 #ifdef O_TMPFILE
     if (kind == TemporaryKind::Unnamed) {
         m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
@@ -142,9 +217,8 @@ ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<st
 }
 
 void ReplacingFile::OpenNamed(const std::filesystem::path& folder) {
-    const std::string stem = "." + NameStem(m_destination.filename().string()) + ".";
     for (int attempt = 0; m_fd < 0; ++attempt) {
-        const auto name = folder / (stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part");
+        const auto name = folder / TemporaryName(m_destination, attempt).filename();
         m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (m_fd >= 0) {
             Remember(name);
@@ -211,28 +285,31 @@ bool ReplacingFile::LinkUnnamed(const std::filesystem::path& name) {
 void ReplacingFile::Commit(CommitMode mode) {
     struct stat existing {};
     const bool replacing = ::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    // Permission bits only: a restored file must never come back setuid, setgid or sticky.
     ::mode_t bits = 0;
     if (m_mode) {
-        bits = static_cast<::mode_t>(*m_mode) & 07777;
+        bits = static_cast<::mode_t>(*m_mode) & 0777;
     } else if (replacing) {
-        bits = existing.st_mode & 07777;
+        bits = existing.st_mode & 0777;
     } else {
         const ::mode_t mask = ::umask(0); // read back at once; nothing creates files meanwhile
         ::umask(mask);
         bits = 0666 & ~mask;
     }
-    ::fchmod(m_fd, bits); // a file system without permission bits keeps its own
+    // The data reaches the disk before any name points at it: after a power cut the name holds
+    // the old file or the whole new one, never an empty or partial one.
+    if (::fsync(m_fd) != 0) {
+        Fail(errno);
+    }
     if (m_temporary.empty()) {
         if (mode == CommitMode::NoReplace) {
             if (!LinkUnnamed(m_destination)) {
                 Fail(EEXIST);
             }
         } else {
-            // A link cannot replace: give the file a hidden name beside, then rename it over.
-            const std::string stem = "." + NameStem(m_destination.filename().string()) + ".";
-            const auto folder = m_destination.parent_path();
+            // A link cannot replace: give the file a hidden name beside (still 0600), then rename it over.
             for (int attempt = 0;; ++attempt) {
-                const auto name = folder / (stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part");
+                const auto name = TemporaryName(m_destination, attempt);
                 if (LinkUnnamed(name)) {
                     Remember(name);
                     break;
@@ -242,34 +319,37 @@ void ReplacingFile::Commit(CommitMode mode) {
                 }
             }
         }
-        const int fd = std::exchange(m_fd, -1);
-        ::close(fd);
-        if (m_temporary.empty()) {
-            return;
-        }
-    } else {
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0) {
-            Fail(errno);
-        }
     }
-    int result = 0;
-    if (mode == CommitMode::Replace) {
-        result = ::rename(m_temporary.c_str(), m_destination.c_str());
-    } else {
-        result = ::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(), RENAME_NOREPLACE);
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            // No atomic no-replace rename here: a link fails just as well when the name is taken.
-            result = ::link(m_temporary.c_str(), m_destination.c_str());
-            if (result == 0) {
-                ::unlink(m_temporary.c_str());
+    if (!m_temporary.empty()) {
+        int result = 0;
+        if (mode == CommitMode::Replace) {
+            result = ::rename(m_temporary.c_str(), m_destination.c_str());
+        } else {
+            result = ::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(), RENAME_NOREPLACE);
+            if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+                // No atomic no-replace rename here: a link fails just as well when the name is taken.
+                result = ::link(m_temporary.c_str(), m_destination.c_str());
+                if (result == 0) {
+                    ::unlink(m_temporary.c_str());
+                }
             }
         }
+        if (result != 0) {
+            Fail(errno);
+        }
+        Forget();
     }
-    if (result != 0) {
+    // Only in its final place may the file become readable by others.
+    if (bits != 0600 && ::fchmod(m_fd, bits) == 0 && ::fsync(m_fd) != 0) {
+        Fail(errno); // a file system without permission bits keeps its own
+    }
+    if (::close(std::exchange(m_fd, -1)) != 0) {
         Fail(errno);
     }
-    Forget();
+    if (const int error = SyncFolder(m_destination.parent_path().empty() ? "." : m_destination.parent_path());
+        error != 0) {
+        Fail(error);
+    }
 }
 
 void ReplacingFile::Fail(int error) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace velt {
 
@@ -50,12 +51,22 @@ enum class CommitMode {
 /// Named forces the fallback (to try it where unnamed files exist).
 enum class TemporaryKind { Unnamed, Named };
 
+/// The ending of the hidden name (.NAME.PID-N.part) of a temporary file.
+inline constexpr const char* kTemporarySuffix = ".part";
+
+/// Removes the hidden temporary files (exactly .NAME.PID-N.part, ours) in `folder` whose
+/// writing process no longer exists: a kill can leave one behind.
+void RemoveStaleTemporaries(const std::filesystem::path& folder);
+
 /// A destination written into a temporary file beside it and put in place by Commit().
 /// On Linux the temporary file has no name (O_TMPFILE), so no crash or kill can leave
-/// it behind; elsewhere it is a hidden name reported to `temporaries` while it exists.
-/// The temporary file is 0600 until Commit() gives it `mode`; without a mode an existing
-/// destination's bits are kept and a new one gets 0666 less the umask. Until Commit() an
-/// existing destination stays untouched; destroyed without Commit(), nothing is left.
+/// it behind; elsewhere it is a hidden name reported to `temporaries` while it exists,
+/// and one left by a killed process is removed by the next ReplacingFile in that folder.
+/// The file is 0600 until Commit() has put it in place and only then gets the permission
+/// bits (0777) of `mode`; without a mode an existing destination's bits are kept and a new
+/// one gets 0666 less the umask. Commit() flushes the data before the file takes its name and
+/// the folder after. Until Commit() an existing destination stays untouched; destroyed
+/// without Commit(), nothing is left.
 /// Throws VeltError(FolderMissing, DiskFull, FileWriteFailed, DestinationExists).
 class ReplacingFile final {
 public:

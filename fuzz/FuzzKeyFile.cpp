@@ -1,7 +1,11 @@
 // The key file reader: a key is used only when the whole file is 100 to 10000 records, every one
 // whole, framed by the length 256 and a permutation of the 256 codes, and the key length does not
 // exceed them; then the lookup finds every code in its cell.
+// An input is either the key file itself, or (first byte odd) a recipe: a whole key of up to
+// 10001 sound records with a few bytes changed and its end cut or lengthened, so that whole
+// keys of every length are reached within small inputs.
 #include "Errors.h"
+#include "FuzzSupport.h"
 #include "KeyFile.h"
 #include "SystemServices.h"
 
@@ -33,11 +37,42 @@ bool SoundRecords(const std::uint8_t* bytes, std::size_t size, int length) {
     return true;
 }
 
+/// The key file a recipe describes: records, length (2 bytes), records used (2), end change (1),
+/// then changes of one byte each: offset (3 bytes) and value (1).
+std::string FromRecipe(const std::uint8_t* data, std::size_t size) {
+    static const std::string sound = fuzz::KeyFolder::Records(kKeyCapacity + 1, 7);
+    if (size < 3) {
+        return {};
+    }
+    const std::size_t records = (data[0] | data[1] << 8) % (kKeyCapacity + 2);
+    std::string file = sound.substr(0, records * kRecordSize);
+    const int endChange = static_cast<std::int8_t>(data[2]);
+    if (endChange < 0) {
+        file.resize(file.size() - std::min<std::size_t>(file.size(), static_cast<std::size_t>(-endChange)));
+    } else {
+        file.append(static_cast<std::size_t>(endChange), '\x01');
+    }
+    for (std::size_t at = 3; at + 4 <= size && !file.empty(); at += 4) {
+        file[(data[at] | data[at + 1] << 8 | data[at + 2] << 16) % file.size()] = static_cast<char>(data[at + 3]);
+    }
+    return file;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) {
+    if (size < 3) {
         return 0;
+    }
+    std::string recipe;
+    if ((data[0] & 1) != 0) {
+        recipe = FromRecipe(data + 3, size - 3);
+        recipe.insert(0, reinterpret_cast<const char*>(data + 1), 2);
+        data = reinterpret_cast<const std::uint8_t*>(recipe.data());
+        size = recipe.size();
+    } else {
+        ++data;
+        --size;
     }
     static KeyMaterial key;
     static NullProgress progress;
@@ -66,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     if (loaded) {
-        for (int p = 1; p <= length; ++p) {
+        // Every position of a short key; of a long one the first, the last and every 61st.
+        for (int p = 1; p <= length; p += (length <= 400 || p + 61 > length) ? 1 : 61) {
             for (int c = 0; c < 256; ++c) {
                 const auto code = static_cast<std::uint8_t>(c);
                 if (key.Cell(p, key.RowOf(p, code), key.ColumnOf(p, code)) != code) {

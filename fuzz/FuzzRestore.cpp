@@ -4,6 +4,7 @@
 #include "AppState.h"
 #include "Cipher.h"
 #include "FileCoder.h"
+#include "FuzzSupport.h"
 #include "KeyMaterial.h"
 #include "PositionSchedule.h"
 #include "SystemServices.h"
@@ -13,8 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <numeric>
-#include <random>
 #include <string>
 
 using namespace velt;
@@ -23,36 +22,12 @@ namespace {
 
 constexpr int kLength = 300;
 
-/// A key of kLength positions, the same in every run, in a folder of its own.
 struct Setup {
-    Setup() {
-        char name[] = "/tmp/velt-fuzz-XXXXXX";
-        folder = ::mkdtemp(name);
-        std::string bytes;
-        std::mt19937 shuffle(20261206);
-        for (int p = 0; p < kLength; ++p) {
-            std::string cells(256, '\0');
-            std::iota(cells.begin(), cells.end(), '\0');
-            std::shuffle(cells.begin(), cells.end(), shuffle);
-            bytes += std::string("\x00\x01", 2) + cells;
-        }
-        std::ofstream(folder / "KEY.ORB", std::ios::binary) << bytes;
-    }
-    ~Setup() { std::filesystem::remove_all(folder); }
-
-    std::filesystem::path folder;
+    fuzz::KeyFolder key{kLength};
+    std::filesystem::path folder = key.folder;
     FixedReferenceText reference;
     NullProgress progress;
     DefaultAnswerMessages messages;
-};
-
-/// A reproducible stand-in for the random source.
-struct Draws final : IRandomSource {
-    std::uint32_t state = 1;
-    float Draw() override {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) / 16777216.0f;
-    }
 };
 
 std::string Read(const std::filesystem::path& file) {
@@ -110,8 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The other way: the restored bytes coded afresh restore to themselves.
     Cipher cipher;
-    Draws draws;
-    draws.state = static_cast<std::uint32_t>(size);
+    fuzz::Draws draws(static_cast<std::uint32_t>(size));
     schedule.Start(kLength, &setup.reference);
     std::string recoded;
     for (const char c : restored) {

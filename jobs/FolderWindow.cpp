@@ -7,10 +7,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QListWidget>
 #include <QShortcut>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace velt::jobs {
 using namespace Qt::StringLiterals;
@@ -65,13 +67,28 @@ void FolderWindow::ApplyTexts() {
 }
 
 void FolderWindow::FillList() {
-    // Files only, no subfolders; hidden ones stay out, as in a plain file list.
-    const QDir folder(QString::fromStdString(m_state.chosenFolder.string()));
-    QStringList names = folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    if (m_state.receptionMode) {
-        names.removeIf([](const QString& name) { return !name.endsWith(u".jpg"_s, Qt::CaseInsensitive); });
+    // Files only, no subfolders; hidden ones stay out, as in a plain file list. Names are taken as
+    // bytes: one that is not UTF-8 shows replacement characters and is converted under its own bytes.
+    std::vector<std::pair<QString, std::string>> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(m_state.chosenFolder)) {
+        std::string name = entry.path().filename().string();
+        std::error_code ignored;
+        if (name.starts_with('.') || !entry.is_regular_file(ignored)) {
+            continue;
+        }
+        const QString shown = QString::fromUtf8(name);
+        if (!m_state.receptionMode || shown.endsWith(u".jpg"_s, Qt::CaseInsensitive)) {
+            entries.emplace_back(shown, std::move(name));
+        }
     }
-    m_list->addItems(names);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const int order = a.first.compare(b.first, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    for (const auto& [shown, name] : entries) {
+        auto* item = new QListWidgetItem(shown, m_list);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(name));
+    }
 }
 
 void FolderWindow::OnSelectionChanged() {
@@ -102,10 +119,10 @@ void FolderWindow::Start() {
     if (m_running || !m_anySelected) {
         return;
     }
-    QStringList selected;
+    QList<QListWidgetItem*> selected;
     for (int row = 0; row < m_list->count(); ++row) {
         if (m_list->item(row)->isSelected()) {
-            selected << m_list->item(row)->text();
+            selected << m_list->item(row);
         }
     }
     m_running = true;
@@ -117,7 +134,7 @@ void FolderWindow::Start() {
     bool stopped = false;
     FileCoder coder(m_state);
     for (qsizetype at = 0; at < selected.size(); ++at) {
-        const QString& name = selected[at];
+        const QString name = selected[at]->text();
         if (stopped) {
             ++cancelled;
             continue;
@@ -127,7 +144,7 @@ void FolderWindow::Start() {
             folder += '/';
             m_state.chosenFolder = folder;
         }
-        m_state.sourcePath = folder + name.toStdString();
+        m_state.sourcePath = folder + selected[at]->data(Qt::UserRole).toByteArray().toStdString();
         switch (m_state.receptionMode ? coder.RestoreFile() : coder.EncodeFile()) {
         case FileOutcome::Converted:
             ++converted;

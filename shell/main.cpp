@@ -6,6 +6,7 @@
 #include "EditorWindow.h"
 #include "FileWindow.h"
 #include "FolderWindow.h"
+#include "Interrupts.h"
 #include "JobWindows.h"
 #include "MainWindow.h"
 #include "Messages.h"
@@ -17,11 +18,11 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <csignal>
 
 int main(int argc, char* argv[]) {
-    // A file-size limit must end one conversion with the "no room" message, not the whole program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A file-size limit must end one conversion with the "no room" message, not the whole program;
+    // a SIGTERM, SIGINT or SIGHUP must not leave a half-written named temporary file behind.
+    velt::ITemporaryFiles& temporaries = velt::InstallInterruptCleanup();
     QApplication application(argc, argv);
     velt::shell::NameApplication();
     QIcon icon;
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
     velt::Services services;
     services.settings = &settings;
     services.messages = &messages;
+    services.temporaries = &temporaries;
     velt::AppState state(velt::shell::ProgramFolder(), services);
     velt::shell::WaitProgress progress(state);
     velt::Services waiting;

@@ -8,11 +8,17 @@
 #include "RunCli.h"
 #include "SystemServices.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <set>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <thread>
@@ -96,12 +102,110 @@ TEST(Cli_Signals, AnInterruptedRunLeavesNothingAndTheOldFileAsItWas) {
     EXPECT_EQ(folder.Names(), expected);
 }
 
+/// The names in `folder` that anyone but the owner may open, and the hidden temporaries.
+struct Look {
+    std::vector<std::string> exposed, temporaries;
+};
+Look LookInto(const fs::path& folder) {
+    Look look;
+    DIR* listing = ::opendir(folder.c_str());
+    while (const dirent* entry = listing ? ::readdir(listing) : nullptr) {
+        const std::string name = entry->d_name;
+        struct stat info {};
+        if (name == "." || name == ".." || ::fstatat(::dirfd(listing), entry->d_name, &info, 0) != 0) {
+            continue; // gone meanwhile
+        }
+        if ((info.st_mode & 0077) != 0) {
+            look.exposed.push_back(name + " " + std::to_string(info.st_mode & 0777));
+        }
+        if (name.ends_with(".part")) {
+            look.temporaries.push_back(name);
+        }
+    }
+    if (listing != nullptr) {
+        ::closedir(listing);
+    }
+    return look;
+}
+
+/// Sets an environment variable for the life of the object.
+struct Environment {
+    Environment(const char* name, const std::string& value) : name(name) {
+        if (const char* was = std::getenv(name)) {
+            old = was;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~Environment() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
+};
+
+TEST(Cli_Signals, KilledWithNamedTemporariesNothingIsExposedAndTheNextRunClearsWhatIsLeft) {
+    TempFolder folder;
+    ASSERT_EQ(RunCli(folder, "keygen").status, 0);
+    const std::string plain((std::size_t{8} << 20), 'p');
+    WriteAll(folder / "big", {plain.begin(), plain.end()});
+    fs::permissions(folder / "big", fs::perms(0600));
+    ASSERT_EQ(RunCli(folder, "encode-file --key KEY.ORB big").status, 0);
+    // A coded file that anyone may read restores to such a file, but only once it is whole and in place.
+    fs::permissions(folder / "big.JPG", fs::perms(0644));
+    const std::set<std::string> public_{"big 420", "big.JPG 420", ".in 420", ".out 420", ".err 420"};
+    WriteAll(folder / "small", {'s'});
+    fs::permissions(folder / "small", fs::perms(0600));
+    const std::vector<std::string> names{"KEY.ORB", "big", "big.JPG", "small", "small.JPG"};
+
+    // As on a FAT stick: no unnamed files, so every write goes through a hidden .part.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    Environment sanitizer("ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    Environment preload("LD_PRELOAD", REFUSE_UNNAMED_FILES);
+    const std::vector<std::string> restore{"restore-file", "--force", "--key", (folder / "KEY.ORB").string(),
+                                           (folder / "big.JPG").string()};
+    const auto begun = std::chrono::steady_clock::now();
+    ASSERT_EQ(WaitFor(Spawn(restore)), 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
+
+    std::atomic<bool> watching = true;
+    std::set<std::string> exposed;
+    std::thread watcher([&] {
+        while (watching) {
+            for (const auto& name : LookInto(folder.Path()).exposed) {
+                if (!public_.contains(name)) {
+                    exposed.insert(name);
+                }
+            }
+        }
+    });
+    const auto seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    int left = 0;
+    for (int trial = 0; trial < 12; ++trial) {
+        const int signal = trial % 3 == 2 ? SIGTERM : SIGKILL;
+        const pid_t pid = Spawn(restore);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % whole.count()));
+        ::kill(pid, signal);
+        WaitFor(pid);
+        if (!LookInto(folder.Path()).temporaries.empty()) {
+            ++left;
+            EXPECT_EQ(signal, SIGKILL) << "only a kill that cannot be caught leaves a temporary file";
+        }
+        ASSERT_EQ(RunCli(folder, "encode-file --force --key KEY.ORB small").status, 0);
+        EXPECT_EQ(folder.Names(), names) << "the next conversion removed what the killed one left";
+        EXPECT_EQ(fs::file_size(folder / "big"), plain.size()) << "the old file or the whole new one";
+    }
+    watching = false;
+    watcher.join();
+    EXPECT_EQ(exposed, std::set<std::string>{});
+    std::cout << left << " of 12 kills left a temporary file; the next conversion removed each\n";
+}
+
 TEST(Cli_Signals, ANamedTemporaryIsRemovedBeforeTheSignalEndsTheProcess) {
     TempFolder folder;
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ITemporaryFiles& registry = cli::InstallInterruptCleanup();
+            ITemporaryFiles& registry = InstallInterruptCleanup();
             ReplacingFile file(folder / "result", std::nullopt, &registry, TemporaryKind::Named);
             file.Write(std::vector<std::uint8_t>(1000, 'x'));
             ::raise(signal);

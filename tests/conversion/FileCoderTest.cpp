@@ -287,6 +287,11 @@ TEST(FileCoder_Destination, TakesTheSourcesBitsAndNeverReplacesUnasked) {
     bench.io.next = MessageAnswer::Yes;
     ASSERT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Converted);
     EXPECT_EQ(fs::status(secret).permissions(), fs::perms(0644)) << "the coded file's bits, not the old file's";
+    // Only the permission bits travel: a restored file never comes back setuid or setgid.
+    fs::permissions(bench.folder / "secret.JPG", fs::perms(06755));
+    bench.io.next = MessageAnswer::Yes;
+    ASSERT_EQ(bench.Restore(bench.folder / "secret.JPG"), FileOutcome::Converted);
+    EXPECT_EQ(fs::status(secret).permissions(), fs::perms(0755));
     ::umask(oldMask);
 
     // Nobody was asked, so a file that appears under the name while coding runs is kept.

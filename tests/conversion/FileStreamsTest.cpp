@@ -3,8 +3,12 @@
 #include "Errors.h"
 #include "TestFiles.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace velt;
 using namespace velt::test;
@@ -35,7 +39,122 @@ struct Umask {
     ::mode_t old;
 };
 
+// The system calls that put a file in place, traced by standing in for libc's in this test program.
+std::vector<std::string>* g_trace = nullptr;
+
+template <class Call> Call Real(const char* name) {
+    return reinterpret_cast<Call>(::dlsym(RTLD_NEXT, name));
+}
+
+std::string ModeOf(const char* path) {
+    struct stat info {};
+    char text[8];
+    std::snprintf(text, sizeof text, "%o", ::stat(path, &info) == 0 ? info.st_mode & 07777 : 0u);
+    return text;
+}
+
+void Trace(std::string event) {
+    if (g_trace != nullptr) {
+        g_trace->push_back(std::move(event));
+    }
+}
+
 } // namespace
+
+extern "C" int fsync(int fd) {
+    struct stat info {};
+    ::fstat(fd, &info);
+    Trace(S_ISDIR(info.st_mode) ? "fsync folder" : "fsync file");
+    return Real<int (*)(int)>("fsync")(fd);
+}
+extern "C" int fchmod(int fd, ::mode_t mode) {
+    char text[16];
+    std::snprintf(text, sizeof text, "fchmod %o", mode);
+    Trace(text);
+    return Real<int (*)(int, ::mode_t)>("fchmod")(fd, mode);
+}
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+    Trace("link " + ModeOf(from));
+    return Real<int (*)(int, const char*, int, const char*, int)>("linkat")(fromFolder, from, toFolder, to, flags);
+}
+extern "C" int rename(const char* from, const char* to) {
+    Trace("rename " + ModeOf(from));
+    return Real<int (*)(const char*, const char*)>("rename")(from, to);
+}
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags) {
+    Trace("rename " + ModeOf(from));
+    return Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(fromFolder, from, toFolder, to,
+                                                                                     flags);
+}
+
+TEST(FileStreams_Commit, FlushesTheDataBeforeTheNameAndTheFolderAfterAndStaysPrivateUntilPlaced) {
+    TempFolder folder;
+    const auto target = folder / "restored";
+    const std::vector<std::string> tail{"fchmod 644", "fsync file", "fsync folder"};
+    struct Case {
+        TemporaryKind kind;
+        CommitMode mode;
+        std::vector<std::string> placing; // between the data's flush and the final bits
+    };
+    const Case cases[] = {
+        {TemporaryKind::Unnamed, CommitMode::Replace, {"link 600", "rename 600"}},
+        {TemporaryKind::Unnamed, CommitMode::NoReplace, {"link 600"}},
+        {TemporaryKind::Named, CommitMode::Replace, {"rename 600"}},
+        {TemporaryKind::Named, CommitMode::NoReplace, {"rename 600"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.placing));
+        fs::remove(target);
+        std::vector<std::string> trace;
+        {
+            ReplacingFile file(target, fs::perms(06644), nullptr, c.kind); // setuid and setgid are dropped
+            file.Write(Bytes("plain text"));
+            g_trace = &trace;
+            file.Commit(c.mode);
+            g_trace = nullptr;
+        }
+        std::vector<std::string> expected{"fsync file"};
+        expected.insert(expected.end(), c.placing.begin(), c.placing.end());
+        expected.insert(expected.end(), tail.begin(), tail.end());
+        EXPECT_EQ(trace, expected);
+        EXPECT_EQ(Mode(target), fs::perms(0644));
+        EXPECT_EQ(ReadFile(target), "plain text");
+    }
+    // A private file needs no second step.
+    std::vector<std::string> trace;
+    ReplacingFile file(target, fs::perms(0600), nullptr, TemporaryKind::Named);
+    g_trace = &trace;
+    file.Commit();
+    g_trace = nullptr;
+    EXPECT_EQ(trace, (std::vector<std::string>{"fsync file", "rename 600", "fsync folder"}));
+}
+
+TEST(FileStreams_StaleTemporaries, OnlyOursOfAProcessThatIsGoneAreRemoved) {
+    TempFolder folder;
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(::getppid());
+    const std::string mine = std::to_string(::getpid());
+    const std::vector<std::string> kept{
+        ".a." + alive + "-0.part", ".a." + mine + "-3.part", // writers still running
+        "a." + dead + "-0.part",   ".a." + dead + "-0.part~", ".a.0" + dead + "-0.part", ".a." + dead + "-01.part",
+        ".a." + dead + ".part",    ".a.x" + dead + "-0.part", "." + dead + "-0.part", // not our pattern
+    };
+    for (const auto& name : kept) {
+        WriteFile(folder / name, "x");
+    }
+    for (const auto& name : {".report.doc." + dead + "-0.part", ".a.b." + dead + "-12.part"}) {
+        WriteFile(folder / name, "left by a kill");
+    }
+    ReplacingFile file(folder / "next", std::nullopt, nullptr, TemporaryKind::Unnamed);
+    auto names = kept;
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(folder.Names(), names);
+}
 
 TEST(FileStreams_Destination, ReplacedOnlyAtCommitWithTheRightBits) {
     TempFolder folder;

@@ -21,8 +21,6 @@ using namespace velt::test;
 
 namespace {
 
-constexpr std::size_t kNone = SIZE_MAX;
-
 /// Cells in which record `r` of two key files agree.
 int Agreeing(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, std::size_t r) {
     int same = 0;

@@ -171,7 +171,8 @@ TEST(Armour_PackAndUnpack, UpperCaseOutDigitsAndTransportNoiseIn) {
             return error.kind;
         }
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [input, expected] : cases) {
+        const std::string& text = input; // clang 14 cannot capture a structured binding
         EXPECT_EQ(verdict([&] { return armour::Unpack(text); }), expected) << text;
         const bool marked = !std::holds_alternative<std::optional<std::string>>(expected) ||
                             std::get<std::optional<std::string>>(expected).has_value();

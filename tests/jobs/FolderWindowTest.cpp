@@ -162,6 +162,32 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(shell.state->chosenFolder.string()), folder.path + u'/');
     }
 
+    void FolderWindow_NameNotUtf8_ListedWithReplacementAndConvertedUnderItsBytes() {
+        JobsFixture jobs;
+        ShellFixture& shell = jobs.shell;
+        const Folder folder(shell, {"b.txt"});
+        const std::filesystem::path in = folder.path.toStdString();
+        const std::string latin1 = "caf\xE9.txt"; // written by a system that names files in Latin-1
+        std::filesystem::copy_file(in / "b.txt", in / latin1);
+
+        QPointer window = jobs.OpenFolder(folder.path, false);
+        QCOMPARE(Entries(window), (QStringList{u"b.txt"_s, u"caf\uFFFD.txt"_s}));
+        Select(window, {u"caf\uFFFD.txt"_s});
+        Click(window, "Command");
+        QTRY_VERIFY(!window);
+        QCOMPARE(std::filesystem::file_size(in / (latin1 + ".JPG")), 1000u);
+        QCOMPARE(shell.messages.shown.back().text, "Files converted: 1\r\nKept, not overwritten: 0\r\nFailed: 0");
+
+        std::filesystem::remove(in / latin1);
+        window = jobs.OpenFolder(folder.path, true);
+        QCOMPARE(Entries(window), (QStringList{u"caf\uFFFD.txt.JPG"_s}));
+        List(window)->selectAll();
+        Click(window, "Command");
+        QTRY_VERIFY(!window);
+        QVERIFY(std::filesystem::exists(in / latin1));
+        std::filesystem::remove_all(in); // beyond what Qt can name
+    }
+
     void FolderWindow_DuringARun_ControlsOffAndLeavingHasNoEffect() {
         JobsFixture jobs;
         ShellFixture& shell = jobs.shell;

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace velt::cli {
+namespace velt {
 namespace {
 
-// Signal handlers can only reach process-wide storage; this is the one place velt-cli keeps it.
+// Signal handlers can only reach process-wide storage; this is the one place Velt keeps it.
 // The name is complete before `live` is set, and `live` is cleared before the name changes.
 char g_name[PATH_MAX];
 volatile std::sig_atomic_t g_live = 0;
@@ -42,7 +42,7 @@ ITemporaryFiles& InstallInterruptCleanup() {
         action.sa_handler = RemoveTemporaryAndExit;
         action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
-        for (const int signal : {SIGINT, SIGTERM}) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
             struct sigaction old {};
             // A signal the caller chose to ignore (nohup, a background job) stays ignored.
             if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) {
@@ -56,4 +56,4 @@ ITemporaryFiles& InstallInterruptCleanup() {
     return registry;
 }
 
-} // namespace velt::cli
+} // namespace velt
