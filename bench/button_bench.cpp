@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
+using namespace velt;
+
 namespace {
 
 gloss::Look sampleLook(int style) {
@@ -31,11 +33,11 @@ BENCHMARK(BM_RenderFace)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {0, 1, 3}})->Un
 void BM_WidgetRedraw(benchmark::State& state) {
     GlossButton button;
     button.resize(160, 40);
-    button.setStyle(static_cast<int>(state.range(0)));
+    button.setButtonStyle(static_cast<int>(state.range(0)));
     button.setCaption(QStringLiteral("&Convert"));
     QPixmap target(160, 40);
     for (auto _ : state) {
-        button.setChecked(false); // a property write redraws
+        button.setCheckedLook(false); // a property write redraws
         button.render(&target);
     }
 }

@@ -41,10 +41,10 @@ int main(int argc, char* argv[]) {
     QWidget mainWindow;
     velt::shell::JobWindows jobs;
     velt::jobs::FileWindow::Open(state, jobs, mainWindow);
-    GlossButton* start = nullptr;
+    velt::GlossButton* start = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == QStringLiteral("Form4") && widget->isVisible()) {
-            start = widget->findChild<GlossButton*>(QStringLiteral("Command1"));
+            start = widget->findChild<velt::GlossButton*>(QStringLiteral("Command1"));
         }
     }
     if (start == nullptr || !start->isEnabled()) {

@@ -207,14 +207,14 @@ int main(int argc, char* argv[]) {
     std::function<bool()> done;
     QString expected;
     if (target.startsWith(u"check"_s)) {
-        Q_EMIT window.findChild<GlossButton*>(u"clb"_s)->Click(); // the clipboard window, open
+        Q_EMIT window.findChild<velt::GlossButton*>(u"clb"_s)->Click(); // the clipboard window, open
         Settle(400);
         QGuiApplication::clipboard()->setText(Prose(target == u"check5mb"_s ? 5'000'000 : 40'000'000));
         Settle(700); // the window follows the new text before CHECK is clicked
-        act = [&] { Q_EMIT window.findChild<GlossButton*>(u"cbCheat"_s)->Click(); };
+        act = [&] { Q_EMIT window.findChild<velt::GlossButton*>(u"cbCheat"_s)->Click(); };
         done = [] { return QGuiApplication::clipboard()->text().startsWith(u"\"\""_s); };
     } else if (target.startsWith(u"follow"_s)) {
-        Q_EMIT window.findChild<GlossButton*>(u"clb"_s)->Click();
+        Q_EMIT window.findChild<velt::GlossButton*>(u"clb"_s)->Click();
         Settle(400);
         expected = Armoured(target == u"follow673k"_s ? 673'000 : 40'000'000);
         act = [&] { OtherProgramCopies(expected); };
@@ -230,7 +230,7 @@ int main(int argc, char* argv[]) {
         letter.truncate(1 << 20);
         Find<QPlainTextEdit>(u"RichTextBox1"_s)->setPlainText(letter);
         Settle(300);
-        act = [&] { Q_EMIT Find<GlossButton>(u"Command1"_s)->Click(); };
+        act = [&] { Q_EMIT Find<velt::GlossButton>(u"Command1"_s)->Click(); };
         done = [] { return !Shown(u"RichTextBox2"_s).isEmpty(); };
     } else if (target == u"seltext60mb"_s) {
         const QString name = u"SelTextC_120000.JPG"_s;
@@ -247,13 +247,13 @@ int main(int argc, char* argv[]) {
         state.sourcePath = folder.filePath(name).toStdString();
         act = [&] {
             jobs.OpenFileWindow(window);
-            auto* start = Find<GlossButton>(u"Command1"_s);
+            auto* start = Find<velt::GlossButton>(u"Command1"_s);
             if (start != nullptr && start->isEnabled()) {
                 Q_EMIT start->Click(); // hands the text to the editor
             }
         };
         done = [] {
-            auto* start = Find<GlossButton>(u"Command1"_s);
+            auto* start = Find<velt::GlossButton>(u"Command1"_s);
             return !Shown(u"RichTextBox2"_s).isEmpty() || (start != nullptr && !start->isEnabled());
         };
     } else {

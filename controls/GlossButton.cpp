@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 
+namespace velt {
 namespace {
 
 struct Scheme {
@@ -143,7 +144,7 @@ void GlossButton::setPictureAlignment(int alignment) {
     changedAndRedrawn("PictureAlignment");
 }
 
-void GlossButton::setStyle(int style) {
+void GlossButton::setButtonStyle(int style) {
     style = std::clamp(style, 0, gloss::kStyleCount - 1);
     if (style == m_look.style)
         return;
@@ -153,8 +154,8 @@ void GlossButton::setStyle(int style) {
     redraw(gloss::AtRest);
 }
 
-void GlossButton::setChecked(bool checked) {
-    m_checked = checked;
+void GlossButton::setCheckedLook(bool checked) {
+    m_checkedLook = checked;
     changed("Checked");
     redraw(checked ? gloss::CheckedState : m_hovering ? gloss::Hovered : gloss::AtRest);
 }
@@ -233,8 +234,8 @@ void GlossButton::readProperties(const PropertyBag& bag) {
     setForeColor(readColour(bag, "ForeColor", QColor(0, 0, 0)));
     setPicture(readPicture(bag));
     setPictureAlignment(readInt(bag, "PictureAlignment", 0));
-    setStyle(readInt(bag, "Style", 0));
-    setChecked(readBool(bag, "Checked", m_checked));
+    setButtonStyle(readInt(bag, "Style", 0));
+    setCheckedLook(readBool(bag, "Checked", m_checkedLook));
     setColorButtonHover(readColour(bag, "ColorButtonHover", QColor(144, 192, 255)));
     setColorButtonUp(readColour(bag, "ColorButtonUp", QColor(80, 153, 233)));
     setColorButtonDown(readColour(bag, "ColorButtonDown", QColor(80, 153, 233)));
@@ -263,7 +264,7 @@ void GlossButton::writeProperties(PropertyBag& bag) const {
     bag.write(QStringLiteral("Picture"), m_look.picture);
     bag.write(QStringLiteral("PictureAlignment"), m_look.pictureAlignment);
     bag.write(QStringLiteral("Style"), m_look.style);
-    bag.write(QStringLiteral("Checked"), m_checked);
+    bag.write(QStringLiteral("Checked"), m_checkedLook);
     bag.write(QStringLiteral("ColorButtonHover"), m_look.colorHover);
     bag.write(QStringLiteral("ColorButtonUp"), m_look.colorUp);
     bag.write(QStringLiteral("ColorButtonDown"), m_look.colorDown);
@@ -287,7 +288,7 @@ QSize GlossButton::sizeHint() const {
 }
 
 void GlossButton::redraw(int state) {
-    if (m_checked)
+    if (m_checkedLook)
         state = gloss::CheckedState;
     if (!m_initialised)
         return;
@@ -363,7 +364,7 @@ void GlossButton::changeEvent(QEvent* event) {
 void GlossButton::focusInEvent(QFocusEvent* event) {
     QAbstractButton::focusInEvent(event);
     m_focused = true;
-    if (isEnabled() && !m_checked && !m_hovering)
+    if (isEnabled() && !m_checkedLook && !m_hovering)
         redraw(gloss::Focused);
 }
 
@@ -371,7 +372,7 @@ void GlossButton::focusOutEvent(QFocusEvent* event) {
     QAbstractButton::focusOutEvent(event);
     m_focused = false;
     m_keyDown = 0; // its release goes elsewhere now
-    if (isEnabled() && !m_checked)
+    if (isEnabled() && !m_checkedLook)
         redraw(gloss::AtRest);
 }
 
@@ -399,7 +400,7 @@ void GlossButton::leaveEvent(QEvent* event) {
         return;
     m_leavePending = false;
     Q_EMIT MouseLeave();
-    if (!m_checked)
+    if (!m_checkedLook)
         redraw(m_focused ? gloss::Focused : gloss::AtRest);
 }
 
@@ -411,7 +412,7 @@ void GlossButton::buttonDown(int button, int shift, QPoint pos) {
 }
 
 void GlossButton::buttonUp(int button, int shift, QPoint pos) {
-    if (!m_checked) {
+    if (!m_checkedLook) {
         if (m_hovering)
             redraw(gloss::Hovered);
         else if (m_focused)
@@ -486,3 +487,5 @@ void GlossButton::keyReleaseEvent(QKeyEvent* event) {
     buttonUp(1, shiftCode(event->modifiers()), QPoint(0, 0));
     Q_EMIT clicked(false);
 }
+
+} // namespace velt

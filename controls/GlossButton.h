@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPixmap>
 
+namespace velt {
+
 class PropertyBag;
 
 /// Velt's own push button: draws itself in one of eight styles and raises the events of a classic
@@ -23,8 +25,8 @@ class GlossButton : public QAbstractButton {
     Q_PROPERTY(QColor ForeColor READ ForeColor WRITE setForeColor)
     Q_PROPERTY(QPixmap Picture READ Picture WRITE setPicture)
     Q_PROPERTY(int PictureAlignment READ PictureAlignment WRITE setPictureAlignment)
-    Q_PROPERTY(int Style READ Style WRITE setStyle)
-    Q_PROPERTY(bool Checked READ Checked WRITE setChecked)
+    Q_PROPERTY(int Style READ ButtonStyle WRITE setButtonStyle)
+    Q_PROPERTY(bool Checked READ CheckedLook WRITE setCheckedLook)
     Q_PROPERTY(QColor ColorButtonHover READ ColorButtonHover WRITE setColorButtonHover)
     Q_PROPERTY(QColor ColorButtonUp READ ColorButtonUp WRITE setColorButtonUp)
     Q_PROPERTY(QColor ColorButtonDown READ ColorButtonDown WRITE setColorButtonDown)
@@ -55,12 +57,13 @@ public:
     int PictureAlignment() const { return m_look.pictureAlignment; }
     void setPictureAlignment(int alignment);
     /// 0 and 1 fixed palettes, 2 to 5 and 7 colour styles, 6 soft style.
-    int Style() const { return m_look.style; }
-    void setStyle(int style);
-    using QWidget::setStyle;
-    /// A checked button is always drawn in the checked look.
-    bool Checked() const { return m_checked; }
-    void setChecked(bool checked);
+    /// (Named apart from QWidget::style(), which is the widget's QStyle.)
+    int ButtonStyle() const { return m_look.style; }
+    void setButtonStyle(int style);
+    /// A button in the checked look is always drawn checked. The button is never checkable in
+    /// Qt's sense: a click does not toggle this, and QAbstractButton::isChecked() stays false.
+    bool CheckedLook() const { return m_checkedLook; }
+    void setCheckedLook(bool on);
     QColor ColorButtonHover() const { return m_look.colorHover; }
     void setColorButtonHover(const QColor& colour);
     QColor ColorButtonUp() const { return m_look.colorUp; }
@@ -137,7 +140,7 @@ private:
     void setSchemeColour(QColor& member, const QColor& colour, const char* name);
 
     gloss::Look m_look;
-    bool m_checked = false;
+    bool m_checkedLook = false;
     bool m_displayHand = false;
     int m_colorScheme = 0;
 
@@ -150,3 +153,5 @@ private:
     int m_visualState = gloss::AtRest;
     QImage m_face;
 };
+
+} // namespace velt

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace gloss {
+namespace velt::gloss {
 namespace {
 
 constexpr QRgb kWhite = 0xffffffff;
@@ -466,4 +466,4 @@ QImage render(const Look& look, QSize size, int state, qreal pixelRatio) {
     return image;
 }
 
-} // namespace gloss
+} // namespace velt::gloss

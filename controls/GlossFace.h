@@ -10,7 +10,7 @@
 
 // Turns a button's look and a visual state into pixels. Kept apart from the widget so that the
 // drawing can be measured and checked without any event handling.
-namespace gloss {
+namespace velt::gloss {
 
 /// Visual states a button is drawn in.
 enum State { AtRest = 0, Pressed = 1, Focused = 2, Hovered = 3, CheckedState = 4 };
@@ -71,4 +71,4 @@ void drawIconWCaption(QImage& image, const Look& look, int state);
 /// device's resolution, so they stay sharp.
 QImage render(const Look& look, QSize size, int state, qreal pixelRatio = 1.0);
 
-} // namespace gloss
+} // namespace velt::gloss

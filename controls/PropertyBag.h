@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+namespace velt {
+
 /// Named values a control stores its design in; a missing name reads as the given default.
 class PropertyBag {
 public:
@@ -28,3 +30,5 @@ public:
 private:
     QVariantMap m_values;
 };
+
+} // namespace velt

@@ -102,7 +102,7 @@ EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& ma
     m_start->setColorBright(QColor(176, 237, 255));
     m_start->setBorderBrightness(0);
     m_start->setDisplayHand(false);
-    m_start->setChecked(false);
+    m_start->setCheckedLook(false);
     m_start->setMinimumSize(220, 40);
     connect(m_start, &GlossButton::Click, this, &EditorWindow::StartProcess);
 

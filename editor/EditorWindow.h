@@ -8,9 +8,9 @@
 class QAction;
 class QLabel;
 class QToolBar;
-class GlossButton;
 
 namespace velt {
+class GlossButton;
 class AppState;
 }
 

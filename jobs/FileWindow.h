@@ -5,12 +5,12 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class GlossButton;
 class QAction;
 class QGroupBox;
 class QLabel;
 
 namespace velt {
+class GlossButton;
 class AppState;
 }
 

@@ -3,11 +3,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class GlossButton;
 class QAction;
 class QListWidget;
 
 namespace velt {
+class GlossButton;
 class AppState;
 }
 

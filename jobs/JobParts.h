@@ -7,10 +7,13 @@
 #include <QPointer>
 #include <QString>
 
-class GlossButton;
 class QAction;
 class QMainWindow;
 class QWidget;
+
+namespace velt {
+class GlossButton;
+}
 
 namespace velt::jobs {
 

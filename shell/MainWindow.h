@@ -27,10 +27,9 @@ class QTimer;
 class QToolBar;
 
 namespace velt {
+class GlossButton;
 class AppState;
 }
-
-class GlossButton;
 
 namespace velt::shell {
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <cstdio>
 
+using namespace velt;
+
 namespace {
 
 QPixmap samplePicture(qreal scale) {

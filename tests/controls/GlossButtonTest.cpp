@@ -12,6 +12,8 @@
 
 using namespace Qt::StringLiterals;
 
+using namespace velt;
+
 namespace {
 
 // Logs every raised event and every redraw ("draw3": asked for state 3) in the order they happen.
@@ -111,11 +113,11 @@ private Q_SLOTS:
             b.setBorderBrightness(set);
             QCOMPARE(b.BorderBrightness(), kept);
         }
-        b.setStyle(99);
-        QCOMPARE(b.Style(), 7);
+        b.setButtonStyle(99);
+        QCOMPARE(b.ButtonStyle(), 7);
         b.take();
         QSignalSpy changes(&b, &GlossButton::PropertyChanged);
-        b.setStyle(7); // unchanged: no redraw, no event
+        b.setButtonStyle(7); // unchanged: no redraw, no event
         b.setPictureAlignment(0);
         QVERIFY(b.take().isEmpty() && changes.isEmpty());
     }
@@ -162,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(b.take(), u"draw1 MouseDown(1,0,49,14) draw2 MouseUp(1,0,49,14) Click draw1 DblClick draw2 "
                            u"MouseUp(1,0,49,14)"_s);
         // Checked: neither the leave nor the mouse up redraws it out of the checked look.
-        b.setChecked(true);
+        b.setCheckedLook(true);
         enter(b);
         QTest::mousePress(&b, Qt::LeftButton);
         QTest::mouseRelease(&b, Qt::LeftButton);
@@ -170,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(b.take(), u"draw4 MouseEnter draw3 draw1 MouseDown(1,0,49,14) MouseUp(1,0,49,14) Click "
                            u"MouseLeave"_s);
         QCOMPARE(b.visualState(), 4);
-        b.setChecked(false);
+        b.setCheckedLook(false);
         QCOMPARE(b.visualState(), 0);
         QCOMPARE(clicked.count(), 3); // none while disabled or released outside
     }
@@ -281,14 +283,14 @@ private Q_SLOTS:
             QCOMPARE(gloss::cornerRadius(r[0], r[1], r[2]), r[3]);
         GlossButton b;
         b.resize(100, 20);
-        b.setStyle(2);
+        b.setButtonStyle(2);
         const QRegion mask = b.mask();
         QCOMPARE(mask, gloss::roundedRegion(QRect(0, 0, 100, 20), 11));
         for (QPoint corner : {QPoint(0, 0), QPoint(99, 0), QPoint(0, 19), QPoint(99, 19), QPoint(2, 1)})
             QVERIFY(!mask.contains(corner));
         for (QPoint edge : {QPoint(50, 0), QPoint(50, 19), QPoint(0, 10), QPoint(99, 9), QPoint(11, 0)})
             QVERIFY(mask.contains(edge));
-        b.setStyle(1);
+        b.setButtonStyle(1);
         QVERIFY(b.mask().isEmpty());
         // Each corner row follows the circle, whatever the radius.
         for (int r : {1, 4, 11, 21}) {
@@ -306,7 +308,7 @@ private Q_SLOTS:
         for (int style : {0, 2, 3, 4, 5, 6, 7}) {
             GlossButton b;
             b.resize(160, 40);
-            b.setStyle(style);
+            b.setButtonStyle(style);
             b.setColorButtonHover(QColor(200, 0, 0));
             b.setColorButtonDown(QColor(200, 100, 50));
             // Hover: a rim of ColorButtonHover, or the fixed warm one of style 0; gone after a leave.
@@ -326,7 +328,7 @@ private Q_SLOTS:
                 QCOMPARE(QList<QColor>({rest.pixel(80, 20), pixel(b, {80, 20})}),
                          QList<QColor>({{176, 237, 255}, Qt::white}));
             b.setEnabled(true);
-            b.setChecked(true);
+            b.setCheckedLook(true);
             enter(b);
             if (style == 0)
                 QCOMPARE(shot(b), rest); // no rim, not even the hover one
@@ -338,7 +340,7 @@ private Q_SLOTS:
     void Caption_FocusedOrPressed_FramedOrShiftedOnePixel() {
         GlossButton b;
         b.resize(160, 40);
-        b.setStyle(2); // rest and pressed share one face colour by default
+        b.setButtonStyle(2); // rest and pressed share one face colour by default
         const QImage bare = shot(b);
         b.setCaption(u"&Go"_s);
         const QRect atRest = difference(bare, shot(b));
