@@ -5,6 +5,7 @@
 #include "FileStreams.h"
 #include "ProgressTicker.h"
 #include "Texts.h"
+#include "Utf8.h"
 #include "Workers.h"
 
 #include <algorithm>
@@ -132,9 +133,7 @@ std::filesystem::path RestoredFileName(const std::filesystem::path& codedFile) {
     const std::string name = codedFile.filename().string();
     std::size_t cut = name.size();
     for (int characters = 0; characters < 4 && cut > 0; ++characters) {
-        do {
-            --cut;
-        } while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80);
+        cut = utf8::CharacterStart(name, cut - 1);
     }
     if (cut == 0) {
         const std::string shown = DisplayPath(codedFile);

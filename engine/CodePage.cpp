@@ -1,6 +1,7 @@
 #include "CodePage.h"
 
 #include "Errors.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -61,53 +62,6 @@ static_assert(OneToOne(), "the high half must not repeat a character or reuse an
                     character);
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one UTF-8 sequence at `at`, advancing it; kReplacement for anything malformed
-// (overlong forms, surrogates, values above U+10FFFF, cut-off sequences).
-char32_t NextCodePoint(std::string_view utf8, std::size_t& at) {
-    const auto lead = static_cast<unsigned char>(utf8[at++]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    int extra = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        return kReplacement;
-    }
-    for (int i = 0; i < extra; ++i) {
-        if (at >= utf8.size() || (static_cast<unsigned char>(utf8[at]) & 0xC0) != 0x80) {
-            return kReplacement;
-        }
-        value = (value << 6) | (static_cast<unsigned char>(utf8[at++]) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return kReplacement;
-    }
-    return value;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        // Every character of the table lies below U+10000.
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 char32_t CharOf(std::uint8_t code) {
@@ -138,8 +92,8 @@ std::string FromUtf8(std::string_view utf8) {
             ++at;
             continue;
         }
-        const char32_t character = NextCodePoint(utf8, at);
-        const auto code = character == kReplacement ? std::nullopt : CodeOf(character);
+        const char32_t character = utf8::Next(utf8, at);
+        const auto code = character == utf8::kReplacement ? std::nullopt : CodeOf(character);
         if (!code) {
             Refuse(character);
         }
@@ -153,10 +107,10 @@ std::size_t WholeCharacters(std::string_view utf8) {
     const std::size_t size = utf8.size();
     for (std::size_t back = 1; back <= 4 && back <= size; ++back) {
         const auto byte = static_cast<unsigned char>(utf8[size - back]);
-        if ((byte & 0xC0) == 0x80) {
+        if (utf8::IsContinuation(static_cast<char>(byte))) {
             continue;
         }
-        const std::size_t needs = (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 1;
+        const std::size_t needs = utf8::SequenceLength(static_cast<char>(byte));
         return needs > back ? size - back : size;
     }
     return size; // no lead byte: malformed either way, and refused as it stands
@@ -170,7 +124,7 @@ std::string ToUtf8(std::string_view codes) {
         if (code < 0x80) {
             utf8 += c;
         } else {
-            AppendUtf8(utf8, kHighHalf[code - 0x80]);
+            utf8::Append(utf8, kHighHalf[code - 0x80]);
         }
     }
     return utf8;

@@ -1,6 +1,7 @@
 #include "FileStreams.h"
 
 #include "Errors.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,11 +36,7 @@ std::string NameStem(const std::string& name) {
     if (name.size() <= kMaxNameStem) {
         return name;
     }
-    std::size_t cut = kMaxNameStem;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
-        --cut; // never split a UTF-8 character
-    }
-    return name.substr(0, cut);
+    return name.substr(0, utf8::CharacterStart(name, kMaxNameStem));
 }
 
 /// The hidden name that a temporary file of `destination` gets while it is written.

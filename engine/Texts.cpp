@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Errors.h"
+#include "Utf8.h"
 
 namespace velt {
 namespace {
@@ -208,21 +209,7 @@ std::string CodePointText(char32_t c) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
     std::string utf8;
-    if (c < 0x80) {
-        utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (c >> 6));
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        utf8 += static_cast<char>(0xE0 | (c >> 12));
-        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        utf8 += static_cast<char>(0xF0 | (c >> 18));
-        utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    utf8::Append(utf8, c);
     return "\"" + utf8 + "\" (" + buffer + ")";
 }
 
