@@ -12,6 +12,7 @@
 #include "GlossButton.h"
 #include "IconStrip.h"
 #include "Printer.h"
+#include "SkippedStep.h"
 #include "TextBox.h"
 #include "UiText.h"
 #include "WallClock.h"
@@ -372,7 +373,7 @@ void EditorWindow::OnToolbar(const QString& key) {
         return;
     }
     // Saving and printing report their own failures; anything else leaves the window as it is.
-    try {
+    shell::RunOrSkip("A toolbar command of the editor", [&] {
         if (key == kSaveKey) {
             Save();
         } else if (key == kPrintKey) {
@@ -384,8 +385,7 @@ void EditorWindow::OnToolbar(const QString& key) {
         } else if (key == kExitKey) {
             close();
         }
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void EditorWindow::Save() {

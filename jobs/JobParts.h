@@ -2,6 +2,7 @@
 // What the file window and the folder window share: the START button, the leave
 // toolbar and the way back to the main window.
 
+#include "SkippedStep.h"
 #include "Texts.h"
 
 #include <QPointer>
@@ -39,12 +40,9 @@ template <class Apply> void WithText(TextId id, std::uint8_t language, Apply app
     }
 }
 
-/// Runs one step of a window's load; a step that fails is skipped and the load goes on.
+/// Runs one step of a window's load; a step that fails is logged and skipped, and the load goes on.
 template <class Step> void LoadStep(Step step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
+    shell::RunOrSkip("A step of a job window's load", step);
 }
 
 /// Shows the main window again, when it still exists.

@@ -12,6 +12,7 @@
 #include "JobWindows.h"
 #include "KeyAction.h"
 #include "MaskedTextEdit.h"
+#include "SkippedStep.h"
 #include "UiText.h"
 #include "WallClock.h"
 
@@ -422,12 +423,7 @@ void MainWindow::ShowClock() {
 
 void MainWindow::Load() {
     // Every step may fail on its own; the rest of start-up still runs.
-    const auto step = [](auto&& run) {
-        try {
-            run();
-        } catch (const std::exception&) {
-        }
-    };
+    const auto step = [](auto&& run) { RunOrSkip("A start-up step of the main window", run); };
     step([this] {
         BuildToolbarIcons();
         // The toolbar keeps its place on every tab, so the tab bar never moves under the pointer;
@@ -542,7 +538,7 @@ void MainWindow::DisableGroups() {
 
 void MainWindow::OnToolbar(const QString& key) {
     // A failing toolbar operation is skipped; the window stays usable.
-    try {
+    RunOrSkip("A toolbar command of the main window", [&] {
         if (key == kSendKey || key == kReceiveKey) {
             const bool sending = key == kSendKey;
             m_sending->setEnabled(sending);
@@ -553,8 +549,7 @@ void MainWindow::OnToolbar(const QString& key) {
         } else if (key == kKeyKey) {
             FormOrExchangeKey(m_state, m_services.dialogs);
         }
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void MainWindow::OnTabChanged(int index) {
