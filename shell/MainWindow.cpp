@@ -1,10 +1,10 @@
 #include "MainWindow.h"
 
+#include "AccessKeys.h"
 #include "AppState.h"
 #include "ClickLabel.h"
 #include "Clipboard.h"
-#include "ClipboardTranslation.h"
-#include "ClipboardWindow.h"
+#include "ClipboardFollower.h"
 #include "CodePage.h"
 #include "Dialogs.h"
 #include "GlossButton.h"
@@ -12,6 +12,7 @@
 #include "JobWindows.h"
 #include "KeyAction.h"
 #include "MaskedTextEdit.h"
+#include "Pictures.h"
 #include "SkippedStep.h"
 #include "UiText.h"
 #include "WallClock.h"
@@ -21,9 +22,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,8 +31,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -45,7 +42,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <vector>
 
 static void InitShellIcons() {
     Q_INIT_RESOURCE(shell_icons);
@@ -58,84 +54,12 @@ using namespace Qt::StringLiterals;
 constexpr int kSliderMin = 100;
 constexpr int kSliderMax = 10000;
 constexpr int kDefaultLength = 366;
-constexpr int kTimerInterval = 300;
-
-const QString kSendKey = u"Küldés"_s;
-const QString kReceiveKey = u"Fogadás"_s;
-const QString kKeyKey = u"Kulcs"_s;
-
-/// Buttons 1, 2, 5 send; 3, 4, 6 receive.
-bool IsSending(int command) {
-    return command == 1 || command == 2 || command == 5;
-}
 
 QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText); // a key file's name is shown as it is, never as markup
     return label;
-}
-
-/// The picture of the clipboard window switch: a clipboard with a sheet on it, at the screen's pixel ratio.
-QPixmap ClipboardPicture(qreal pixelRatio) {
-    QPixmap picture(QSize(32, 32) * pixelRatio);
-    picture.setDevicePixelRatio(pixelRatio);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setPen(QColor(90, 60, 20));
-    painter.setBrush(QColor(190, 140, 70));
-    painter.drawRoundedRect(5, 4, 22, 26, 3, 3);
-    painter.setBrush(Qt::white);
-    painter.drawRect(8, 9, 16, 18);
-    painter.setBrush(QColor(150, 150, 150));
-    painter.drawRect(11, 2, 10, 5);
-    painter.setPen(QColor(120, 120, 120));
-    for (int y = 13; y <= 23; y += 4) {
-        painter.drawLine(11, y, 21, y);
-    }
-    return picture;
-}
-
-/// The golden key of the information tab, drawn at the size it is shown (not a small icon blown up).
-QPixmap KeyPicture(int side, qreal pixelRatio) {
-    QPixmap picture(QSize(side, side) * pixelRatio);
-    picture.setDevicePixelRatio(pixelRatio);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(side / 32.0, side / 32.0); // drawn on the 32-unit grid of the toolbar's key icon
-    const QColor gold(230, 180, 20);
-    const QColor dark(120, 80, 0);
-    painter.setPen(QPen(gold, 2.4, Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(QPointF(14.5, 15.5), QPointF(29.5, 30.5));
-    painter.drawLine(QPointF(23, 24), QPointF(20.5, 26.5));
-    painter.drawLine(QPointF(27, 28), QPointF(24.5, 30.5));
-    painter.setPen(QPen(dark, 1.6));
-    painter.setBrush(gold);
-    QPainterPath ring;
-    ring.addEllipse(QPointF(10, 11), 7.2, 7.2);
-    ring.addEllipse(QPointF(10, 11), 2.4, 2.4);
-    painter.drawPath(ring);
-    return picture;
-}
-
-/// `text` with an ampersand before its first letter that no text in
-/// `taken` marks yet, which then is taken too. A text with nothing free stays as it is.
-QString WithAccessKey(const QString& text, QString& taken) {
-    // Letters only: a shifted sign such as "!" is not matched as an access key everywhere.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i].toLower();
-        if (c.isLetter() && !taken.contains(c)) {
-            taken += c;
-            return text.left(i) + u'&' + text.mid(i);
-        }
-    }
-    return text;
-}
-
-/// A text as shown, without its access key mark.
-QString WithoutAccessKey(QString text) {
-    return text.remove(u'&');
 }
 
 GlossButton* NamedButton(const QString& name, const QString& caption, QWidget* parent) {
@@ -148,7 +72,8 @@ GlossButton* NamedButton(const QString& name, const QString& caption, QWidget* p
 } // namespace
 
 MainWindow::MainWindow(AppState& state, ShellServices services, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_services(std::move(services)) {
+    : QMainWindow(parent), m_state(state), m_services(std::move(services)),
+      m_launcher(state, m_services.dialogs, m_services.jobs) {
     InitShellIcons();
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Velt"_s);
@@ -162,10 +87,7 @@ MainWindow::MainWindow(AppState& state, ShellServices services, QWidget* parent)
     BuildToolbar();
     BuildStatusBar();
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(u"Timer"_s);
-    m_timer->setInterval(kTimerInterval);
-    connect(m_timer, &QTimer::timeout, this, &MainWindow::OnTimer);
+    m_follower = new ClipboardFollower(m_state, m_services.clipboard, *this, *m_translate, *m_clipboardWindow);
 
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::OnTabChanged);
     // Alt and the tab's number reach every tab, "!" too, which has no letter to mark.
@@ -246,18 +168,16 @@ QWidget* MainWindow::BuildJobTab() {
     m_sending->setObjectName(u"Frame2"_s);
     m_reception = new QGroupBox(u"FOGADÁS"_s, page);
     m_reception->setObjectName(u"Frame3"_s);
-    const std::array<QString, 6> captions{u"Közvetlen beírás"_s,   u"Fájl konvertálása"_s,
-                                          u"Vágólapról"_s,         u"Fájlból"_s,
-                                          u"Mappa konvertálása"_s, u"Mappa visszaállítás"_s};
     auto* sendingLayout = new QVBoxLayout(m_sending);
     auto* receptionLayout = new QVBoxLayout(m_reception);
-    for (int command : {1, 2, 5, 3, 4, 6}) {
-        const bool sending = IsSending(command);
-        GlossButton* button = NamedButton(u"Command%1"_s.arg(command), captions[command - 1],
+    for (std::size_t i = 0; i < kJobs.size(); ++i) {
+        const JobRow& row = kJobs[i];
+        const bool sending = row.direction == Direction::Sending;
+        GlossButton* button = NamedButton(QString::fromLatin1(row.buttonName), *UiText(row.caption, 1),
                                           sending ? m_sending : m_reception);
         (sending ? sendingLayout : receptionLayout)->addWidget(button);
-        connect(button, &GlossButton::Click, this, [this, command] { RunJob(command); });
-        m_commands[command - 1] = button;
+        connect(button, &GlossButton::Click, this, [this, job = row.job] { RunJob(job); });
+        m_commands[i] = button;
     }
 
     m_slider = new QSlider(Qt::Horizontal, page);
@@ -332,11 +252,8 @@ QWidget* MainWindow::BuildClipboardTab() {
     m_clipboardWindow = NamedButton(u"clb"_s, QString(), page);
     m_clipboardWindow->setMinimumSize(48, 48);
     m_clipboardWindow->setPicture(ClipboardPicture(devicePixelRatioF()));
-    m_clipboardWindow->setProperty("tag", u"0"_s);
     m_translate = NamedButton(u"cbCheat"_s, u"CHECK"_s, page);
     m_translate->setToolTip(u"A vágólap tartalmának fordítása oda-vissza"_s);
-    connect(m_translate, &GlossButton::Click, this, &MainWindow::OnTranslate);
-    connect(m_clipboardWindow, &GlossButton::Click, this, &MainWindow::OnClipboardSwitch);
     auto* layout = new QHBoxLayout(page);
     layout->addStretch(1);
     layout->addWidget(m_clipboardWindow);
@@ -348,16 +265,18 @@ QWidget* MainWindow::BuildClipboardTab() {
 void MainWindow::BuildToolbar() {
     m_toolbar = IconToolbar(this, u"Toolbar1"_s);
     struct Button {
-        QString key;
+        ToolbarCommand command;
+        QString name;
         QString tooltip;
         QKeySequence shortcut;
     };
-    const std::array<Button, 3> buttons{{{kSendKey, u"Kódolás küldéshez"_s, QKeySequence(u"Ctrl+S"_s)},
-                                         {kReceiveKey, u"DeKódolás fogadáshoz"_s, QKeySequence(u"Ctrl+R"_s)},
-                                         {kKeyKey, u"Kulcs betöltése/készítése"_s, QKeySequence(u"Ctrl+K"_s)}}};
+    const std::array<Button, 3> buttons{
+        {{ToolbarCommand::Send, u"Küldés"_s, u"Kódolás küldéshez"_s, QKeySequence(u"Ctrl+S"_s)},
+         {ToolbarCommand::Receive, u"Fogadás"_s, u"DeKódolás fogadáshoz"_s, QKeySequence(u"Ctrl+R"_s)},
+         {ToolbarCommand::Key, u"Kulcs"_s, u"Kulcs betöltése/készítése"_s, QKeySequence(u"Ctrl+K"_s)}}};
     // Six positions: separators stand at 2, 4 and 5.
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const auto& [key, tooltip, shortcut] = buttons[i];
+        const auto& [command, key, tooltip, shortcut] = buttons[i];
         if (i > 0) {
             m_toolbar->addSeparator();
         }
@@ -368,7 +287,7 @@ void MainWindow::BuildToolbar() {
         action->setObjectName(key);
         action->setShortcut(shortcut);
         action->setToolTip(tooltip + u" ("_s + shortcut.toString(QKeySequence::NativeText) + u')');
-        connect(action, &QAction::triggered, this, [this, key] { OnToolbar(key); });
+        connect(action, &QAction::triggered, this, [this, command] { OnToolbar(command); });
         if (QWidget* button = m_toolbar->widgetForAction(action)) {
             button->setObjectName(key);
             button->setAccessibleName(tooltip);
@@ -453,7 +372,7 @@ void MainWindow::Load() {
             SetLengthLabel(std::to_string(m_state.keyLength));
         }
     });
-    step([this] { m_timer->start(); });
+    step([this] { m_follower->SetFollowing(true); });
     m_tabs->setCurrentIndex(0);
     show();
 }
@@ -475,10 +394,8 @@ void MainWindow::ApplyLanguage() {
     m_translate->setToolTip(text(TextId::TranslateTooltip));
     m_sliderCaption->setText(text(TextId::AccessibleSlider));
     ShowFingerprint(m_state.keyFingerprint);
-    const std::array<TextId, 6> captions{TextId::DirectEntry, TextId::FileConvert,   TextId::FromClipboard,
-                                         TextId::FromFile,    TextId::ConvertFolder, TextId::FolderRestore};
-    for (std::size_t i = 0; i < captions.size(); ++i) {
-        m_commands[i]->setCaption(text(captions[i]));
+    for (std::size_t i = 0; i < kJobs.size(); ++i) {
+        m_commands[i]->setCaption(text(kJobs[i].caption));
     }
     SetAccessKeys();
     RefreshAccessibleNames();
@@ -501,8 +418,7 @@ void MainWindow::SetAccessKeys() {
     for (int tab = 0; tab < m_tabs->count(); ++tab) {
         m_tabs->setTabText(tab, WithAccessKey(WithoutAccessKey(m_tabs->tabText(tab)), taken));
     }
-    for (int command : {1, 2, 5, 3, 4, 6}) {
-        GlossButton* button = m_commands[command - 1];
+    for (GlossButton* button : m_commands) {
         button->setCaption(WithAccessKey(WithoutAccessKey(button->Caption()), taken));
     }
     m_translate->setCaption(WithAccessKey(WithoutAccessKey(m_translate->Caption()), taken));
@@ -536,18 +452,18 @@ void MainWindow::DisableGroups() {
     }
 }
 
-void MainWindow::OnToolbar(const QString& key) {
+void MainWindow::OnToolbar(ToolbarCommand command) {
     // A failing toolbar operation is skipped; the window stays usable.
     RunOrSkip("A toolbar command of the main window", [&] {
-        if (key == kSendKey || key == kReceiveKey) {
-            const bool sending = key == kSendKey;
-            m_sending->setEnabled(sending);
-            m_reception->setEnabled(!sending);
-            for (int command = 1; command <= 6; ++command) {
-                m_commands[command - 1]->setEnabled(IsSending(command) == sending);
-            }
-        } else if (key == kKeyKey) {
+        if (command == ToolbarCommand::Key) {
             FormOrExchangeKey(m_state, m_services.dialogs);
+            return;
+        }
+        const Direction offered = command == ToolbarCommand::Send ? Direction::Sending : Direction::Reception;
+        m_sending->setEnabled(offered == Direction::Sending);
+        m_reception->setEnabled(offered == Direction::Reception);
+        for (std::size_t i = 0; i < kJobs.size(); ++i) {
+            m_commands[i]->setEnabled(kJobs[i].direction == offered);
         }
     });
 }
@@ -557,11 +473,7 @@ void MainWindow::OnTabChanged(int index) {
     const bool jobTab = index == 1;
     OfferToolbar(jobTab);
     // The translate button follows the clipboard on its own tab too, not only from the job tab.
-    if (jobTab || index == 2) {
-        m_timer->start();
-    } else {
-        m_timer->stop();
-    }
+    m_follower->SetFollowing(jobTab || index == 2);
     m_tabs->setAccessibleName(WithoutAccessKey(m_tabs->tabText(index)));
 }
 
@@ -573,106 +485,8 @@ void MainWindow::OfferToolbar(bool offered) {
     }
 }
 
-void MainWindow::OnTimer() {
-    if (m_translating) {
-        return;
-    }
-    // Only the offered formats are asked, and only after the clipboard changed: a large
-    // text on the clipboard costs an idle window nothing.
-    const std::optional<std::uint64_t> change = m_services.clipboard.ChangeCount();
-    if (change && change == m_seenClipboard) {
-        return;
-    }
-    m_seenClipboard = change;
-    m_translate->setEnabled(m_services.clipboard.HasText());
-}
-
-void MainWindow::OnTranslate() {
-    if (m_translating) {
-        return;
-    }
-    // The wait window lets timers run; the flag keeps the button down until the end.
-    m_translating = true;
-    m_translate->setEnabled(false);
-    TranslateClipboard(m_state, m_services.clipboard);
-    m_translating = false;
-    m_translate->setEnabled(true);
-    ShowClipboardWindow();
-}
-
-void MainWindow::OnClipboardSwitch() {
-    const QString tag = m_clipboardWindow->property("tag").toString();
-    if (tag == u"0"_s) {
-        ShowClipboardWindow();
-    } else if (tag == u"1"_s) {
-        if (m_clipboardView) {
-            m_clipboardView->close();
-        }
-        m_clipboardWindow->setProperty("tag", u"0"_s);
-    }
-}
-
-void MainWindow::ShowClipboardWindow() {
-    if (!m_clipboardView) {
-        m_clipboardView = new ClipboardWindow(m_services.clipboard, *this, m_state);
-        connect(m_clipboardView, &ClipboardWindow::Closed, this,
-                [this] { m_clipboardWindow->setProperty("tag", u"0"_s); });
-    }
-    m_clipboardView->show();
-    m_clipboardWindow->setProperty("tag", u"1"_s);
-    m_clipboardView->ShowClipboardText();
-}
-
-void MainWindow::RunJob(int command) {
-    m_state.sendingMode = IsSending(command);
-    m_state.receptionMode = !IsSending(command);
-    switch (command) {
-    case 1:
-    case 3:
-        // Only the file window hands a coded text to the editor; an earlier coding's leftover is no hand-over.
-        m_state.codedText.clear();
-        if (m_services.jobs.OpenEditor(*this)) {
-            hide();
-        }
-        break;
-    case 2:
-    case 4:
-        RunFileJob(command == 4);
-        break;
-    default:
-        RunFolderJob();
-        break;
-    }
-}
-
-void MainWindow::RunFileJob(bool codedFiles) {
-    const std::uint8_t language = m_state.language;
-    OpenFileRequest request;
-    request.initialFolder = QString::fromStdString(m_state.ProgramFolder().string()) + u"/"_s;
-    if (const auto title = UiText(TextId::SelectFileTitle, language)) {
-        request.title = *title;
-        if (codedFiles) {
-            request.filter = *UiText(TextId::VeltFilesFilter, language) + u"|*.JPG"_s;
-        } else {
-            request.filter = *UiText(TextId::AllFilesFilter, language) + u"|*.*"_s;
-        }
-    }
-    if (codedFiles) {
-        request.presetName = u"*.JPG"_s;
-    }
-    const OpenFileResult chosen = m_services.dialogs.OpenFile(request);
-    m_state.selectedFileTitle = chosen.title.toStdString();
-    m_state.sourcePath = std::filesystem::path(chosen.path.toStdString());
-    if (!chosen.title.isEmpty() && m_services.jobs.OpenFileWindow(*this)) {
-        hide();
-    }
-}
-
-void MainWindow::RunFolderJob() {
-    const QString folder =
-        m_services.dialogs.FolderBrowser(UiText(TextId::FolderBrowserTitle, m_state.language).value_or(QString()));
-    m_state.chosenFolder = std::filesystem::path(folder.toStdString());
-    if (!folder.isEmpty() && m_services.jobs.OpenFolderWindow(*this)) {
+void MainWindow::RunJob(Job job) {
+    if (m_launcher.Run(job, *this)) {
         hide();
     }
 }
@@ -694,38 +508,10 @@ QStringList DraggedPaths(const QMimeData* data) {
     }
     return paths;
 }
-
-bool IsCodedFileName(const QString& name) { return name.endsWith(u".JPG"_s, Qt::CaseInsensitive); }
 } // namespace
 
 bool MainWindow::OpenFromOutside(const QStringList& paths) {
-    if (paths.isEmpty()) {
-        return false;
-    }
-    std::vector<QFileInfo> items;
-    for (const QString& path : paths) {
-        QFileInfo item(path);
-        if (!item.exists()) {
-            ShowError(m_state, TextId::OpenedPathMissing, {QDir::toNativeSeparators(path).toStdString()});
-            return false;
-        }
-        items.push_back(item);
-    }
-    const QFileInfo& first = items.front();
-    const bool reception = std::all_of(items.begin(), items.end(),
-                                       [](const QFileInfo& item) { return IsCodedFileName(item.fileName()); });
-    m_state.sendingMode = !reception;
-    m_state.receptionMode = reception;
-    bool opened = false;
-    if (items.size() == 1 && !first.isDir()) {
-        m_state.selectedFileTitle = first.fileName().toStdString();
-        m_state.sourcePath = std::filesystem::path(first.absoluteFilePath().toStdString());
-        opened = m_services.jobs.OpenFileWindow(*this);
-    } else {
-        const QString folder = items.size() == 1 ? first.absoluteFilePath() : first.absolutePath();
-        m_state.chosenFolder = std::filesystem::path(folder.toStdString());
-        opened = m_services.jobs.OpenFolderWindow(*this);
-    }
+    const bool opened = m_launcher.OpenPaths(paths, *this);
     if (opened) {
         hide();
     }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Errors.h"
+#include "JobLauncher.h"
 #include "Platform.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 #include <QTranslator>
 #include <array>
@@ -34,7 +34,7 @@ class AppState;
 namespace velt::shell {
 
 class ClickLabel;
-class ClipboardWindow;
+class ClipboardFollower;
 class IClipboard;
 class IDialogs;
 class IJobWindows;
@@ -75,11 +75,8 @@ public:
     /// while the text holds a character without a code.
     const std::string& Codes() override;
 
-    /// Opens files and folders handed in from outside (the command line, a drop), as the
-    /// job buttons would: one file the file window, one folder the folder window, several
-    /// paths the folder window of the folder holding the first. A name ending in ".JPG" is
-    /// restored, any other converted. A path that does not exist is named in a message
-    /// and nothing opens. Returns true when a window opened; the main window then hides.
+    /// Opens files and folders handed in from outside (the command line, a drop) as
+    /// JobLauncher::OpenPaths does. Returns true when a window opened; the main window then hides.
     bool OpenFromOutside(const QStringList& paths);
 
 protected:
@@ -100,15 +97,11 @@ private:
     void DisableGroups();
     void OfferToolbar(bool offered);
     void SetAccessKeys();
-    void OnToolbar(const QString& key);
+    /// The toolbar's buttons, offered on the job tab.
+    enum class ToolbarCommand { Send, Receive, Key };
+    void OnToolbar(ToolbarCommand command);
     void OnTabChanged(int index);
-    void OnTimer();
-    void OnTranslate();
-    void OnClipboardSwitch();
-    void ShowClipboardWindow();
-    void RunJob(int command);
-    void RunFileJob(bool codedFiles);
-    void RunFolderJob();
+    void RunJob(Job job);
     void ShowClock();
     void RefreshReference();
     void RefreshAccessibleNames();
@@ -118,6 +111,7 @@ private:
 
     AppState& m_state;
     ShellServices m_services;
+    JobLauncher m_launcher;
 
     QTabWidget* m_tabs = nullptr;
     QToolBar* m_toolbar = nullptr;
@@ -135,7 +129,7 @@ private:
 
     QGroupBox* m_sending = nullptr;           // Frame2
     QGroupBox* m_reception = nullptr;         // Frame3
-    std::array<GlossButton*, 6> m_commands{}; // Command1..Command6
+    std::array<GlossButton*, 6> m_commands{}; // Command1..Command6, in the order of kJobs
     QSlider* m_slider = nullptr;
     QLabel* m_sliderCaption = nullptr;     // lblSliderCaption
     ClickLabel* m_lengthLabel = nullptr;   // lblSL
@@ -145,14 +139,11 @@ private:
 
     GlossButton* m_clipboardWindow = nullptr; // clb
     GlossButton* m_translate = nullptr;       // cbCheat
-    QTimer* m_timer = nullptr;
+    ClipboardFollower* m_follower = nullptr;
     /// Qt's own texts (standard buttons, file dialogs, edit menus) in Hungarian, installed
     /// while the language is Hungarian.
     QTranslator m_qtTexts;
     QTimer* m_clockTimer = nullptr;
-    QPointer<ClipboardWindow> m_clipboardView; // frmCLB while it is open
-    bool m_translating = false;
-    std::optional<std::uint64_t> m_seenClipboard; // the clipboard change the translate button follows
 
     std::string m_referenceCodes;
     std::optional<VeltError> m_referenceError;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Texts.h"
+
+#include <QStringList>
+#include <array>
+
+class QWidget;
+
+namespace velt {
+class AppState;
+}
+
+namespace velt::shell {
+
+class IDialogs;
+class IJobWindows;
+
+/// The six jobs of the job tab.
+enum class Job { DirectEntry, FileConvert, FromClipboard, FromFile, ConvertFolder, FolderRestore };
+
+/// Which group of the job tab a job belongs to, and so whether it encodes or decodes.
+enum class Direction { Sending, Reception };
+
+/// One row per job: its button's name, caption and group.
+struct JobRow {
+    Job job;
+    const char* buttonName;
+    TextId caption;
+    Direction direction;
+};
+
+/// In the order the buttons are laid out and walked by Tab: the sending group, then reception.
+inline constexpr std::array<JobRow, 6> kJobs{{
+    {Job::DirectEntry, "Command1", TextId::DirectEntry, Direction::Sending},
+    {Job::FileConvert, "Command2", TextId::FileConvert, Direction::Sending},
+    {Job::ConvertFolder, "Command5", TextId::ConvertFolder, Direction::Sending},
+    {Job::FromClipboard, "Command3", TextId::FromClipboard, Direction::Reception},
+    {Job::FromFile, "Command4", TextId::FromFile, Direction::Reception},
+    {Job::FolderRestore, "Command6", TextId::FolderRestore, Direction::Reception},
+}};
+
+/// Starts the jobs: sets the direction, asks for the file or folder, and opens the job window.
+class JobLauncher final {
+public:
+    JobLauncher(AppState& state, IDialogs& dialogs, IJobWindows& windows);
+
+    /// Runs `job` as its button does. Returns true when a job window opened.
+    bool Run(Job job, QWidget& mainWindow);
+
+    /// Opens files and folders handed in from outside (the command line, a drop): one file the
+    /// file window, one folder the folder window, several paths the folder window of the folder
+    /// holding the first. Names ending in ".JPG" are restored, any other converted. A path that
+    /// does not exist is named in a message and nothing opens. Returns true when a window opened.
+    bool OpenPaths(const QStringList& paths, QWidget& mainWindow);
+
+private:
+    bool RunFileJob(bool codedFiles, QWidget& mainWindow);
+    bool RunFolderJob(QWidget& mainWindow);
+
+    AppState& m_state;
+    IDialogs& m_dialogs;
+    IJobWindows& m_windows;
+};
+
+} // namespace velt::shell
