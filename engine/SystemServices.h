@@ -2,6 +2,7 @@
 // The services an AppState uses when none is given: the real clock, a settings
 // store in memory, and quiet stand-ins for the windows.
 
+#include "KeyMaterial.h"
 #include "Platform.h"
 
 #include <cstdint>
@@ -68,7 +69,7 @@ private:
 class HeadlessKeyIndicators final : public IKeyIndicators {
 public:
     void ShowKeyFileName(const std::string&) override {}
-    bool SetSliderValue(int value) override { return value >= 100 && value <= 10000; }
+    bool SetSliderValue(int value) override { return value >= kMinKeyLength && value <= kKeyCapacity; }
     void SetLengthLabel(const std::string&) override {}
     void SetKeyFileChecked(bool) override {}
     void ShowFingerprint(const std::string&) override {}
