@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "ProgressTicker.h"
 #include "Texts.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -95,19 +96,7 @@ template <typename Char> GapStep StepGap(Char c, bool& lineStart) {
 
 /// The character that starts at `at` (UTF-8), for telling the user which one is wrong.
 char32_t CharacterAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (extra < 0 || at + static_cast<std::size_t>(extra) >= text.size()) {
-        return U'\uFFFD';
-    }
-    char32_t c = lead & (0x3F >> extra);
-    for (int i = 1; i <= extra; ++i) {
-        c = (c << 6) | (static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]) & 0x3F);
-    }
-    return c;
+    return utf8::Next(text, at);
 }
 
 [[noreturn]] void ThrowStray(char32_t c) {
