@@ -34,13 +34,11 @@ int main(int argc, char* argv[]) {
     velt::shell::WaitProgress progress(state);
     state.Attach({.progress = &progress});
     state.OpenKeyStore();
-    state.receptionMode = true;
-    state.selectedFileTitle = argv[2];
-    state.sourcePath = std::filesystem::path(argv[1]) / argv[2];
 
     QWidget mainWindow;
     velt::shell::JobWindows jobs;
-    velt::jobs::FileWindow::Open(state, jobs, mainWindow);
+    velt::jobs::FileWindow::Open(state, jobs, mainWindow,
+                                 {velt::shell::Direction::Reception, std::filesystem::path(argv[1]) / argv[2], argv[2]});
     velt::GlossButton* start = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == QStringLiteral("Form4") && widget->isVisible()) {

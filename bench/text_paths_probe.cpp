@@ -192,10 +192,12 @@ int main(int argc, char* argv[]) {
     velt::shell::SystemClipboard clipboard;
     velt::shell::Printer printer;
     velt::shell::JobWindows jobs;
-    jobs.editor = [&](QWidget& main) {
-        return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, main);
+    jobs.editor = [&](QWidget& main, velt::shell::Direction direction) {
+        return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, main, direction);
     };
-    jobs.fileWindow = [&](QWidget& main) { return velt::jobs::FileWindow::Open(state, jobs, main); };
+    jobs.fileWindow = [&](QWidget& main, const velt::shell::FileJob& job) {
+        return velt::jobs::FileWindow::Open(state, jobs, main, job);
+    };
     velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] {}});
     window.Load();
     window.show();
@@ -220,9 +222,7 @@ int main(int argc, char* argv[]) {
         act = [&] { OtherProgramCopies(expected); };
         done = [&] { return Shown(u"txtCLB"_s).startsWith(expected.left(40)); };
     } else if (target == u"editor1mib"_s) {
-        state.sendingMode = true;
-        state.receptionMode = false;
-        jobs.OpenEditor(window);
+        jobs.OpenEditor(window, velt::shell::Direction::Sending);
         QString letter;
         while (letter.size() < (1 << 20)) {
             letter += u"Kedves Anna, ez a level egy sora, hetven betunyi hosszan, vesszovel.\n"_s;
@@ -241,12 +241,10 @@ int main(int argc, char* argv[]) {
             file.write(digits);
         }
         file.close();
-        state.sendingMode = false;
-        state.receptionMode = true;
-        state.selectedFileTitle = name.toStdString();
-        state.sourcePath = folder.filePath(name).toStdString();
-        act = [&] {
-            jobs.OpenFileWindow(window);
+        const velt::shell::FileJob job{velt::shell::Direction::Reception, folder.filePath(name).toStdString(),
+                                       name.toStdString()};
+        act = [&, job] {
+            jobs.OpenFileWindow(window, job);
             auto* start = Find<velt::GlossButton>(u"Command1"_s);
             if (start != nullptr && start->isEnabled()) {
                 Q_EMIT start->Click(); // hands the text to the editor

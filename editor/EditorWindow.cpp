@@ -80,8 +80,9 @@ private:
 
 } // namespace
 
-EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow)
-    : m_state(state), m_services(services), m_mainWindow(&mainWindow) {
+EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow,
+                           shell::Direction direction)
+    : m_state(state), m_services(services), m_mainWindow(&mainWindow), m_direction(direction) {
     InitEditorIcons();
     setObjectName(u"Form2"_s);
     setWindowTitle(u"Transfer"_s);
@@ -181,7 +182,7 @@ void EditorWindow::Load() {
         m_codedBox->setAccessibleName(*shell::UiText(TextId::AccessibleCodedBox, language));
     }
     // The user starts typing or pasting at once, into the box that takes input.
-    (m_state.receptionMode ? m_codedBox : m_plainBox)->setFocus();
+    (m_direction == shell::Direction::Reception ? m_codedBox : m_plainBox)->setFocus();
 }
 
 void EditorWindow::Initialise() {
@@ -194,10 +195,10 @@ void EditorWindow::Initialise() {
             box->setTextCursor(cursor);
         }
     }
-    if (m_state.sendingMode) {
+    if (m_direction == shell::Direction::Sending) {
         SetReadOnly(m_codedBox, true);
         SetReadOnly(m_plainBox, false);
-    } else if (m_state.receptionMode) {
+    } else {
         SetReadOnly(m_plainBox, true);
         SetReadOnly(m_codedBox, false);
         m_start->setEnabled(false);
@@ -363,8 +364,8 @@ void EditorWindow::EraseContent() {
     m_erasePending = true;
     Initialise();
     m_services.clipboard.Clear();
-    SetReadOnly(m_plainBox, !m_state.sendingMode);
-    SetReadOnly(m_codedBox, m_state.sendingMode);
+    SetReadOnly(m_plainBox, m_direction != shell::Direction::Sending);
+    SetReadOnly(m_codedBox, m_direction == shell::Direction::Sending);
     m_start->setEnabled(false);
 }
 
@@ -450,7 +451,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     // Nothing of this session is left for the next one to take as handed over.
     m_state.codedText.clear();
     m_state.plainText.clear();
-    if (m_state.receptionMode) {
+    if (m_direction == shell::Direction::Reception) {
         Initialise();
     }
     if (m_mainWindow) {
@@ -459,8 +460,8 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow) {
-    auto* editor = new EditorWindow(state, services, mainWindow);
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, shell::Direction direction) {
+    auto* editor = new EditorWindow(state, services, mainWindow, direction);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
     return true;

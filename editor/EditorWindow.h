@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JobWindows.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -44,7 +46,7 @@ public:
 
     /// Loads the window; in reception mode it takes a coded text handed over in the shared
     /// coded-text buffer. `mainWindow` is shown again when the editor closes.
-    EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow);
+    EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow, shell::Direction direction);
 
     Box CurrentBox() const { return m_currentBox; }
 
@@ -78,6 +80,7 @@ private:
     AppState& m_state;
     EditorServices m_services;
     QPointer<QWidget> m_mainWindow;
+    shell::Direction m_direction; // sending: the plain box is written; reception: the coded box
 
     TextBox* m_plainBox = nullptr; // RichTextBox1
     TextBox* m_codedBox = nullptr; // RichTextBox2
@@ -94,6 +97,6 @@ private:
 
 /// Opens the editor beside `mainWindow`, which the caller hides; the editor deletes itself
 /// when closed. Always true: the editor opens.
-bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow);
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, shell::Direction direction);
 
 } // namespace velt::editor

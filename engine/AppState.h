@@ -107,12 +107,9 @@ public:
 
     // --- jobs and files
     std::uint8_t language = 0; ///< 0 English, 1 Hungarian
-    bool sendingMode = false;
-    bool receptionMode = false;
+    /// The file coder's source, set by its caller before each conversion, and the file it wrote.
     std::filesystem::path sourcePath;
     std::filesystem::path destinationPath;
-    std::string selectedFileTitle;
-    std::filesystem::path chosenFolder;
 
 private:
     std::filesystem::path m_programFolder;

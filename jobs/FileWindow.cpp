@@ -37,8 +37,8 @@ bool StartsWithNoTextMark(const std::filesystem::path& path) {
 }
 } // namespace
 
-FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow)
-    : m_state(state), m_jobs(jobs), m_mainWindow(&mainWindow) {
+FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, shell::FileJob job)
+    : m_state(state), m_jobs(jobs), m_mainWindow(&mainWindow), m_job(std::move(job)) {
     setObjectName(u"Form4"_s);
     setWindowTitle(u"Transfer  O.K. ?"_s);
 
@@ -74,8 +74,8 @@ FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainW
     setMinimumWidth(460);
 }
 
-bool FileWindow::Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow) {
-    auto* window = new FileWindow(state, jobs, mainWindow);
+bool FileWindow::Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, const shell::FileJob& job) {
+    auto* window = new FileWindow(state, jobs, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
     window->show();
@@ -88,9 +88,9 @@ void FileWindow::Load() {
     m_directSave = false;
     m_start->setEnabled(true);
     LoadStep([this] {
-        if (m_state.receptionMode) {
+        if (m_job.direction == shell::Direction::Reception) {
             LoadReception();
-        } else if (m_state.sendingMode) {
+        } else {
             LoadSending();
         }
     });
@@ -105,10 +105,10 @@ void FileWindow::ApplyTexts() {
 }
 
 void FileWindow::LoadSending() {
-    const QString title = QString::fromStdString(m_state.selectedFileTitle);
+    const QString title = QString::fromStdString(m_job.title);
     m_title->setText(title);
     try {
-        SourceFile probe(m_state.sourcePath);
+        SourceFile probe(m_job.source);
     } catch (const VeltError& error) {
         Refuse(QString::fromStdString(DescribeError(error, m_state.language)));
         return;
@@ -117,7 +117,7 @@ void FileWindow::LoadSending() {
 }
 
 void FileWindow::LoadReception() {
-    const std::string& title = m_state.selectedFileTitle;
+    const std::string& title = m_job.title;
     m_title->setText(QString::fromStdString(title));
     // The buffer would otherwise keep an earlier text, possibly a large one.
     m_state.codedText.clear();
@@ -126,12 +126,13 @@ void FileWindow::LoadReception() {
         const std::string restored = RestoredFileName(std::filesystem::path(title)).string();
         // A coded file is streamed when restored; only a coded text file is read whole, and
         // telling one apart takes its name and its first two bytes.
-        const bool marked = StartsWithNoTextMark(m_state.sourcePath);
+        const bool marked = StartsWithNoTextMark(m_job.source);
         const bool codedTextFile = HasCodedTextFileName(title) && !marked;
         m_result->setText(QString::fromStdString(restored));
         if (!codedTextFile) {
             return;
         }
+        m_state.sourcePath = m_job.source;
         FileCoder(m_state).LoadFileText();
         std::optional<std::string> coded = CodedTextOf(title, m_state.codedText);
         if (!coded) {
@@ -160,13 +161,15 @@ void FileWindow::Start() {
         return;
     }
     m_state.keyMissing = false;
-    if (m_state.receptionMode && m_directSave) {
+    const bool reception = m_job.direction == shell::Direction::Reception;
+    if (reception && m_directSave) {
         // The editor shows the main window again when it is left.
-        m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow);
-    } else if (m_state.receptionMode || m_state.sendingMode) {
+        m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow, shell::Direction::Reception);
+    } else {
         m_running = true;
+        m_state.sourcePath = m_job.source;
         FileCoder coder(m_state, this);
-        if (m_state.receptionMode) {
+        if (reception) {
             coder.RestoreFile();
         } else {
             coder.EncodeFile();

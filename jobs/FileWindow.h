@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileCoder.h"
+#include "JobWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -14,10 +15,6 @@ class GlossButton;
 class AppState;
 }
 
-namespace velt::shell {
-class IJobWindows;
-}
-
 namespace velt::jobs {
 
 /// `Form4`: shows the chosen file and the file that will result, and converts it
@@ -27,11 +24,11 @@ namespace velt::jobs {
 class FileWindow final : public QMainWindow, public IFileWindow {
     Q_OBJECT
 public:
-    FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow);
+    FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, shell::FileJob job);
 
-    /// Creates, loads and shows a file window for the state's source path; it deletes
-    /// itself when closed. The opener of the main window's file jobs.
-    static bool Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow);
+    /// Creates, loads and shows a file window for `job`; it deletes itself when closed. The
+    /// opener of the main window's file jobs.
+    static bool Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, const shell::FileJob& job);
 
     /// The load steps: icon, texts, and what the chosen file is and becomes.
     void Load();
@@ -53,6 +50,7 @@ private:
     AppState& m_state;
     shell::IJobWindows& m_jobs;
     QPointer<QWidget> m_mainWindow;
+    shell::FileJob m_job;
     bool m_directSave = false; ///< the file is a coded text file saved by the editor
     bool m_running = false;    ///< START is converting; the window may not close meanwhile
     bool m_handedOver = false; ///< the editor took over and shows the main window itself

@@ -17,7 +17,8 @@
 namespace velt::jobs {
 using namespace Qt::StringLiterals;
 
-FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow) : m_state(state), m_mainWindow(&mainWindow) {
+FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, shell::FolderJob job)
+    : m_state(state), m_mainWindow(&mainWindow), m_job(std::move(job)) {
     setObjectName(u"Form3"_s);
 
     auto* body = new QWidget(this);
@@ -43,8 +44,8 @@ FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow) : m_state(state
     resize(520, 420);
 }
 
-bool FolderWindow::Open(AppState& state, QWidget& mainWindow) {
-    auto* window = new FolderWindow(state, mainWindow);
+bool FolderWindow::Open(AppState& state, QWidget& mainWindow, const shell::FolderJob& job) {
+    auto* window = new FolderWindow(state, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
     window->show();
@@ -62,7 +63,8 @@ void FolderWindow::Load() {
 void FolderWindow::ApplyTexts() {
     const std::uint8_t language = m_state.language;
     WithText(TextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
-    const TextId start = m_state.receptionMode ? TextId::FolderStartRecovery : TextId::FolderStartConvert;
+    const bool reception = m_job.direction == shell::Direction::Reception;
+    const TextId start = reception ? TextId::FolderStartRecovery : TextId::FolderStartConvert;
     WithText(start, language, [this](const QString& text) { m_start->setCaption(text); });
 }
 
@@ -70,14 +72,14 @@ void FolderWindow::FillList() {
     // Files only, no subfolders; hidden ones stay out, as in a plain file list. Names are taken as
     // bytes: one that is not UTF-8 shows replacement characters and is converted under its own bytes.
     std::vector<std::pair<QString, std::string>> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(m_state.chosenFolder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_job.folder)) {
         std::string name = entry.path().filename().string();
         std::error_code ignored;
         if (name.starts_with('.') || !entry.is_regular_file(ignored)) {
             continue;
         }
         const QString shown = QString::fromUtf8(name);
-        if (!m_state.receptionMode || shown.endsWith(u".jpg"_s, Qt::CaseInsensitive)) {
+        if (m_job.direction != shell::Direction::Reception || shown.endsWith(u".jpg"_s, Qt::CaseInsensitive)) {
             entries.emplace_back(shown, std::move(name));
         }
     }
@@ -139,13 +141,12 @@ void FolderWindow::Start() {
             ++cancelled;
             continue;
         }
-        std::string folder = m_state.chosenFolder.string();
+        std::string folder = m_job.folder.string();
         if (!folder.ends_with('/')) {
             folder += '/';
-            m_state.chosenFolder = folder;
         }
         m_state.sourcePath = folder + selected[at]->data(Qt::UserRole).toByteArray().toStdString();
-        switch (m_state.receptionMode ? coder.RestoreFile() : coder.EncodeFile()) {
+        switch (m_job.direction == shell::Direction::Reception ? coder.RestoreFile() : coder.EncodeFile()) {
         case FileOutcome::Converted:
             ++converted;
             break;

@@ -29,26 +29,25 @@ JobLauncher::JobLauncher(AppState& state, IDialogs& dialogs, IJobWindows& window
     : m_state(state), m_dialogs(dialogs), m_windows(windows) {}
 
 bool JobLauncher::Run(Job job, QWidget& mainWindow) {
-    const bool sending = DirectionOf(job) == Direction::Sending;
-    m_state.sendingMode = sending;
-    m_state.receptionMode = !sending;
+    const Direction direction = DirectionOf(job);
     switch (job) {
     case Job::DirectEntry:
     case Job::FromClipboard:
         // Only the file window hands a coded text to the editor; an earlier coding's leftover is no hand-over.
         m_state.codedText.clear();
-        return m_windows.OpenEditor(mainWindow);
+        return m_windows.OpenEditor(mainWindow, direction);
     case Job::FileConvert:
     case Job::FromFile:
-        return RunFileJob(job == Job::FromFile, mainWindow);
+        return RunFileJob(direction, mainWindow);
     case Job::ConvertFolder:
     case Job::FolderRestore:
-        return RunFolderJob(mainWindow);
+        return RunFolderJob(direction, mainWindow);
     }
     return false;
 }
 
-bool JobLauncher::RunFileJob(bool codedFiles, QWidget& mainWindow) {
+bool JobLauncher::RunFileJob(Direction direction, QWidget& mainWindow) {
+    const bool codedFiles = direction == Direction::Reception;
     const std::uint8_t language = m_state.language;
     OpenFileRequest request;
     request.initialFolder = QString::fromStdString(m_state.ProgramFolder().string()) + u"/"_s;
@@ -64,16 +63,16 @@ bool JobLauncher::RunFileJob(bool codedFiles, QWidget& mainWindow) {
         request.presetName = u"*.JPG"_s;
     }
     const OpenFileResult chosen = m_dialogs.OpenFile(request);
-    m_state.selectedFileTitle = chosen.title.toStdString();
-    m_state.sourcePath = std::filesystem::path(chosen.path.toStdString());
-    return !chosen.title.isEmpty() && m_windows.OpenFileWindow(mainWindow);
+    return !chosen.title.isEmpty() &&
+           m_windows.OpenFileWindow(mainWindow, {direction, std::filesystem::path(chosen.path.toStdString()),
+                                                 chosen.title.toStdString()});
 }
 
-bool JobLauncher::RunFolderJob(QWidget& mainWindow) {
+bool JobLauncher::RunFolderJob(Direction direction, QWidget& mainWindow) {
     const QString folder =
         m_dialogs.FolderBrowser(UiText(TextId::FolderBrowserTitle, m_state.language).value_or(QString()));
-    m_state.chosenFolder = std::filesystem::path(folder.toStdString());
-    return !folder.isEmpty() && m_windows.OpenFolderWindow(mainWindow);
+    return !folder.isEmpty() &&
+           m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString())});
 }
 
 bool JobLauncher::OpenPaths(const QStringList& paths, QWidget& mainWindow) {
@@ -90,18 +89,16 @@ bool JobLauncher::OpenPaths(const QStringList& paths, QWidget& mainWindow) {
         items.push_back(item);
     }
     const QFileInfo& first = items.front();
-    const bool reception = std::all_of(items.begin(), items.end(),
-                                       [](const QFileInfo& item) { return IsCodedFileName(item.fileName()); });
-    m_state.sendingMode = !reception;
-    m_state.receptionMode = reception;
+    const Direction direction = std::all_of(items.begin(), items.end(),
+                                            [](const QFileInfo& item) { return IsCodedFileName(item.fileName()); })
+                                    ? Direction::Reception
+                                    : Direction::Sending;
     if (items.size() == 1 && !first.isDir()) {
-        m_state.selectedFileTitle = first.fileName().toStdString();
-        m_state.sourcePath = std::filesystem::path(first.absoluteFilePath().toStdString());
-        return m_windows.OpenFileWindow(mainWindow);
+        return m_windows.OpenFileWindow(mainWindow, {direction, std::filesystem::path(first.absoluteFilePath().toStdString()),
+                                                     first.fileName().toStdString()});
     }
     const QString folder = items.size() == 1 ? first.absoluteFilePath() : first.absolutePath();
-    m_state.chosenFolder = std::filesystem::path(folder.toStdString());
-    return m_windows.OpenFolderWindow(mainWindow);
+    return m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString())});
 }
 
 } // namespace velt::shell

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JobWindows.h"
 #include "Texts.h"
 
 #include <QStringList>
@@ -14,13 +15,9 @@ class AppState;
 namespace velt::shell {
 
 class IDialogs;
-class IJobWindows;
 
 /// The six jobs of the job tab.
 enum class Job { DirectEntry, FileConvert, FromClipboard, FromFile, ConvertFolder, FolderRestore };
-
-/// Which group of the job tab a job belongs to, and so whether it encodes or decodes.
-enum class Direction { Sending, Reception };
 
 /// One row per job: its button's name, caption and group.
 struct JobRow {
@@ -40,7 +37,7 @@ inline constexpr std::array<JobRow, 6> kJobs{{
     {Job::FolderRestore, "Command6", TextId::FolderRestore, Direction::Reception},
 }};
 
-/// Starts the jobs: sets the direction, asks for the file or folder, and opens the job window.
+/// Starts the jobs: asks for the file or folder and opens the job window with it.
 class JobLauncher final {
 public:
     JobLauncher(AppState& state, IDialogs& dialogs, IJobWindows& windows);
@@ -55,8 +52,8 @@ public:
     bool OpenPaths(const QStringList& paths, QWidget& mainWindow);
 
 private:
-    bool RunFileJob(bool codedFiles, QWidget& mainWindow);
-    bool RunFolderJob(QWidget& mainWindow);
+    bool RunFileJob(Direction direction, QWidget& mainWindow);
+    bool RunFolderJob(Direction direction, QWidget& mainWindow);
 
     AppState& m_state;
     IDialogs& m_dialogs;

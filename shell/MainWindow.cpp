@@ -55,11 +55,7 @@ void MainWindow::Load() {
         OfferToolbar(false);
     });
     step([this] { m_state.keyPresent = false; });
-    step([this] {
-        DisableGroups();
-        m_state.sendingMode = false;
-        m_state.receptionMode = false;
-    });
+    step([this] { DisableGroups(); });
     step([this] {
         m_language->clear();
         m_language->addItems({u"English"_s, u"Magyar"_s});

@@ -48,13 +48,17 @@ int main(int argc, char* argv[]) {
 
     velt::shell::Dialogs dialogs;
     velt::shell::JobWindows jobs;
-    jobs.fileWindow = [&](QWidget& main) { return velt::jobs::FileWindow::Open(state, jobs, main); };
-    jobs.folderWindow = [&](QWidget& main) { return velt::jobs::FolderWindow::Open(state, main); };
+    jobs.fileWindow = [&](QWidget& main, const velt::shell::FileJob& job) {
+        return velt::jobs::FileWindow::Open(state, jobs, main, job);
+    };
+    jobs.folderWindow = [&](QWidget& main, const velt::shell::FolderJob& job) {
+        return velt::jobs::FolderWindow::Open(state, main, job);
+    };
     velt::shell::SystemWallClock wallClock;
     velt::shell::SystemClipboard clipboard;
     velt::shell::Printer printer;
-    jobs.editor = [&](QWidget& mainWindow) {
-        return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, mainWindow);
+    jobs.editor = [&](QWidget& mainWindow, velt::shell::Direction direction) {
+        return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, mainWindow, direction);
     };
     velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});
     window.Load();

@@ -65,11 +65,12 @@ struct EditorFixture final {
         shell.Press(sending ? "Küldés" : "Fogadás");
         shell.Click(sending ? "Command1" : "Command3");
         QVERIFY(!shell.window->isVisible());
-        OpenEditor();
+        OpenEditor(*shell.jobs.editorDirection); // as the main window asked
     }
     /// Opens the editor as the job windows do, and makes it the active window.
-    void OpenEditor() {
-        editor::OpenEditor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock}, *shell.window);
+    void OpenEditor(velt::shell::Direction direction) {
+        editor::OpenEditor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock}, *shell.window,
+                           direction);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (widget->objectName() == u"Form2"_s && widget->isVisible()) {
                 window = qobject_cast<editor::EditorWindow*>(widget);
@@ -291,10 +292,8 @@ private Q_SLOTS:
         const QString armoured = QString::fromStdString(armour::Pack(state.codedText, state.Progress()));
         // The file window hides the main window, puts the coded text in the buffer and opens the editor.
         f.shell.window->hide();
-        state.sendingMode = false;
-        state.receptionMode = true;
         state.codedText = armoured.toStdString();
-        f.OpenEditor();
+        f.OpenEditor(velt::shell::Direction::Reception);
         QCOMPARE(f.Coded()->toPlainText(), armoured);
         QVERIFY(f.Start()->isEnabled());
         f.Click(f.Coded());

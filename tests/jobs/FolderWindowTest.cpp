@@ -159,7 +159,6 @@ private Q_SLOTS:
         QCOMPARE(shell.messages.shown[0].text, "BAD FILE !\r\nControl over the content of error !");
         QCOMPARE(shell.messages.shown[1].text, "Files converted: 2\r\nKept, not overwritten: 0\r\nFailed: 1");
         QCOMPARE(shell.jobs.editor, 0);
-        QCOMPARE(QString::fromStdString(shell.state->chosenFolder.string()), folder.path + u'/');
     }
 
     void FolderWindow_NameNotUtf8_ListedWithReplacementAndConvertedUnderItsBytes() {

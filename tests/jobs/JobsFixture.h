@@ -45,25 +45,21 @@ struct JobsFixture final {
 
     /// The file window for `name` in the program's folder, opened as the main window opens it.
     QPointer<QWidget> OpenFile(const QString& name, bool reception) {
-        SetMode(reception);
-        shell.state->selectedFileTitle = name.toStdString();
-        shell.state->sourcePath = shell.Path(name).toStdString();
         const QWidgetList before = QApplication::topLevelWidgets();
-        return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window), before);
+        const shell::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
+        return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window, job), before);
     }
     QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
-        SetMode(reception);
-        shell.state->chosenFolder = folder.toStdString();
         const QWidgetList before = QApplication::topLevelWidgets();
-        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window), before);
+        const shell::FolderJob job{Of(reception), folder.toStdString()};
+        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, job), before);
     }
 
     ShellFixture shell{366};
 
 private:
-    void SetMode(bool reception) {
-        shell.state->sendingMode = !reception;
-        shell.state->receptionMode = reception;
+    static shell::Direction Of(bool reception) {
+        return reception ? shell::Direction::Reception : shell::Direction::Sending;
     }
     /// The window that opened, the main window hidden as the main window hides itself.
     QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {

@@ -63,10 +63,9 @@ private Q_SLOTS:
         QCOMPARE(clicks, 0);
 
         // Packing in the editor, then on the main window's CHECK.
-        shell.state->sendingMode = true;
         NoPrinter printer;
         editor::EditorWindow editor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock},
-                                    *shell.window);
+                                    *shell.window, velt::shell::Direction::Sending);
         editor.show();
         shell.clipboard.SetText(u"before"_s);
         auto* plain = editor.findChild<QPlainTextEdit*>(u"RichTextBox1"_s);

@@ -10,6 +10,7 @@
 
 #include <QMap>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace velt::testing {
@@ -51,11 +52,24 @@ struct ScriptedMessages final : IMessages {
     std::vector<Message> shown;
 };
 
+/// Counts the job windows asked for and keeps the last request of each kind.
 struct RecordingJobWindows final : shell::IJobWindows {
-    bool OpenEditor(QWidget&) override { return ++editor > 0; }
-    bool OpenFileWindow(QWidget&) override { return ++fileWindow > 0; }
-    bool OpenFolderWindow(QWidget&) override { return ++folderWindow > 0; }
+    bool OpenEditor(QWidget&, shell::Direction direction) override {
+        editorDirection = direction;
+        return ++editor > 0;
+    }
+    bool OpenFileWindow(QWidget&, const shell::FileJob& job) override {
+        file = job;
+        return ++fileWindow > 0;
+    }
+    bool OpenFolderWindow(QWidget&, const shell::FolderJob& job) override {
+        folder = job;
+        return ++folderWindow > 0;
+    }
     int editor = 0, fileWindow = 0, folderWindow = 0;
+    std::optional<shell::Direction> editorDirection;
+    std::optional<shell::FileJob> file;
+    std::optional<shell::FolderJob> folder;
 };
 
 /// The real clipboard (it works headless on the offscreen platform), counting reads;

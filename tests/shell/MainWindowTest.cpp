@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(shell.Find<GlossButton>("Command1")->Caption(), u"&Direct entry"_s);
         QTest::keyClick(shell.window.get(), Qt::Key_D, Qt::AltModifier);
         QTRY_COMPARE(shell.jobs.editor, 1);
-        QVERIFY(shell.state->sendingMode && !shell.window->isVisible());
+        QVERIFY(shell.jobs.editorDirection == velt::shell::Direction::Sending && !shell.window->isVisible());
         shell.window->show();
 
         // The length label and the mask switch answer Space.
@@ -252,13 +252,13 @@ private Q_SLOTS:
         shell.Click("Command4"); // dialog B, cancelled: nothing opens, the window stays
         QCOMPARE(asked(), QStringList({u"The selection of file ..."_s, shell.folder.path() + u"/"_s,
                                        u"VELT file (*.JPG)|*.JPG"_s, u"*.JPG"_s}));
-        QVERIFY(shell.state->receptionMode && !shell.state->sendingMode);
         QVERIFY(shell.jobs.fileWindow == 0 && shell.window->isVisible());
 
         shell.dialogs.openAnswers.push_back({u"/data/report.pdf.JPG"_s, u"report.pdf.JPG"_s});
         shell.Click("Command4");
-        QCOMPARE(shell.state->sourcePath, std::filesystem::path("/data/report.pdf.JPG"));
-        QCOMPARE(shell.state->selectedFileTitle, std::string("report.pdf.JPG"));
+        QCOMPARE(shell.jobs.file->source, std::filesystem::path("/data/report.pdf.JPG"));
+        QCOMPARE(shell.jobs.file->title, std::string("report.pdf.JPG"));
+        QVERIFY(shell.jobs.file->direction == velt::shell::Direction::Reception);
         QVERIFY(shell.jobs.fileWindow == 1 && !shell.window->isVisible());
         shell.window->show();
 
@@ -267,14 +267,14 @@ private Q_SLOTS:
         shell.Click("Command2"); // dialog A: any file, no preset
         QCOMPARE(asked(), QStringList({u"File kiválasztása ..."_s, shell.folder.path() + u"/"_s,
                                        u"Minden fájl (*.*)|*.*"_s, QString()}));
-        QVERIFY(shell.state->sendingMode && !shell.state->receptionMode);
 
         shell.Click("Command5"); // the folder browser, cancelled
         QCOMPARE(shell.jobs.folderWindow, 0);
         QCOMPARE(shell.dialogs.folderTitles.back(), u"Mappa kiválasztása ..."_s);
         shell.dialogs.folderAnswers.push_back(u"/home/ő"_s);
         shell.Click("Command5");
-        QCOMPARE(shell.state->chosenFolder, std::filesystem::path("/home/ő"));
+        QCOMPARE(shell.jobs.folder->folder, std::filesystem::path("/home/ő"));
+        QVERIFY(shell.jobs.folder->direction == velt::shell::Direction::Sending);
         QCOMPARE(shell.jobs.folderWindow, 1);
     }
 

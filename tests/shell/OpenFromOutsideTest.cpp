@@ -48,13 +48,15 @@ private Q_SLOTS:
         for (const char* name : {"letter.txt", "letters/a.JPG", "letters/b.jpg", "photo.Jpg"}) {
             WriteFile(shell.Path(name), "x");
         }
-        const auto modes = [&] { return std::pair{shell.state->sendingMode, shell.state->receptionMode}; };
+        using velt::shell::Direction;
+        const auto fileMode = [&] { return shell.jobs.file->direction; };
+        const auto folderMode = [&] { return shell.jobs.folder->direction; };
 
         QVERIFY(Drop(shell.window.get(), Local({shell.Path("letter.txt")})));
         QTRY_COMPARE(shell.jobs.fileWindow, 1);
-        QCOMPARE(modes(), std::pair(true, false));
-        QCOMPARE(shell.state->sourcePath, std::filesystem::path(shell.Path("letter.txt").toStdString()));
-        QCOMPARE(shell.state->selectedFileTitle, std::string("letter.txt"));
+        QVERIFY(fileMode() == Direction::Sending);
+        QCOMPARE(shell.jobs.file->source, std::filesystem::path(shell.Path("letter.txt").toStdString()));
+        QCOMPARE(shell.jobs.file->title, std::string("letter.txt"));
         QVERIFY(!shell.window->isVisible());
         shell.window->show();
 
@@ -63,29 +65,29 @@ private Q_SLOTS:
         const QString before = reference->toPlainText();
         QVERIFY(Drop(reference->viewport(), Local({shell.Path("photo.Jpg")})));
         QTRY_COMPARE(shell.jobs.fileWindow, 2);
-        QCOMPARE(modes(), std::pair(false, true));
-        QCOMPARE(shell.state->selectedFileTitle, std::string("photo.Jpg"));
+        QVERIFY(fileMode() == Direction::Reception);
+        QCOMPARE(shell.jobs.file->title, std::string("photo.Jpg"));
         QCOMPARE(reference->toPlainText(), before);
         shell.window->show();
 
         QVERIFY(Drop(shell.window.get(), Local({shell.Path("letters")})));
         QTRY_COMPARE(shell.jobs.folderWindow, 1);
-        QCOMPARE(modes(), std::pair(true, false));
-        QCOMPARE(shell.state->chosenFolder, std::filesystem::path(shell.Path("letters").toStdString()));
+        QVERIFY(folderMode() == Direction::Sending);
+        QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(shell.Path("letters").toStdString()));
         QVERIFY(!shell.window->isVisible());
         shell.window->show();
 
         // Several coded files: the folder window of the first one's folder, restoring.
         QVERIFY(Drop(shell.window.get(), Local({shell.Path("letters/a.JPG"), shell.Path("letters/b.jpg")})));
         QTRY_COMPARE(shell.jobs.folderWindow, 2);
-        QCOMPARE(modes(), std::pair(false, true));
-        QCOMPARE(shell.state->chosenFolder, std::filesystem::path(shell.Path("letters").toStdString()));
+        QVERIFY(folderMode() == Direction::Reception);
+        QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(shell.Path("letters").toStdString()));
         shell.window->show();
         // One plain file among them: converting.
         QVERIFY(Drop(shell.window.get(), Local({shell.Path("photo.Jpg"), shell.Path("letter.txt")})));
         QTRY_COMPARE(shell.jobs.folderWindow, 3);
-        QCOMPARE(modes(), std::pair(true, false));
-        QCOMPARE(shell.state->chosenFolder, std::filesystem::path(shell.folder.path().toStdString()));
+        QVERIFY(folderMode() == Direction::Sending);
+        QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(shell.folder.path().toStdString()));
 
         // Not local files: the window does not take the drag.
         shell.window->show();
@@ -111,8 +113,8 @@ private Q_SLOTS:
         QDir::setCurrent(previous);
         QVERIFY(opened);
         QCOMPARE(shell.jobs.fileWindow, 1);
-        QVERIFY(shell.state->receptionMode && !shell.state->sendingMode);
-        QCOMPARE(shell.state->sourcePath, std::filesystem::path(shell.Path("report.pdf.JPG").toStdString()));
+        QVERIFY(shell.jobs.file->direction == velt::shell::Direction::Reception);
+        QCOMPARE(shell.jobs.file->source, std::filesystem::path(shell.Path("report.pdf.JPG").toStdString()));
         shell.window->show();
 
         // One missing path among several: it is named, nothing opens, the chosen paths stay.
@@ -121,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(!shell.window->OpenFromOutside({shell.Path("report.pdf.JPG"), missing}));
         QCOMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, 1);
         QVERIFY(shell.window->isVisible());
-        QCOMPARE(shell.state->sourcePath, std::filesystem::path(shell.Path("report.pdf.JPG").toStdString()));
+        QCOMPARE(shell.jobs.file->source, std::filesystem::path(shell.Path("report.pdf.JPG").toStdString()));
         QCOMPARE(shell.messages.shown.size(), std::size_t{1});
         QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Critical);
         QCOMPARE(QString::fromStdString(shell.messages.shown[0].text),
