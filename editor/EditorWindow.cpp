@@ -66,17 +66,6 @@ QString BoxTextOf(std::string_view codes) {
     return text;
 }
 
-/// A running flag that a failure cannot leave set.
-class Raised final {
-public:
-    explicit Raised(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~Raised() { m_flag = false; }
-    Raised(const Raised&) = delete;
-    Raised& operator=(const Raised&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 } // namespace
 
@@ -285,10 +274,10 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditorWindow::StartProcess() {
-    if (m_busy) {
+    if (m_state.Busy()) {
         return;
     }
-    const Raised busy(m_busy);
+    const AppState::Work work(m_state);
     const QString plain = m_plainBox->Text();
     const QString coded = m_codedBox->Text();
     if (plain.isEmpty() == coded.isEmpty()) {
@@ -370,7 +359,7 @@ void EditorWindow::EraseContent() {
 }
 
 void EditorWindow::OnToolbar(const QString& key) {
-    if (m_busy) {
+    if (m_state.Busy()) {
         return;
     }
     // Saving and printing report their own failures; anything else leaves the window as it is.
@@ -444,7 +433,7 @@ void EditorWindow::Print() {
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
-    if (m_busy) {
+    if (m_state.Busy()) {
         event->ignore(); // the coding in progress still writes into this window
         return;
     }

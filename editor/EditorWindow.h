@@ -92,7 +92,6 @@ private:
     Box m_currentBox = NoBox;
     bool m_erasePending = true;
     int m_quiet = 0;      // the window itself is changing a box: not the user's input
-    bool m_busy = false;  // a coding runs; a second one must not start
 };
 
 /// Opens the editor beside `mainWindow`, which the caller hides; the editor deletes itself

@@ -107,11 +107,28 @@ public:
 
     // --- jobs and files
     std::uint8_t language = 0; ///< 0 English, 1 Hungarian
+    // --- long work
+    /// True while long work runs (a coding, a conversion, a packing). The wait window lets the
+    /// windows take events meanwhile, and none of them may start a second one.
+    bool Busy() const { return m_busy; }
+    /// Long work, for as long as it lives; begin it only when !Busy().
+    class Work final {
+    public:
+        explicit Work(AppState& state) : m_state(state) { m_state.m_busy = true; }
+        ~Work() { m_state.m_busy = false; }
+        Work(const Work&) = delete;
+        Work& operator=(const Work&) = delete;
+
+    private:
+        AppState& m_state;
+    };
+
     /// The file coder's source, set by its caller before each conversion, and the file it wrote.
     std::filesystem::path sourcePath;
     std::filesystem::path destinationPath;
 
 private:
+    bool m_busy = false;
     std::filesystem::path m_programFolder;
     Services m_services;
     struct Defaults;

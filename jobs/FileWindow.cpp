@@ -157,7 +157,7 @@ void FileWindow::Refuse(const QString& note) {
 }
 
 void FileWindow::Start() {
-    if (m_running) {
+    if (m_state.Busy()) {
         return;
     }
     m_state.keyMissing = false;
@@ -166,7 +166,7 @@ void FileWindow::Start() {
         // The editor shows the main window again when it is left.
         m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow, shell::Direction::Reception);
     } else {
-        m_running = true;
+        const AppState::Work work(m_state);
         m_state.sourcePath = m_job.source;
         FileCoder coder(m_state, this);
         if (reception) {
@@ -174,7 +174,6 @@ void FileWindow::Start() {
         } else {
             coder.EncodeFile();
         }
-        m_running = false;
     }
     close();
 }
@@ -189,7 +188,7 @@ void FileWindow::HideFileWindow() {
 }
 
 void FileWindow::closeEvent(QCloseEvent* event) {
-    if (m_running) {
+    if (m_state.Busy()) { // the conversion still reports to this window
         event->ignore();
         return;
     }

@@ -52,7 +52,6 @@ private:
     QPointer<QWidget> m_mainWindow;
     shell::FileJob m_job;
     bool m_directSave = false; ///< the file is a coded text file saved by the editor
-    bool m_running = false;    ///< START is converting; the window may not close meanwhile
     bool m_handedOver = false; ///< the editor took over and shows the main window itself
 
     QGroupBox* m_frame;   // Frame1

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace velt::jobs {
 using namespace Qt::StringLiterals;
@@ -95,12 +96,12 @@ void FolderWindow::FillList() {
 
 void FolderWindow::OnSelectionChanged() {
     m_anySelected = !m_list->selectedItems().isEmpty();
-    m_start->setEnabled(m_anySelected && !m_running);
+    m_start->setEnabled(m_anySelected && !m_state.Busy());
 }
 
 bool FolderWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        if (!m_running) {
+        if (!m_state.Busy()) {
             ToggleAll();
         }
         return true;
@@ -118,7 +119,7 @@ void FolderWindow::ToggleAll() {
 }
 
 void FolderWindow::Start() {
-    if (m_running || !m_anySelected) {
+    if (m_state.Busy() || !m_anySelected) {
         return;
     }
     QList<QListWidgetItem*> selected;
@@ -127,7 +128,7 @@ void FolderWindow::Start() {
             selected << m_list->item(row);
         }
     }
-    m_running = true;
+    std::optional<AppState::Work> work(std::in_place, m_state);
     SetControlsEnabled(false);
     int converted = 0;
     int kept = 0;
@@ -174,7 +175,7 @@ void FolderWindow::Start() {
         }
         m_state.Messages().Show(summary);
     }
-    m_running = false;
+    work.reset();
     SetControlsEnabled(true);
     close();
 }
@@ -200,13 +201,13 @@ void FolderWindow::SetControlsEnabled(bool enabled) {
 }
 
 void FolderWindow::Leave() {
-    if (!m_running) {
+    if (!m_state.Busy()) {
         close();
     }
 }
 
 void FolderWindow::closeEvent(QCloseEvent* event) {
-    if (m_running) {
+    if (m_state.Busy()) {
         event->ignore();
         return;
     }

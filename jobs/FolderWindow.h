@@ -50,7 +50,6 @@ private:
     shell::FolderJob m_job;
     bool m_allSelected = false; ///< the last double-click selected every entry
     bool m_anySelected = false; ///< at least one entry is selected; START follows it
-    bool m_running = false;     ///< a run is converting; nothing else may start or leave
 
     QListWidget* m_list;  // File
     GlossButton* m_start; // Command

@@ -1,5 +1,6 @@
 #include "ClipboardFollower.h"
 
+#include "AppState.h"
 #include "Clipboard.h"
 #include "ClipboardTranslation.h"
 #include "ClipboardWindow.h"
@@ -35,7 +36,7 @@ void ClipboardFollower::SetFollowing(bool on) {
 }
 
 void ClipboardFollower::OnTimer() {
-    if (m_translating) {
+    if (m_state.Busy()) {
         return;
     }
     // Only the offered formats are asked, and only after the clipboard changed: a large
@@ -49,14 +50,14 @@ void ClipboardFollower::OnTimer() {
 }
 
 void ClipboardFollower::OnTranslate() {
-    if (m_translating) {
+    if (m_state.Busy()) {
         return;
     }
-    // The flag keeps the button down until the end.
-    m_translating = true;
     m_translate.setEnabled(false);
-    TranslateClipboard(m_state, m_clipboard);
-    m_translating = false;
+    {
+        const AppState::Work work(m_state);
+        TranslateClipboard(m_state, m_clipboard);
+    }
     m_translate.setEnabled(true);
     ShowClipboardWindow();
 }

@@ -43,7 +43,6 @@ private:
     GlossButton& m_switch;
     QTimer* m_timer;
     QPointer<ClipboardWindow> m_view;             // frmCLB while it is open
-    bool m_translating = false;                   // the wait window lets timers run meanwhile
     std::optional<std::uint64_t> m_seenClipboard; // the clipboard change CHECK follows
 };
 
