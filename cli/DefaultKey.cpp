@@ -16,7 +16,8 @@ void RefuseUnsafe(const std::filesystem::path& place, const std::string& shown) 
     const KeyPlaceFault fault = KeyPlaceFaultOf(place, ::geteuid());
     if (fault != KeyPlaceFault::None) {
         const TextId why = fault == KeyPlaceFault::NotOwned ? TextId::KeyPlaceNotOwned : TextId::KeyPlaceOthersWrite;
-        throw std::runtime_error(*FormatText(why, 0, {shown}) + " " + std::string(*Text(TextId::KeyOptionAdvice, 0)));
+        throw std::runtime_error(*FormatText(why, Language::English, {shown}) + " " +
+                                 std::string(*Text(TextId::KeyOptionAdvice, Language::English)));
     }
 }
 

@@ -155,7 +155,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         reference = refFile ? ReadReference(*refFile) : std::string();
         keyLength = KeyLengthOf(key);
     } catch (const VeltError& error) {
-        console.err << "velt-cli " << command << ": " << DescribeError(error, 0) << '\n';
+        console.err << "velt-cli " << command << ": " << DescribeError(error, Language::English) << '\n';
         return kExitFailure;
     }
     FixedReferenceText referenceText(std::move(reference));

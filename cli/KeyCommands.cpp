@@ -31,7 +31,7 @@ constexpr const char* kCheckUsage = "Usage: velt-cli check --key FILE\n"
 
 /// A failure in the program's own words, as a one-line exception.
 std::runtime_error Failure(TextId id, std::initializer_list<std::string_view> args) {
-    return std::runtime_error(*FormatText(id, 0, args));
+    return std::runtime_error(*FormatText(id, Language::English, args));
 }
 
 int RunKeygen(const Options& options) {

@@ -113,7 +113,7 @@ int RunCommand(std::span<char* const> args, std::initializer_list<AcceptedOption
         std::fprintf(stderr, "velt-cli: %s\n", error.what());
         return kExitUsage;
     } catch (const VeltError& error) {
-        std::fprintf(stderr, "velt-cli: %s\n", DescribeError(error, 0).c_str());
+        std::fprintf(stderr, "velt-cli: %s\n", DescribeError(error, Language::English).c_str());
         return kExitFailure;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velt-cli: %s\n", error.what());

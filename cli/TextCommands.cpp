@@ -108,9 +108,10 @@ int Run(std::span<char* const> args, std::string_view help, std::ostream& out, s
         err << "velt-cli: " << error.what() << '\n';
         return kExitUsage;
     } catch (const VeltError& error) {
-        err << "velt-cli: " << DescribeError(error, 0);
+        err << "velt-cli: " << DescribeError(error, Language::English);
         if (error.kind == ErrorKind::UncodableCharacter && error.codePoint == 0xFFFD) {
-            err << ' ' << *Text(TextId::InvalidUtf8Hint, 0); // malformed input, most likely not UTF-8
+            // Malformed input, most likely not UTF-8.
+            err << ' ' << *Text(TextId::InvalidUtf8Hint, Language::English);
         }
         err << '\n';
     } catch (const std::bad_alloc&) {

@@ -88,7 +88,7 @@ bool TextDecoder::Done() const {
 void TextDecoder::Finish() {
     auto rest = m_unpacker->Finish();
     if (!rest) {
-        throw std::runtime_error(std::string(*Text(TextId::NoCodedText, 0)));
+        throw std::runtime_error(std::string(*Text(TextId::NoCodedText, Language::English)));
     }
     Decode(std::move(*rest));
     if (m_haveOdd) {

@@ -155,7 +155,7 @@ void EditorWindow::Load() {
     m_erasePending = true;
     Initialise();
 
-    const std::uint8_t language = m_state.language;
+    const Language language = m_state.language;
     if (const auto caption = shell::UiText(TextId::StartProcess, language)) {
         m_start->setCaption(*caption);
         const std::array<TextId, 4> tips{TextId::SaveTooltip, TextId::PrintTooltip, TextId::EraseTooltip,
@@ -342,7 +342,7 @@ void EditorWindow::ShowFailure(const std::exception& failure) {
         return;
     }
     Message message;
-    message.title = std::string(Text(TextId::ErrorTitle, m_state.language <= 1 ? m_state.language : 0).value());
+    message.title = std::string(Text(TextId::ErrorTitle, SpokenLanguage(m_state.language)).value());
     message.text = failure.what();
     m_state.Messages().Show(message);
 }
@@ -386,7 +386,7 @@ void EditorWindow::Save() {
         return;
     }
     const bool plain = m_currentBox == PlainBox;
-    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const Language language = SpokenLanguage(m_state.language);
     shell::SaveFileRequest request;
     request.fileName = (plain ? u"SelText_"_s : u"SelTextC_"_s) + stamp;
     request.title = *shell::UiText(plain ? TextId::SavePlainTitle : TextId::SaveCodedTitle, language);

@@ -5,6 +5,7 @@
 #include "Cipher.h"
 #include "FileStreams.h"
 #include "KeyMaterial.h"
+#include "Language.h"
 #include "Platform.h"
 #include "PositionSchedule.h"
 
@@ -106,7 +107,7 @@ public:
     bool KeyCheck();
 
     // --- jobs and files
-    std::uint8_t language = 0; ///< 0 English, 1 Hungarian
+    Language language = Language::English;
     // --- long work
     /// True while long work runs (a coding, a conversion, a packing). The wait window lets the
     /// windows take events meanwhile, and none of them may start a second one.

@@ -46,7 +46,7 @@ void AppendBody(std::string_view pairText, std::string& out) {
 void PackTo(std::string_view pairText, IProgress& progress,
             const std::function<void(std::string_view)>& sink) {
     // The packing caption reads the same in both languages.
-    const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
+    const auto caption = Text(TextId::PackingCaption, Language::English).value_or(std::string_view{});
     const auto size = static_cast<std::int64_t>(pairText.size());
     ProgressTicker ticker(progress, size, caption, Stoppable::Yes);
     sink(kMarker);

@@ -215,18 +215,18 @@ std::string CodePointText(char32_t c) {
 
 } // namespace
 
-std::optional<std::string_view> Text(TextId id, std::uint8_t language) {
+std::optional<std::string_view> Text(TextId id, Language language) {
     const Entry& entry = kTexts[static_cast<std::size_t>(id)];
-    if (language == 0) {
+    if (language == Language::English) {
         return entry.english;
     }
-    if (language == 1) {
+    if (language == Language::Hungarian) {
         return entry.hungarian;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> FormatText(TextId id, std::uint8_t language,
+std::optional<std::string> FormatText(TextId id, Language language,
                                       std::initializer_list<std::string_view> args) {
     const auto text = Text(id, language);
     if (!text) {
@@ -249,7 +249,7 @@ std::optional<std::string> FormatText(TextId id, std::uint8_t language,
     return out;
 }
 
-static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
+static std::string DescribeKind(const VeltError& error, Language lang) {
     const std::string record = std::to_string(error.record);
     auto say = [&](TextId id, std::string_view second = {}) {
         return *FormatText(id, lang, {error.path, second});
@@ -285,7 +285,7 @@ static std::string DescribeKind(const VeltError& error, std::uint8_t lang) {
 namespace {
 
 /// The reason behind a failed file operation, in `language`.
-std::string Reason(int error, std::uint8_t language) {
+std::string Reason(int error, Language language) {
     switch (error) {
     case EACCES:
     case EPERM: return std::string(*Text(TextId::ReasonPermission, language));
@@ -300,8 +300,8 @@ std::string Reason(int error, std::uint8_t language) {
 
 } // namespace
 
-std::string DescribeError(const VeltError& error, std::uint8_t language) {
-    const std::uint8_t lang = language <= 1 ? language : 0;
+std::string DescribeError(const VeltError& error, Language language) {
+    const Language lang = SpokenLanguage(language);
     std::string text = DescribeKind(error, lang);
     const bool hasReason = error.kind == ErrorKind::FileReadFailed || error.kind == ErrorKind::FileWriteFailed ||
                            error.kind == ErrorKind::KeyFileUnreadable || error.kind == ErrorKind::KeyWriteFailed;

@@ -1,6 +1,8 @@
 #pragma once
 // Every English and Hungarian text of the program, in one table (UTF-8).
 
+#include "Language.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -137,14 +139,14 @@ enum class TextId {
     Count_
 };
 
-/// The text in `language` (0 English, 1 Hungarian), or nullopt for any other language.
-std::optional<std::string_view> Text(TextId id, std::uint8_t language);
+/// The text in `language`, or nullopt for a value without texts.
+std::optional<std::string_view> Text(TextId id, Language language);
 
 /// Text() with %1, %2, ... replaced by `args`.
-std::optional<std::string> FormatText(TextId id, std::uint8_t language,
+std::optional<std::string> FormatText(TextId id, Language language,
                                       std::initializer_list<std::string_view> args);
 
 /// A one-line description of a failure in `language` (English for any other value).
-std::string DescribeError(const VeltError& error, std::uint8_t language);
+std::string DescribeError(const VeltError& error, Language language);
 
 } // namespace velt

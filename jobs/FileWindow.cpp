@@ -97,7 +97,7 @@ void FileWindow::Load() {
 }
 
 void FileWindow::ApplyTexts() {
-    const std::uint8_t language = m_state.language;
+    const Language language = m_state.language;
     WithText(TextId::FileStart, language, [this](const QString& text) { m_start->setCaption(text); });
     WithText(TextId::SelectedFileLabel, language, [this](const QString& text) { m_selected->setText(text); });
     WithText(TextId::ResultFileLabel, language, [this](const QString& text) { m_resultName->setText(text); });

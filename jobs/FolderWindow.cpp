@@ -62,7 +62,7 @@ void FolderWindow::Load() {
 }
 
 void FolderWindow::ApplyTexts() {
-    const std::uint8_t language = m_state.language;
+    const Language language = m_state.language;
     WithText(TextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
     const bool reception = m_job.direction == shell::Direction::Reception;
     const TextId start = reception ? TextId::FolderStartRecovery : TextId::FolderStartConvert;

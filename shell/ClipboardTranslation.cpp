@@ -50,7 +50,7 @@ qsizetype PieceEnd(const QString& text, qsizetype from) {
 /// plain-text buffer and the armoured text in the shared coded-text buffer.
 void EncodeAndPack(AppState& state, const QString& text) {
     state.StartTextRun();
-    const auto caption = Text(TextId::PackingCaption, 0).value_or(std::string_view{});
+    const auto caption = Text(TextId::PackingCaption, Language::English).value_or(std::string_view{});
     ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(text.size()), caption, Stoppable::Yes);
     std::string plain;
     std::string armoured;

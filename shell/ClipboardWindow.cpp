@@ -16,7 +16,7 @@ constexpr int kFollowInterval = 300;
 constexpr int kTextInset = 8; // pixels between the window's edge and the text box
 } // namespace
 
-QString ShownPart(const QString& text, std::uint8_t language) {
+QString ShownPart(const QString& text, Language language) {
     if (text.size() <= kShownCharacters) {
         return text;
     }
@@ -24,7 +24,7 @@ QString ShownPart(const QString& text, std::uint8_t language) {
     if (text.at(shown - 1).isHighSurrogate()) {
         --shown; // a character beyond the first plane is shown whole or not at all
     }
-    const auto note = UiText(TextId::MoreCharacters, language <= 1 ? language : 0)
+    const auto note = UiText(TextId::MoreCharacters, SpokenLanguage(language))
                           ->replace(u"%1"_s, QString::number(text.size() - shown));
     return text.left(shown) + u"\n\n"_s + note;
 }

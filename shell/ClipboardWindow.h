@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Language.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -42,7 +44,7 @@ inline constexpr qsizetype kShownCharacters = 8000;
 
 /// The beginning of `text` that the clipboard window shows, and a line in `language` telling
 /// how many characters follow, when any do.
-QString ShownPart(const QString& text, std::uint8_t language);
+QString ShownPart(const QString& text, Language language);
 
 /// `frmCLB`: a floating window that mirrors the clipboard's text in `txtCLB` while it is
 /// open, standing beside the main window and snapping to its left and top edges.

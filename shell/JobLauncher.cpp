@@ -48,7 +48,7 @@ bool JobLauncher::Run(Job job, QWidget& mainWindow) {
 
 bool JobLauncher::RunFileJob(Direction direction, QWidget& mainWindow) {
     const bool codedFiles = direction == Direction::Reception;
-    const std::uint8_t language = m_state.language;
+    const Language language = m_state.language;
     OpenFileRequest request;
     request.initialFolder = QString::fromStdString(m_state.ProgramFolder().string()) + u"/"_s;
     if (const auto title = UiText(TextId::SelectFileTitle, language)) {

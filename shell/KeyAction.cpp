@@ -20,10 +20,6 @@ namespace velt::shell {
 namespace {
 namespace fs = std::filesystem;
 
-std::uint8_t LanguageOf(const AppState& state) {
-    return state.language <= 1 ? state.language : 0;
-}
-
 /// The key in `file` when it passes the key check; otherwise the user is told why.
 std::optional<WholeKey> ReadKeyOrTell(AppState& state, const fs::path& file, const std::string& name) {
     try {
@@ -37,7 +33,7 @@ std::optional<WholeKey> ReadKeyOrTell(AppState& state, const fs::path& file, con
 /// After a key has been formed or switched: which file, its fingerprint, and that the
 /// correspondent needs the very same file.
 void Confirm(AppState& state, TextId text, const std::string& name, int length) {
-    const std::uint8_t language = LanguageOf(state);
+    const Language language = SpokenLanguage(state.language);
     Message message;
     message.icon = MessageIcon::Information;
     message.title = "Velt";
@@ -95,7 +91,7 @@ bool AskYes(AppState& state, const std::string& text) {
     question.icon = MessageIcon::Question;
     question.buttons = MessageButtons::YesNo;
     question.defaultAnswer = MessageAnswer::No;
-    question.title = std::string(*Text(TextId::KeyDialogTitle, LanguageOf(state)));
+    question.title = std::string(*Text(TextId::KeyDialogTitle, SpokenLanguage(state.language)));
     question.text = text;
     return state.Messages().Show(question) == MessageAnswer::Yes;
 }
@@ -111,7 +107,8 @@ void ReceiveKey(AppState& state, const fs::path& chosen) {
     std::error_code failed;
     const bool existed = fs::exists(fs::symlink_status(destination, failed));
     if (!existed || !SameBytes(destination, key->bytes)) {
-        if (existed && !AskYes(state, *FormatText(TextId::KeyReplaceQuestion, LanguageOf(state), {name}))) {
+        if (existed &&
+            !AskYes(state, *FormatText(TextId::KeyReplaceQuestion, SpokenLanguage(state.language), {name}))) {
             return;
         }
         try {
@@ -161,10 +158,11 @@ bool FormFirstKey(AppState& state) {
             ReadWholeKey(state.KeyFilePath(), state.keyFileName);
             return false;
         } catch (const VeltError& error) {
-            fault = DescribeError(error, LanguageOf(state));
+            fault = DescribeError(error, SpokenLanguage(state.language));
         }
         const std::string name = DisplayPath(state.KeyFilePath());
-        if (!AskYes(state, *FormatText(TextId::KeyUnsoundReplaceQuestion, LanguageOf(state), {name, fault}))) {
+        if (!AskYes(state, *FormatText(TextId::KeyUnsoundReplaceQuestion, SpokenLanguage(state.language),
+                                       {name, fault}))) {
             return true;
         }
     }

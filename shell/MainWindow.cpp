@@ -59,7 +59,7 @@ void MainWindow::Load() {
     step([this] {
         m_language->clear();
         m_language->addItems({u"English"_s, u"Magyar"_s});
-        m_language->setCurrentIndex(StoredLanguage(m_state));
+        m_language->setCurrentIndex(static_cast<int>(StoredLanguage(m_state)));
         ApplyLanguage();
     });
     step([this] {
@@ -81,7 +81,7 @@ void MainWindow::ApplyLanguage() {
     if (index != 0 && index != 1) {
         return;
     }
-    const auto language = static_cast<std::uint8_t>(index);
+    const auto language = static_cast<Language>(index);
     m_state.language = language;
     const auto text = [language](TextId id) { return *UiText(id, language); };
     m_keyFileLabel->setText(text(TextId::KeyFileLabel));
@@ -101,12 +101,12 @@ void MainWindow::ApplyLanguage() {
     FollowLanguageInQtTexts(language);
 }
 
-void MainWindow::FollowLanguageInQtTexts(std::uint8_t language) {
+void MainWindow::FollowLanguageInQtTexts(Language language) {
     QCoreApplication::removeTranslator(&m_qtTexts);
     // Without Qt's translations installed the buttons stay English, as before.
-    if (language == 1 && (!m_qtTexts.isEmpty() ||
-                          m_qtTexts.load(QLocale(QLocale::Hungarian), u"qtbase"_s, u"_"_s,
-                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))) {
+    if (language == Language::Hungarian &&
+        (!m_qtTexts.isEmpty() || m_qtTexts.load(QLocale(QLocale::Hungarian), u"qtbase"_s, u"_"_s,
+                                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))) {
         QCoreApplication::installTranslator(&m_qtTexts);
     }
 }
@@ -124,7 +124,7 @@ void MainWindow::SetAccessKeys() {
 }
 
 void MainWindow::RefreshAccessibleNames() {
-    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const Language language = SpokenLanguage(m_state.language);
     const auto text = [language](TextId id) { return *UiText(id, language); };
     // Labels are left unnamed: screen readers then read their current text, which a fixed name
     // would freeze (lblSL follows the slider, the status panels the key and the clock).
@@ -276,7 +276,7 @@ void MainWindow::SetLengthLabel(const std::string& text) {
 }
 
 void MainWindow::ShowFingerprint(const std::string& fingerprint) {
-    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const Language language = SpokenLanguage(m_state.language);
     m_fingerprint->setText(
         fingerprint.empty()
             ? QString()
@@ -287,7 +287,7 @@ void MainWindow::ShowFingerprint(const std::string& fingerprint) {
 void MainWindow::MarkLengthInUse() {
     const int records = m_state.keyFileRecords;
     const int length = m_state.keyLength;
-    const std::uint8_t language = m_state.language <= 1 ? m_state.language : 0;
+    const Language language = SpokenLanguage(m_state.language);
     const bool differs = records > 0 && length != records;
     // Coding with fewer positions than the key file holds is allowed, but the correspondent
     // must do the same, so the difference may never pass unseen.

@@ -91,7 +91,7 @@ private:
     QWidget* BuildClipboardTab();
     void BuildToolbar();
     void BuildStatusBar();
-    void FollowLanguageInQtTexts(std::uint8_t language);
+    void FollowLanguageInQtTexts(Language language);
     void BuildToolbarIcons();
 
     void DisableGroups();

@@ -156,8 +156,9 @@ QWidget* MainWindow::BuildJobTab() {
     for (std::size_t i = 0; i < kJobs.size(); ++i) {
         const JobRow& row = kJobs[i];
         const bool sending = row.direction == Direction::Sending;
-        GlossButton* button = NamedButton(QString::fromLatin1(row.buttonName), *UiText(row.caption, 1),
-                                          sending ? m_sending : m_reception);
+        GlossButton* button =
+            NamedButton(QString::fromLatin1(row.buttonName), *UiText(row.caption, Language::Hungarian),
+                        sending ? m_sending : m_reception);
         (sending ? sendingLayout : receptionLayout)->addWidget(button);
         connect(button, &GlossButton::Click, this, [this, job = row.job] { RunJob(job); });
         m_commands[i] = button;

@@ -43,7 +43,7 @@ void SecureKeyPlace(AppState& state) {
             continue;
         }
         state.language = StoredLanguage(state);
-        const std::uint8_t language = state.language <= 1 ? state.language : 0;
+        const Language language = SpokenLanguage(state.language);
         if (fault == KeyPlaceFault::OthersMayWrite) {
             std::error_code failed;
             fs::permissions(place, fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove,

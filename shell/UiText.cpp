@@ -6,7 +6,7 @@
 namespace velt::shell {
 namespace {
 void ShowCritical(AppState& state, std::string text) {
-    const std::uint8_t language = state.language <= 1 ? state.language : 0;
+    const Language language = SpokenLanguage(state.language);
     Message message;
     message.title = std::string(*Text(TextId::ErrorTitle, language));
     message.text = std::move(text);
@@ -14,7 +14,7 @@ void ShowCritical(AppState& state, std::string text) {
 }
 } // namespace
 
-std::optional<QString> UiText(TextId id, std::uint8_t language) {
+std::optional<QString> UiText(TextId id, Language language) {
     const auto text = Text(id, language);
     if (!text) {
         return std::nullopt;
@@ -22,11 +22,11 @@ std::optional<QString> UiText(TextId id, std::uint8_t language) {
     return QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size()));
 }
 
-std::uint8_t StoredLanguage(AppState& state) {
+Language StoredLanguage(AppState& state) {
     const QString stored = QString::fromStdString(state.Settings().Read("lang").value_or(std::string()));
     bool number = false;
     const int value = stored.trimmed().toInt(&number);
-    return number && value == 1 ? 1 : 0;
+    return number && value == 1 ? Language::Hungarian : Language::English;
 }
 
 void ShowError(AppState& state, const VeltError& error) {
@@ -34,7 +34,7 @@ void ShowError(AppState& state, const VeltError& error) {
 }
 
 void ShowError(AppState& state, TextId text, std::initializer_list<std::string_view> args) {
-    ShowCritical(state, *FormatText(text, state.language <= 1 ? state.language : 0, args));
+    ShowCritical(state, *FormatText(text, SpokenLanguage(state.language), args));
 }
 
 } // namespace velt::shell

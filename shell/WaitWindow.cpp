@@ -21,7 +21,7 @@ QString FromUtf8(std::string_view text) {
 }
 } // namespace
 
-WaitWindow::WaitWindow(std::uint8_t language, QWidget* parent)
+WaitWindow::WaitWindow(Language language, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
       m_bar(new QProgressBar(this)), m_cancel(new QPushButton(this)) {
     setObjectName(QStringLiteral("Form5"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Language.h"
 #include "Platform.h"
 
 #include <QElapsedTimer>
@@ -20,8 +21,8 @@ namespace velt::shell {
 class WaitWindow final : public QWidget {
     Q_OBJECT
 public:
-    /// Captioned in `language` (0 English, 1 Hungarian); any other value keeps the design caption.
-    explicit WaitWindow(std::uint8_t language, QWidget* parent = nullptr);
+    /// Captioned in `language`; a value without texts keeps the design caption.
+    explicit WaitWindow(Language language, QWidget* parent = nullptr);
     QProgressBar* Bar() const { return m_bar; }
     QPushButton* CancelButton() const { return m_cancel; }
     /// Shows or hides the Cancel button; Esc and a close request cancel only while it is shown.

@@ -263,7 +263,8 @@ TEST(Cli_Keys, OneVerdictFromEveryCommandAndTheFingerprintFromCheck) {
     WriteAll(folder / "data", {'d'});
     for (const UnsoundKey& key : UnsoundKeys()) {
         WriteAll(folder / "k.orb", key.bytes);
-        const std::string says = DescribeError(VeltError(key.kind, "", key.record, 0, "k.orb"), 0);
+        const std::string says =
+            DescribeError(VeltError(key.kind, "", key.record, 0, "k.orb"), Language::English);
         for (const char* command : {"check --key k.orb", "encode --key k.orb", "decode --key k.orb",
                                     "encode-file --force --key k.orb data"}) {
             const Outcome run = RunCli(folder, command, "\"\"4142\"\"");

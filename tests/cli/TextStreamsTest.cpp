@@ -55,7 +55,7 @@ std::string DecodeWhole(const std::string& text, bool bytes) {
     return Outcome([&](std::string& out) {
         auto pairText = armour::Unpack(text);
         if (!pairText) {
-            throw std::runtime_error(std::string(*Text(TextId::NoCodedText, 0)));
+            throw std::runtime_error(std::string(*Text(TextId::NoCodedText, Language::English)));
         }
         k.state.codedText = *pairText;
         k.state.DecodeText();

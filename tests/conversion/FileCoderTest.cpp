@@ -170,7 +170,7 @@ TEST(FileCoder_OverwriteQuestion, NoAndFailuresAfterYesLeaveTheOldDestination) {
 
     // Yes, then an odd size: the bad-file message, and the old destination is still there.
     bench.Put("odd", "precious");
-    bench.state.language = 1;
+    bench.state.language = Language::Hungarian;
     bench.io.next = MessageAnswer::Yes;
     EXPECT_EQ(bench.Restore(bench.Put("odd.JPG", "12345")), FileOutcome::Failed);
     EXPECT_EQ(bench.io.window, "hide;");
@@ -213,12 +213,12 @@ TEST(FileCoder_Failures, ClearMessageAndNothingWritten) {
     failsWith(bench.Encode(bench.Path("two\nlines")),
               "The file '" + bench.Path("two") + "\\nlines' cannot be read. Reason: No such file or directory.");
     // The reason in the user's language where there is one.
-    bench.state.language = 1;
+    bench.state.language = Language::Hungarian;
     const auto longName = bench.Put(std::string(252, 'n'), "x"); // its coded name is too long
     EXPECT_EQ(bench.Encode(longName), FileOutcome::Failed);
     EXPECT_TRUE(std::exchange(bench.io.shown, {}).back().text.ends_with("nem írható; semmi sem lett mentve. Ok: a név túl hosszú."));
     std::filesystem::remove(longName);
-    bench.state.language = 0;
+    bench.state.language = Language::English;
     // A device never ends and a pipe would wait for a writer: both are refused at once.
     ASSERT_EQ(::mkfifo(bench.Path("pipe").c_str(), 0600), 0);
     for (const std::string& name : {bench.Path("pipe"), std::string("/dev/zero")}) {
@@ -250,7 +250,7 @@ TEST(FileCoder_Failures, ClearMessageAndNothingWritten) {
     failsWith(bench.Encode(data), missing);
     failsWith(bench.Restore(data), missing);
     // No language to speak in: nothing is shown, and still nothing is written.
-    bench.state.language = 2;
+    bench.state.language = static_cast<Language>(2);
     EXPECT_EQ(bench.Encode(data), FileOutcome::Failed);
     EXPECT_EQ(std::tuple(bench.io.shown.size(), bench.io.open), std::tuple(0u, 0));
     EXPECT_EQ(bench.folder.Names(), (std::vector<std::string>{"data.bin"}));

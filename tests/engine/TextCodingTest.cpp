@@ -312,7 +312,8 @@ TEST(TextCoder_Failures, NothingHalfDoneIsHandedBack) {
 TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
     Coder c(1);
     std::filesystem::remove(c.folder / "KEY.ORB");
-    for (std::uint8_t language : {0, 1, 2}) { // 2: no message, decoding still skipped
+    for (const Language language : {Language::English, Language::Hungarian,
+                                    static_cast<Language>(2)}) { // 2: no message, decoding still skipped
         c.state.language = language;
         EXPECT_FALSE(c.state.KeyCheck());
         EXPECT_FALSE(c.state.keyMissing) << "cleared after the skipped decoding";

@@ -61,22 +61,23 @@ private Q_SLOTS:
         const std::string coded = "\"\"8A41C3\"\"";
         const std::string saved = ComposeCodedTextFile(coded);
         WriteFile(shell.Path("SelTextC_093005.JPG"), QByteArray::fromStdString(saved));
-        for (std::uint8_t language : {0, 1}) {
+        for (const Language language : {Language::English, Language::Hungarian}) {
             shell.state->language = language;
             QPointer window = jobs.OpenFile(u"SelTextC_093005.JPG"_s, true);
-            QCOMPARE(Result(window),
-                     language == 0 ? u"A rescue was direct ...!"_s : u"Közvetlen mentés volt...!"_s);
-            QCOMPARE(Caption(window, "Command1"), language == 0 ? u"Reprimand"_s : u"Beolvasás"_s);
+            QCOMPARE(Result(window), language == Language::English ? u"A rescue was direct ...!"_s
+                                                                   : u"Közvetlen mentés volt...!"_s);
+            QCOMPARE(Caption(window, "Command1"),
+                     language == Language::English ? u"Reprimand"_s : u"Beolvasás"_s);
             QCOMPARE(shell.state->codedText, coded);
             Click(window, "Command1");
             QTRY_VERIFY(!window);
-            QCOMPARE(shell.jobs.editor, language + 1);
+            QCOMPARE(shell.jobs.editor, static_cast<int>(language) + 1);
             QVERIFY(!shell.window->isVisible()); // the editor shows it again when left
         }
         QCOMPARE(FilesIn(shell.folder.path()).size(), 3); // key, settings, the coded text file
 
         // Marked 0x99 0x99 at its start, or renamed without the prefix, it is a coded file to restore.
-        shell.state->language = 0;
+        shell.state->language = Language::English;
         WriteFile(shell.Path("SelTextC_093006.JPG"), QByteArray::fromStdString("\x99\x99" + saved));
         QPointer window = jobs.OpenFile(u"SelTextC_093006.JPG"_s, true);
         QCOMPARE(Result(window), u"SelTextC_093006"_s);

@@ -103,7 +103,7 @@ private Q_SLOTS:
         window->close();
 
         // Esc, the toolbar and the close box each leave without converting.
-        shell.state->language = 1;
+        shell.state->language = Language::Hungarian;
         for (int way = 0; way < 3; ++way) {
             window = jobs.OpenFolder(folder.path, true);
             QCOMPARE(Entries(window), (QStringList{u"A.JPG"_s, u"c.Jpg"_s}));

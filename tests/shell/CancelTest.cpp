@@ -38,7 +38,7 @@ class CancelTest final : public QObject {
 private Q_SLOTS:
     void Cancel_ByButtonOrEsc_StopsTheWorkChangesNothingAndOtherWindowsTakeNoClick() {
         ShellFixture shell(366);
-        shell.state->language = 1;
+        shell.state->language = Language::Hungarian;
         QPushButton other;
         int clicks = 0;
         connect(&other, &QPushButton::clicked, [&] { ++clicks; });

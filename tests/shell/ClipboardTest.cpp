@@ -142,7 +142,7 @@ private Q_SLOTS:
         SetClipboard(line);
         QTRY_VERIFY(clip.Shown().startsWith(line.left(kShown)));
         QVERIFY(clip.Shown().endsWith(u"[... and %1 more characters, not shown here]"_s.arg(line.size() - kShown)));
-        clip.shell.state->language = 1;
+        clip.shell.state->language = Language::Hungarian;
         QCOMPARE(clip.Translate(), std::size_t{0});
         const QString armoured = ClipboardText();
         QCOMPARE(armoured.size(), 4 * line.size() + 4); // the clipboard holds all of it

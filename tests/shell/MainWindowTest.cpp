@@ -479,7 +479,8 @@ private Q_SLOTS:
         // Anything but a whole key of 100 to 10000 sound records is refused naming why; a cancel passes silently.
         QByteArray cut = ReadFile(shell.Path("big.orb")).left(200 * 258 + 100);
         WriteFile(shell.Path("cut.orb"), cut);
-        const std::string cutVerdict = DescribeError(VeltError(ErrorKind::KeyRecordTruncated, "", 201, 0, "cut.orb"), 0);
+        const std::string cutVerdict =
+            DescribeError(VeltError(ErrorKind::KeyRecordTruncated, "", 201, 0, "cut.orb"), Language::English);
         const std::pair<QString, std::string> refused[] = {{u"short.orb"_s, "99 positions"},
                                                            {u"cut.orb"_s, cutVerdict},
                                                            {u"long.orb"_s, "above 10000"},

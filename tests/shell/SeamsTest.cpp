@@ -162,7 +162,7 @@ private Q_SLOTS:
 
     void WaitProgress_BeginUpdateEnd_ShowsMovesAndClosesCheaply() {
         AppState state(std::filesystem::temp_directory_path());
-        state.language = 1;
+        state.language = Language::Hungarian;
         WaitProgress progress(state);
         progress.Begin(1000, {});
         QVERIFY(progress.Window() && progress.Window()->isVisible());
