@@ -78,8 +78,7 @@ void AppState::GenerateKey(CommitMode commit) {
         }
         writer.Commit(commit);
     }
-    Settings().Write(kSettingKey, keyFileName);
-    Settings().Write(kSettingKeyLength, std::to_string(length));
+    Options().SaveKey(keyFileName, length);
 }
 
 void AppState::OpenKeyStore() {

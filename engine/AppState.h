@@ -6,6 +6,7 @@
 #include "FileStreams.h"
 #include "KeyMaterial.h"
 #include "Language.h"
+#include "OptionSettings.h"
 #include "Platform.h"
 #include "PositionSchedule.h"
 
@@ -44,6 +45,7 @@ public:
     IClock& Clock() { return *m_services.clock; }
     IRandomSource& Random() { return *m_services.random; }
     ISettingsStore& Settings() { return *m_services.settings; }
+    OptionSettings Options() { return OptionSettings(Settings()); }
     IProgress& Progress() { return *m_services.progress; }
     IMessages& Messages() { return *m_services.messages; }
     IReferenceText& Reference() { return *m_services.reference; }
@@ -58,7 +60,7 @@ public:
 
     // --- key material and key store
     KeyMaterial key;
-    std::string keyFileName = "KEY.ORB";
+    std::string keyFileName = kDefaultKeyFileName;
     std::int16_t keyLength = kDefaultKeyLength;
     bool keyPresent = false;
     std::string keyFingerprint; ///< of the key file in use; empty while none is

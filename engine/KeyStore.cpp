@@ -22,15 +22,11 @@ bool IsFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-void SaveDefaults(ISettingsStore& settings) {
-    settings.Write(kSettingKey, kDefaultKeyFileName);
-    settings.Write(kSettingKeyLength, std::to_string(kDefaultKeyLength));
-}
-
 } // namespace
 
-void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
+void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& store, IKeyIndicators& indicators,
                   KeyStoreFields fields, bool safe) {
+    OptionSettings settings(store);
     try {
         if (!safe) {
             throw std::runtime_error("another user could swap the key");
@@ -40,10 +36,10 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings,
         if (!IsFile(defaultFile) || !std::ifstream(defaultFile, std::ios::binary).is_open()) {
             throw std::runtime_error("no default key file");
         }
-        fields.keyFileName = settings.Read(kSettingKey).value_or("");
+        fields.keyFileName = settings.KeyFileName();
         if (!IsPlainFileName(fields.keyFileName) || !IsFile(folder / fields.keyFileName)) {
             fields.keyFileName = kDefaultKeyFileName;
-            SaveDefaults(settings);
+            settings.SaveDefaultKey();
             fields.keyLength = kDefaultKeyLength;
         }
         indicators.ShowKeyFileName(fields.keyFileName);
@@ -65,7 +61,7 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings,
         fields.keyFingerprint.clear();
         // Start-up goes on whatever the settings store or the window does.
         try {
-            SaveDefaults(settings);
+            settings.SaveDefaultKey();
         } catch (...) {
         }
         try {

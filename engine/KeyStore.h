@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OptionSettings.h"
 #include "Platform.h"
 
 #include <cstdint>
@@ -7,10 +8,6 @@
 #include <string>
 
 namespace velt {
-
-inline constexpr const char* kDefaultKeyFileName = "KEY.ORB";
-inline constexpr const char* kSettingKey = "key";             ///< the key file name
-inline constexpr const char* kSettingKeyLength = "keyLenght"; ///< spelled as stored
 
 /// The key store's part of the process-wide state.
 struct KeyStoreFields {

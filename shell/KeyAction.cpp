@@ -70,8 +70,7 @@ void TakeIntoUse(AppState& state, const std::string& name, const WholeKey& key) 
     const std::string lengthText = std::to_string(key.records);
     state.Indicators().SetSliderValue(key.records);
     state.Indicators().SetLengthLabel(lengthText);
-    state.Settings().Write(kSettingKey, name);
-    state.Settings().Write(kSettingKeyLength, lengthText);
+    state.Options().SaveKey(name, key.records);
     state.Indicators().ShowKeyFileName(name);
     state.Indicators().ShowFingerprint(state.keyFingerprint);
     state.Indicators().SetKeyFileChecked(true);

@@ -59,7 +59,7 @@ void MainWindow::Load() {
     step([this] {
         m_language->clear();
         m_language->addItems({u"English"_s, u"Magyar"_s});
-        m_language->setCurrentIndex(static_cast<int>(StoredLanguage(m_state)));
+        m_language->setCurrentIndex(static_cast<int>(m_state.Options().StoredLanguage()));
         ApplyLanguage();
     });
     step([this] {
@@ -329,7 +329,8 @@ const std::string& MainWindow::Codes() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    m_state.Settings().Write("lang", std::to_string(std::max(m_language->currentIndex(), 0)));
+    // An empty selector saves English.
+    m_state.Options().SaveLanguage(m_language->currentIndex() == 1 ? Language::Hungarian : Language::English);
     event->accept();
     m_services.endProcess();
 }

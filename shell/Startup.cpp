@@ -42,7 +42,7 @@ void SecureKeyPlace(AppState& state) {
         if (fault == KeyPlaceFault::None) {
             continue;
         }
-        state.language = StoredLanguage(state);
+        state.language = state.Options().StoredLanguage();
         const Language language = SpokenLanguage(state.language);
         if (fault == KeyPlaceFault::OthersMayWrite) {
             std::error_code failed;
@@ -73,7 +73,7 @@ void RunComponentCheck(AppState& state, const QStringList& candidates, IComponen
     const ComponentCheckResult result = CheckComponents(candidates, source);
     if (!result.failedComponent.isEmpty()) {
         // The language setting is applied later in start-up; the message already speaks it.
-        state.language = StoredLanguage(state);
+        state.language = state.Options().StoredLanguage();
         ShowError(state, TextId::ComponentInstallFailed, {result.failedComponent.toStdString()});
     }
 }

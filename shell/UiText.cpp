@@ -22,13 +22,6 @@ std::optional<QString> UiText(TextId id, Language language) {
     return QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size()));
 }
 
-Language StoredLanguage(AppState& state) {
-    const QString stored = QString::fromStdString(state.Settings().Read("lang").value_or(std::string()));
-    bool number = false;
-    const int value = stored.trimmed().toInt(&number);
-    return number && value == 1 ? Language::Hungarian : Language::English;
-}
-
 void ShowError(AppState& state, const VeltError& error) {
     ShowCritical(state, DescribeError(error, state.language));
 }

@@ -15,10 +15,6 @@ namespace velt::shell {
 /// The text in `language` as a QString, or nullopt for a language without texts.
 std::optional<QString> UiText(TextId id, Language language);
 
-/// The language stored in the setting `lang`, read as a number ("01" and " 1" are Hungarian);
-/// anything else, an unknown value included, is English.
-Language StoredLanguage(AppState& state);
-
 /// The critical "ERROR" / "HIBA" box describing `error` in the current language.
 void ShowError(AppState& state, const VeltError& error);
 

@@ -78,9 +78,15 @@ private Q_SLOTS:
         shell.Start();
         QCOMPARE(shell.Text("Label8"), u"Kulcs fájl ? :"_s);
 
-        // Read as a number: "01" and " 1" are Hungarian, anything unknown English.
-        for (const auto& [stored, hungarian] : {std::pair{"2", false}, {"x", false}, {"", false}, {"-1", false},
-                                                {"01", true}, {" 1", true}, {"1x", false}}) {
+        // Read as a number: "01", " 1" and "+1" are Hungarian, anything unknown English.
+        for (const auto& [stored, hungarian] : {std::pair{"2", false},
+                                                {"x", false},
+                                                {"", false},
+                                                {"-1", false},
+                                                {"01", true},
+                                                {" 1", true},
+                                                {"+1\n", true},
+                                                {"1x", false}}) {
             shell.settings.Write("lang", stored);
             shell.Start();
             QCOMPARE(shell.Find<QComboBox>("Nyelv")->currentIndex(), hungarian ? 1 : 0);

@@ -1,0 +1,53 @@
+#include "OptionSettings.h"
+
+#include "KeyMaterial.h"
+
+#include <string_view>
+
+namespace velt {
+namespace {
+
+constexpr const char* kLanguageKey = "lang";
+constexpr const char* kKeyFileKey = "key";
+constexpr const char* kKeyLengthKey = "keyLenght";
+
+/// True for a decimal 1, blanks around it, a plus sign and leading zeros allowed.
+bool ReadsAsOne(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    if (text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    const std::size_t one = text.find_first_not_of('0');
+    return one != std::string_view::npos && text.substr(one) == "1";
+}
+
+} // namespace
+
+Language OptionSettings::StoredLanguage() const {
+    const auto stored = m_store.Read(kLanguageKey);
+    return stored && ReadsAsOne(*stored) ? Language::Hungarian : Language::English;
+}
+
+void OptionSettings::SaveLanguage(Language language) {
+    m_store.Write(kLanguageKey, std::to_string(static_cast<int>(language)));
+}
+
+std::string OptionSettings::KeyFileName() const {
+    return m_store.Read(kKeyFileKey).value_or("");
+}
+
+void OptionSettings::SaveKey(const std::string& fileName, int length) {
+    m_store.Write(kKeyFileKey, fileName);
+    m_store.Write(kKeyLengthKey, std::to_string(length));
+}
+
+void OptionSettings::SaveDefaultKey() {
+    SaveKey(kDefaultKeyFileName, kDefaultKeyLength);
+}
+
+} // namespace velt
