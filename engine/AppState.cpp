@@ -60,7 +60,8 @@ void AppState::GenerateKey(CommitMode commit) {
     const int length = keyLength;
     if (length > kKeyCapacity) {
         // Such a file could never be loaded again.
-        throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
+        throw VeltError(ErrorKind::KeyTooLong,
+                        "key length " + std::to_string(length) + " above " + std::to_string(kKeyCapacity),
                         kKeyCapacity + 1, 0, keyFileName);
     }
     if (length > 0) {

@@ -111,14 +111,16 @@ WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name
         throw VeltError(ErrorKind::KeyFileEmpty, "key file empty", 0, 0, name);
     }
     if (key.bytes.size() > kLargest) {
-        throw VeltError(ErrorKind::KeyTooLong, "key file above 10000 records", kKeyCapacity + 1, 0, name);
+        throw VeltError(ErrorKind::KeyTooLong, "key file above " + std::to_string(kKeyCapacity) + " records",
+                        kKeyCapacity + 1, 0, name);
     }
     key.records = static_cast<int>((key.bytes.size() + kRecordSize - 1) / kRecordSize);
     for (int p = 1; p <= key.records; ++p) {
         CheckRecord(key.bytes, p, name);
     }
     if (key.records < kMinKeyLength) {
-        throw VeltError(ErrorKind::KeyOutOfRange, "key file below 100 records", key.records, 0, name);
+        throw VeltError(ErrorKind::KeyOutOfRange,
+                        "key file below " + std::to_string(kMinKeyLength) + " records", key.records, 0, name);
     }
     return key;
 }
@@ -126,7 +128,8 @@ WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name
 void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
                  const std::string& name) {
     if (length > kKeyCapacity) {
-        throw VeltError(ErrorKind::KeyTooLong, "key length " + std::to_string(length) + " above 10000",
+        throw VeltError(ErrorKind::KeyTooLong,
+                        "key length " + std::to_string(length) + " above " + std::to_string(kKeyCapacity),
                         kKeyCapacity + 1, 0, name);
     }
     const WholeKey whole = ReadWholeKey(file, name);

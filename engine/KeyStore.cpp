@@ -44,7 +44,7 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& store, IK
         }
         indicators.ShowKeyFileName(fields.keyFileName);
         const WholeKey whole = ReadWholeKey(folder / fields.keyFileName, fields.keyFileName);
-        if (!indicators.SetSliderValue(whole.records)) {
+        if (!indicators.ShowKeyLength(whole.records)) {
             throw std::runtime_error("key length outside the slider's range");
         }
         indicators.SetLengthLabel(std::to_string(whole.records));

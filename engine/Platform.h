@@ -79,8 +79,9 @@ public:
     virtual ~IKeyIndicators() = default;
     /// The key-name label and the status bar's second panel.
     virtual void ShowKeyFileName(const std::string& name) = 0;
-    /// Returns false when the slider refuses the value (outside 100..10000).
-    virtual bool SetSliderValue(int value) = 0;
+    /// Shows the key length in use; returns false for a length the window cannot take
+    /// (outside kMinKeyLength..kKeyCapacity), showing nothing.
+    virtual bool ShowKeyLength(int length) = 0;
     virtual void SetLengthLabel(const std::string& text) = 0;
     virtual void SetKeyFileChecked(bool checked) = 0;
     /// The fingerprint of the key file in use beside its name; empty when no key is in use.

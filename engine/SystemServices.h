@@ -64,12 +64,12 @@ private:
     std::string m_codes;
 };
 
-/// No window to show the key in; the slider's range 100..10000 still holds, so the
+/// No window to show the key in; the key lengths the main window takes still hold, so the
 /// key store takes the same decisions with or without the main window.
 class HeadlessKeyIndicators final : public IKeyIndicators {
 public:
     void ShowKeyFileName(const std::string&) override {}
-    bool SetSliderValue(int value) override { return value >= kMinKeyLength && value <= kKeyCapacity; }
+    bool ShowKeyLength(int length) override { return length >= kMinKeyLength && length <= kKeyCapacity; }
     void SetLengthLabel(const std::string&) override {}
     void SetKeyFileChecked(bool) override {}
     void ShowFingerprint(const std::string&) override {}

@@ -68,7 +68,7 @@ void TakeIntoUse(AppState& state, const std::string& name, const WholeKey& key) 
     state.keyFingerprint = KeyFingerprint(key.bytes);
     state.keyPresent = true;
     const std::string lengthText = std::to_string(key.records);
-    state.Indicators().SetSliderValue(key.records);
+    state.Indicators().ShowKeyLength(key.records);
     state.Indicators().SetLengthLabel(lengthText);
     state.Options().SaveKey(name, key.records);
     state.Indicators().ShowKeyFileName(name);

@@ -67,7 +67,7 @@ void MainWindow::Load() {
         if (!m_state.keyPresent) {
             // The fallback key is the one in use: the window must not keep naming the refused one.
             ShowKeyFileName(m_state.keyFileName);
-            SetSliderValue(m_state.keyLength);
+            ShowKeyLength(m_state.keyLength);
             SetLengthLabel(std::to_string(m_state.keyLength));
         }
     });
@@ -260,7 +260,7 @@ void MainWindow::ShowKeyFileName(const std::string& name) {
     m_panels[1]->setText(text);
 }
 
-bool MainWindow::SetSliderValue(int value) {
+bool MainWindow::ShowKeyLength(int value) {
     if (value < kMinKeyLength || value > kKeyCapacity) {
         return false;
     }
@@ -284,6 +284,10 @@ void MainWindow::ShowFingerprint(const std::string& fingerprint) {
     MarkLengthInUse();
 }
 
+QString MainWindow::DefaultLengthTip() {
+    return u"Kattintásra alpértékre állít [%1]"_s.arg(kDefaultKeyLength);
+}
+
 void MainWindow::MarkLengthInUse() {
     const int records = m_state.keyFileRecords;
     const int length = m_state.keyLength;
@@ -294,7 +298,7 @@ void MainWindow::MarkLengthInUse() {
     m_lengthLabel->setText(differs ? u"%1 \u2260 %2"_s.arg(length).arg(records) : QString::number(length));
     m_lengthLabel->setStyleSheet(differs ? u"QLabel { color: rgb(192, 0, 0); font-weight: bold; }"_s : QString());
     if (!differs) {
-        m_lengthLabel->setToolTip(u"Kattintásra alpértékre állít [366]"_s);
+        m_lengthLabel->setToolTip(DefaultLengthTip());
         return;
     }
     const TextId why = length > records ? TextId::KeyLengthBeyondFile : TextId::KeyLengthDiffers;

@@ -66,7 +66,7 @@ public:
     void ApplyLanguage();
 
     void ShowKeyFileName(const std::string& name) override;
-    bool SetSliderValue(int value) override;
+    bool ShowKeyLength(int value) override;
     void SetLengthLabel(const std::string& text) override;
     void SetKeyFileChecked(bool checked) override;
     void ShowFingerprint(const std::string& fingerprint) override;
@@ -108,6 +108,8 @@ private:
     /// lblSL marked, with a tooltip that says why, while the key length in use differs from
     /// the records of the key file.
     void MarkLengthInUse();
+    /// lblSL's tooltip while the key length agrees with the key file: a click sets the default.
+    static QString DefaultLengthTip();
 
     AppState& m_state;
     ShellServices m_services;

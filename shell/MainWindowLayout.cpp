@@ -170,10 +170,11 @@ QWidget* MainWindow::BuildJobTab() {
     m_slider->setSingleStep(1);
     m_slider->setPageStep(100);
     m_slider->setValue(kDefaultKeyLength);
-    m_lengthLabel = new ClickLabel(u"366"_s, page);
+    m_lengthLabel = new ClickLabel(QString::number(kDefaultKeyLength), page);
     m_lengthLabel->setObjectName(u"lblSL"_s);
-    m_lengthLabel->setToolTip(u"Kattintásra alpértékre állít [366]"_s);
-    m_lengthLabel->setMinimumWidth(m_lengthLabel->fontMetrics().horizontalAdvance(u"10000.00"_s));
+    m_lengthLabel->setToolTip(DefaultLengthTip());
+    m_lengthLabel->setMinimumWidth(
+        m_lengthLabel->fontMetrics().horizontalAdvance(QString::number(kKeyCapacity) + u".00"_s));
     m_sliderCaption = NamedLabel(u"lblSliderCaption"_s, u"Kulcshossz"_s, page);
     m_sliderCaption->setBuddy(m_slider);
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
@@ -184,7 +185,7 @@ QWidget* MainWindow::BuildJobTab() {
     connect(m_lengthLabel, &ClickLabel::Clicked, this, [this] {
         const QSignalBlocker quiet(m_slider);
         m_slider->setValue(kDefaultKeyLength);
-        m_lengthLabel->setText(u"366"_s);
+        m_lengthLabel->setText(QString::number(kDefaultKeyLength));
         m_state.keyLength = static_cast<std::int16_t>(m_slider->value());
         MarkLengthInUse();
     });

@@ -46,14 +46,14 @@ struct ScriptedRandom final : IRandomSource {
     }
 };
 
-/// Key indicators with the slider's range 100..10000.
+/// Key indicators that take the key lengths the main window takes.
 struct RecordingIndicators final : IKeyIndicators {
     std::string name = "-", label = "-", fingerprint = "-";
     std::optional<int> slider;
     std::optional<bool> checked;
     void ShowKeyFileName(const std::string& text) override { name = text; }
-    bool SetSliderValue(int value) override {
-        const bool inRange = value >= 100 && value <= 10000;
+    bool ShowKeyLength(int value) override {
+        const bool inRange = value >= kMinKeyLength && value <= kKeyCapacity;
         slider = inRange ? std::optional(value) : slider;
         return inRange;
     }

@@ -225,7 +225,7 @@ private Q_SLOTS:
         shell.Click("lblSL");
         QCOMPARE(shell.Text("lblSL"), u"366"_s);
         QCOMPARE(shell.state->keyLength, 366);
-        QVERIFY(!shell.window->SetSliderValue(99) && !shell.window->SetSliderValue(10001));
+        QVERIFY(!shell.window->ShowKeyLength(99) && !shell.window->ShowKeyLength(10001));
         QCOMPARE(slider->value(), 366);
     }
 
