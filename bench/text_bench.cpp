@@ -67,7 +67,7 @@ template <class Progress> void BM_EncodeTextAndPack(benchmark::State& run) {
     const std::string text = SampleText();
     for (auto _ : run) {
         state.plainText = text;
-        state.EncodeText();
+        state.textCoder.EncodeText();
         benchmark::DoNotOptimize(velt::armour::Pack(state.codedText, progress));
     }
     run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations() * kTextSize));
@@ -80,11 +80,11 @@ void BM_UnpackAndDecodeText(benchmark::State& run) {
     velt::AppState state(folder.Path());
     NoProgress progress;
     state.plainText = SampleText();
-    state.EncodeText();
+    state.textCoder.EncodeText();
     const std::string armoured = velt::armour::Pack(state.codedText, progress);
     for (auto _ : run) {
         state.codedText = *velt::armour::Unpack(armoured);
-        state.DecodeText();
+        state.textCoder.DecodeText();
         benchmark::DoNotOptimize(state.plainText.data());
     }
     run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations() * kTextSize));

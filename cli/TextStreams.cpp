@@ -19,7 +19,7 @@ constexpr std::size_t kHeldBack = std::size_t{1} << 20;
 
 TextEncoder::TextEncoder(AppState& state, bool bytes, TextSink sink)
     : m_state(state), m_bytes(bytes), m_sink(std::move(sink)) {
-    m_state.StartTextRun();
+    m_state.textCoder.StartTextRun();
     m_out.assign(armour::kMarker);
 }
 
@@ -57,7 +57,7 @@ void TextEncoder::Finish() {
 
 void TextEncoder::Code(std::string_view codes) {
     m_pairs.clear();
-    m_state.EncodePiece(codes, m_pairs);
+    m_state.textCoder.EncodePiece(codes, m_pairs);
     armour::AppendBody(m_pairs, m_out);
     Flush(false);
 }
@@ -71,7 +71,7 @@ void TextEncoder::Flush(bool all) {
 
 TextDecoder::TextDecoder(AppState& state, bool bytes, TextSink sink)
     : m_state(state), m_bytes(bytes), m_sink(std::move(sink)), m_unpacker(std::make_unique<armour::Unpacker>()) {
-    m_state.StartTextRun();
+    m_state.textCoder.StartTextRun();
 }
 
 TextDecoder::~TextDecoder() = default;
@@ -107,7 +107,7 @@ void TextDecoder::Decode(std::string pairText) {
         pairText.pop_back();
     }
     m_codes.clear();
-    m_state.DecodePiece(pairText, m_codes);
+    m_state.textCoder.DecodePiece(pairText, m_codes);
     if (m_bytes) {
         m_out += m_codes;
     } else {

@@ -303,7 +303,7 @@ void EditorWindow::StartProcess() {
 
 void EditorWindow::Encode() {
     m_state.plainText = CodesOf(*m_plainBox);
-    m_state.EncodeText();
+    m_state.textCoder.EncodeText();
     m_state.plainText = armour::Pack(m_state.codedText, m_state.Progress());
     const QString armoured = QString::fromLatin1(m_state.plainText.data(),
                                                  static_cast<qsizetype>(m_state.plainText.size()));
@@ -325,10 +325,10 @@ void EditorWindow::Decode(const QString& coded) {
     }
     m_state.codedText = pairText.value_or(std::string());
     m_currentBox = PlainBox;
-    if (!m_state.KeyCheck()) {
+    if (!m_state.textCoder.KeyCheck()) {
         return; // the key-missing message was shown; the coded text waits for the key
     }
-    m_state.DecodeText();
+    m_state.textCoder.DecodeText();
     SetBoxText(m_plainBox, BoxTextOf(m_state.plainText));
     SetReadOnly(m_codedBox, true);
     m_plainBox->setFocusPolicy(Qt::StrongFocus);

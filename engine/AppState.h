@@ -9,6 +9,7 @@
 #include "OptionSettings.h"
 #include "Platform.h"
 #include "PositionSchedule.h"
+#include "TextCoder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -87,26 +88,8 @@ public:
     std::string plainText; ///< shared plain-text buffer, single-byte codes
     std::string codedText; ///< shared coded-text buffer (pair text), single-byte codes
     PositionSchedule schedule;
-    bool keyMissing = false;
-
-    /// plainText -> codedText (pair text), LoadKey first.
-    void EncodeText();
-    /// codedText (pair text) -> plainText, LoadKey first. Throws VeltError(OddCodedText)
-    /// for an odd-length pair text, leaving plainText empty.
-    void DecodeText();
-    /// Text coding in pieces, for texts too large to hold whole. StartTextRun() loads the key
-    /// and starts the schedule, as EncodeText and DecodeText begin; every piece then goes on
-    /// where the last one ended, so the pieces give together what the whole text gives.
-    void StartTextRun();
-    /// Appends the pair text of the plain codes `codes` to `pairs`.
-    void EncodePiece(std::string_view codes, std::string& pairs);
-    /// Appends the plain codes of the pair text `pairs` (an even number of codes) to `codes`.
-    void DecodePiece(std::string_view pairs, std::string& codes);
-
-    /// The key check of every decoding caller: shows the key-missing message and sets
-    /// keyMissing when the key file is absent. Returns true when decoding may go on
-    /// (and clears keyMissing when it was set).
-    bool KeyCheck();
+    bool keyMissing = false; ///< set by the key check, cleared by the next one
+    TextCoder textCoder{*this};
 
     // --- jobs and files
     Language language = Language::English;

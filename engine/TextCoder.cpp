@@ -1,4 +1,6 @@
 // Whole-text coding on the shared buffers, and the key check of decoding callers.
+#include "TextCoder.h"
+
 #include "AppState.h"
 #include "Errors.h"
 #include "Texts.h"
@@ -10,72 +12,73 @@
 
 namespace velt {
 
-void AppState::EncodeText() {
-    LoadKey();
-    codedText.clear();
-    schedule.Start(keyLength, &Reference());
+void TextCoder::EncodeText() {
+    m_state.LoadKey();
+    m_state.codedText.clear();
+    m_state.schedule.Start(m_state.keyLength, &m_state.Reference());
     // Built aside and moved in, so a failure never leaves a partial pair text behind.
     std::string pairs;
-    EncodePiece(plainText, pairs);
-    codedText = std::move(pairs);
+    EncodePiece(m_state.plainText, pairs);
+    m_state.codedText = std::move(pairs);
 }
 
-void AppState::DecodeText() {
-    LoadKey();
-    plainText.clear();
-    if (codedText.size() % 2 != 0) {
+void TextCoder::DecodeText() {
+    m_state.LoadKey();
+    m_state.plainText.clear();
+    if (m_state.codedText.size() % 2 != 0) {
         throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
     }
-    schedule.Start(keyLength, &Reference());
+    m_state.schedule.Start(m_state.keyLength, &m_state.Reference());
     std::string plain;
-    DecodePiece(codedText, plain);
-    plainText = std::move(plain);
+    DecodePiece(m_state.codedText, plain);
+    m_state.plainText = std::move(plain);
 }
 
-void AppState::StartTextRun() {
-    LoadKey();
-    schedule.Start(keyLength, &Reference());
+void TextCoder::StartTextRun() {
+    m_state.LoadKey();
+    m_state.schedule.Start(m_state.keyLength, &m_state.Reference());
 }
 
-void AppState::EncodePiece(std::string_view codes, std::string& pairs) {
+void TextCoder::EncodePiece(std::string_view codes, std::string& pairs) {
     const std::size_t n = codes.size();
     const std::size_t start = pairs.size();
     pairs.resize(start + 2 * n);
     // Nothing else runs while a text is coded: one reading of the reference text serves the piece.
-    PositionWalk walk = schedule.Walk();
-    cipher.EncodeWalk(key, Random(), walk, reinterpret_cast<const std::uint8_t*>(codes.data()), n,
-                      reinterpret_cast<std::uint8_t*>(pairs.data()) + start);
-    schedule.Continue(walk, n);
+    PositionWalk walk = m_state.schedule.Walk();
+    m_state.cipher.EncodeWalk(m_state.key, m_state.Random(), walk,
+                              reinterpret_cast<const std::uint8_t*>(codes.data()), n,
+                              reinterpret_cast<std::uint8_t*>(pairs.data()) + start);
+    m_state.schedule.Continue(walk, n);
 }
 
-void AppState::DecodePiece(std::string_view pairs, std::string& codes) {
+void TextCoder::DecodePiece(std::string_view pairs, std::string& codes) {
     if (pairs.size() % 2 != 0) {
         throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
     }
     const std::size_t n = pairs.size() / 2;
     const std::size_t start = codes.size();
     codes.resize(start + n);
-    PositionWalk walk = schedule.Walk();
-    Cipher::DecodeWalk(key, walk, reinterpret_cast<const std::uint8_t*>(pairs.data()), n,
+    PositionWalk walk = m_state.schedule.Walk();
+    Cipher::DecodeWalk(m_state.key, walk, reinterpret_cast<const std::uint8_t*>(pairs.data()), n,
                        reinterpret_cast<std::uint8_t*>(codes.data()) + start);
-    schedule.Continue(walk, n);
+    m_state.schedule.Continue(walk, n);
 }
 
-bool AppState::KeyCheck() {
+bool TextCoder::KeyCheck() {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(KeyFilePath(), error)) {
-        const auto title = Text(TextId::ErrorTitle, language);
-        const auto text = Text(TextId::KeyMissingText, language);
+    if (!std::filesystem::is_regular_file(m_state.KeyFilePath(), error)) {
+        const auto title = Text(TextId::ErrorTitle, m_state.language);
+        const auto text = Text(TextId::KeyMissingText, m_state.language);
         if (title && text) {
-            Messages().Show(Message{MessageIcon::Critical, MessageButtons::Ok, MessageAnswer::Ok,
-                                    std::string(*title), std::string(*text)});
+            m_state.Messages().Show(Message{MessageIcon::Critical, MessageButtons::Ok, MessageAnswer::Ok,
+                                            std::string(*title), std::string(*text)});
         }
-        keyMissing = true;
+        m_state.keyMissing = true;
     }
-    if (!keyMissing) {
+    if (!m_state.keyMissing) {
         return true;
     }
-    keyMissing = false;
+    m_state.keyMissing = false;
     return false;
 }
 

@@ -18,7 +18,7 @@ namespace {
 /// Records what the main window would show.
 struct Indicators final : IKeyIndicators {
     void ShowKeyFileName(const std::string& name) override { shown = name; }
-    bool SetSliderValue(int value) override { return value >= 100 && value <= 10000; }
+    bool ShowKeyLength(int length) override { return length >= kMinKeyLength && length <= kKeyCapacity; }
     void SetLengthLabel(const std::string& text) override { label = text; }
     void SetKeyFileChecked(bool on) override { checked = on; }
     void ShowFingerprint(const std::string& text) override { fingerprint = text; }
@@ -86,10 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Settings settings;
     if ((flags & 8) != 0) {
-        settings.values[kSettingKey] = name;
+        settings.values["key"] = name;
     }
     if ((flags & 16) != 0) {
-        settings.values[kSettingKeyLength] = length;
+        settings.values["keyLenght"] = length;
     }
     settings.failing = (flags & 32) != 0;
     const Settings before = settings;
@@ -124,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (defaultsSaved || !used) {
         const auto expected = settings.failing ? before.values
                                                : std::map<std::string, std::string>{
-                                                     {kSettingKey, kDefaultKeyFileName},
-                                                     {kSettingKeyLength, std::to_string(kDefaultKeyLength)}};
+                                                     {"key", kDefaultKeyFileName},
+                                                     {"keyLenght", std::to_string(kDefaultKeyLength)}};
         VELT_FUZZ_CHECK(settings.values == expected);
     } else {
         VELT_FUZZ_CHECK(settings.values == before.values); // a key in use leaves the settings alone

@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         AppState state(key.folder);
         state.keyLength = kLength;
         state.codedText = *pairs;
-        state.DecodeText();
+        state.textCoder.DecodeText();
         VELT_FUZZ_CHECK(whole.out == (bytes ? state.plainText : codepage::ToUtf8(state.plainText)));
     }
     return 0;

@@ -49,7 +49,7 @@ qsizetype PieceEnd(const QString& text, qsizetype from) {
 /// long text leaves the window answering and may be stopped. Leaves the codes in the shared
 /// plain-text buffer and the armoured text in the shared coded-text buffer.
 void EncodeAndPack(AppState& state, const QString& text) {
-    state.StartTextRun();
+    state.textCoder.StartTextRun();
     const auto caption = Text(TextId::PackingCaption, Language::English).value_or(std::string_view{});
     ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(text.size()), caption, Stoppable::Yes);
     std::string plain;
@@ -62,7 +62,7 @@ void EncodeAndPack(AppState& state, const QString& text) {
         end = PieceEnd(text, from);
         const std::string codes = CodesOf(QStringView(text).mid(from, end - from));
         pairs.clear();
-        state.EncodePiece(codes, pairs);
+        state.textCoder.EncodePiece(codes, pairs);
         armour::AppendBody(pairs, armoured);
         plain += codes;
     }
@@ -76,14 +76,14 @@ void DecodeInPieces(AppState& state) {
     if (state.codedText.size() % 2 != 0) {
         throw VeltError(ErrorKind::OddCodedText, "the pair text has an odd number of characters");
     }
-    state.StartTextRun();
+    state.textCoder.StartTextRun();
     const std::string_view pairs = state.codedText;
     ProgressTicker ticker(state.Progress(), static_cast<std::int64_t>(pairs.size()), {}, Stoppable::Yes);
     std::string plain;
     plain.reserve(pairs.size() / 2);
     for (std::size_t at = 0; at < pairs.size(); at += 2 * kPiece) {
         ticker.Tick(static_cast<std::int64_t>(at + 1));
-        state.DecodePiece(pairs.substr(at, 2 * kPiece), plain);
+        state.textCoder.DecodePiece(pairs.substr(at, 2 * kPiece), plain);
     }
     state.plainText = std::move(plain);
 }
@@ -97,7 +97,7 @@ Translation Encode(AppState& state, IClipboard& clipboard, const QString& text) 
 
 Translation Decode(AppState& state, IClipboard& clipboard, std::string_view text) {
     state.codedText = armour::Unpack(text).value_or(std::string());
-    if (!state.KeyCheck()) {
+    if (!state.textCoder.KeyCheck()) {
         return Translation::NothingDone;
     }
     DecodeInPieces(state);

@@ -298,11 +298,11 @@ TEST(Cli_Reference, ATwoLineReferenceMatchesTheWindowsBothWays) {
     const Outcome fromCli = RunCli(folder, "encode --ref-file lf", "hello");
     ASSERT_EQ(fromCli.status, 0) << fromCli.err;
     windows.codedText = armour::Unpack(fromCli.out).value();
-    windows.DecodeText();
+    windows.textCoder.DecodeText();
     EXPECT_EQ(windows.plainText, "hello");
 
     windows.plainText = "world";
-    windows.EncodeText();
+    windows.textCoder.EncodeText();
     NullProgress progress;
     const std::string armoured = armour::Pack(windows.codedText, progress);
     for (const char* file : {"lf", "crlf"}) {

@@ -45,7 +45,7 @@ std::string EncodeWhole(const std::string& text, bool bytes, const std::string& 
     Keyed k(reference);
     return Outcome([&](std::string& out) {
         k.state.plainText = bytes ? text : cli::FromUtf8Text(text);
-        k.state.EncodeText();
+        k.state.textCoder.EncodeText();
         out = armour::Pack(k.state.codedText, k.progress) + "\n";
     });
 }
@@ -58,7 +58,7 @@ std::string DecodeWhole(const std::string& text, bool bytes) {
             throw std::runtime_error(std::string(*Text(TextId::NoCodedText, Language::English)));
         }
         k.state.codedText = *pairText;
-        k.state.DecodeText();
+        k.state.textCoder.DecodeText();
         out = bytes ? k.state.plainText : codepage::ToUtf8(k.state.plainText);
     });
 }

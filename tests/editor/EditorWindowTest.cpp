@@ -151,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(armoured.mid(2, armoured.size() - 4).toUpper(), armoured.mid(2, armoured.size() - 4));
         // The engine alone decodes it to the letter's codes, CR LF and 0xF5 0xFB included.
         f.shell.state->codedText = armour::Unpack(armoured.toStdString()).value();
-        f.shell.state->DecodeText();
+        f.shell.state->textCoder.DecodeText();
         QCOMPARE(f.shell.state->plainText, codes);
         QVERIFY(f.Plain()->isReadOnly() && f.Coded()->isReadOnly() && !f.Start()->isEnabled());
         QCOMPARE(f.window->CurrentBox(), editor::EditorWindow::CodedBox);
@@ -288,7 +288,7 @@ private Q_SLOTS:
         EditorFixture f;
         AppState& state = *f.shell.state;
         state.plainText = Codes(u"from a file ő\n"_s);
-        state.EncodeText();
+        state.textCoder.EncodeText();
         const QString armoured = QString::fromStdString(armour::Pack(state.codedText, state.Progress()));
         // The file window hides the main window, puts the coded text in the buffer and opens the editor.
         f.shell.window->hide();

@@ -52,12 +52,12 @@ struct Coder : Program {
     }
     std::string Encode(const std::string& plain) {
         state.plainText = plain;
-        state.EncodeText();
+        state.textCoder.EncodeText();
         return armour::Pack(state.codedText, progress);
     }
     std::string Decode(const std::string& armoured) {
         state.codedText = armour::Unpack(armoured).value();
-        state.DecodeText();
+        state.textCoder.DecodeText();
         return state.plainText;
     }
 };
@@ -300,12 +300,12 @@ TEST(TextCoder_Failures, NothingHalfDoneIsHandedBack) {
     std::filesystem::remove(c.folder / "KEY.ORB");
     c.state.plainText = "typed";
     c.state.codedText = "earlier";
-    EXPECT_THROW(c.state.EncodeText(), VeltError);
+    EXPECT_THROW(c.state.textCoder.EncodeText(), VeltError);
     EXPECT_EQ(c.state.codedText, "earlier");
 
     WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
     c.state.codedText = "odd";
-    EXPECT_THROW(c.state.DecodeText(), VeltError);
+    EXPECT_THROW(c.state.textCoder.DecodeText(), VeltError);
     EXPECT_EQ(c.state.plainText, "");
 }
 
@@ -315,7 +315,7 @@ TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
     for (const Language language : {Language::English, Language::Hungarian,
                                     static_cast<Language>(2)}) { // 2: no message, decoding still skipped
         c.state.language = language;
-        EXPECT_FALSE(c.state.KeyCheck());
+        EXPECT_FALSE(c.state.textCoder.KeyCheck());
         EXPECT_FALSE(c.state.keyMissing) << "cleared after the skipped decoding";
     }
     ASSERT_EQ(c.messages.shown.size(), 2u);
@@ -328,9 +328,9 @@ TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
               "HIBA|ÖN NEM JOGOSULT A SZÖVEG MEGTEKINTÉSÉRE !\r\nA kulcsfájl nem létezik !");
 
     WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
-    EXPECT_TRUE(c.state.KeyCheck());
+    EXPECT_TRUE(c.state.textCoder.KeyCheck());
     c.state.keyMissing = true; // left set by an earlier caller: skips once, silently
-    EXPECT_FALSE(c.state.KeyCheck());
-    EXPECT_TRUE(c.state.KeyCheck());
+    EXPECT_FALSE(c.state.textCoder.KeyCheck());
+    EXPECT_TRUE(c.state.textCoder.KeyCheck());
     EXPECT_EQ(c.messages.shown.size(), 2u);
 }

@@ -524,8 +524,8 @@ private Q_SLOTS:
         QVERIFY(shell.messages.shown[0].text.find("received.orb (500 positions) was copied") != std::string::npos);
         // The key in use codes and decodes with the copied grids.
         shell.state->plainText = "abc";
-        shell.state->EncodeText();
-        shell.state->DecodeText();
+        shell.state->textCoder.EncodeText();
+        shell.state->textCoder.DecodeText();
         QCOMPARE(shell.state->plainText, std::string("abc"));
 
         // A damaged file is refused naming the record; nothing lands in the program's folder.
