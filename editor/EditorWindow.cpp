@@ -38,6 +38,8 @@ static void InitEditorIcons() {
 }
 
 namespace velt::editor {
+
+using shell::WindowTextId;
 namespace {
 using namespace Qt::StringLiterals;
 
@@ -156,10 +158,10 @@ void EditorWindow::Load() {
     Initialise();
 
     const Language language = m_state.language;
-    if (const auto caption = shell::UiText(TextId::StartProcess, language)) {
+    if (const auto caption = shell::UiText(WindowTextId::StartProcess, language)) {
         m_start->setCaption(*caption);
-        const std::array<TextId, 4> tips{TextId::SaveTooltip, TextId::PrintTooltip, TextId::EraseTooltip,
-                                         TextId::ExitTooltip};
+        const std::array<WindowTextId, 4> tips{WindowTextId::SaveTooltip, WindowTextId::PrintTooltip,
+                                               WindowTextId::EraseTooltip, WindowTextId::ExitTooltip};
         for (std::size_t i = 0; i < m_actions.size(); ++i) {
             const QString tip = *shell::UiText(tips[i], language);
             m_actions[i]->setToolTip(tip);
@@ -167,8 +169,8 @@ void EditorWindow::Load() {
                 button->setAccessibleName(tip);
             }
         }
-        m_plainBox->setAccessibleName(*shell::UiText(TextId::AccessiblePlainBox, language));
-        m_codedBox->setAccessibleName(*shell::UiText(TextId::AccessibleCodedBox, language));
+        m_plainBox->setAccessibleName(*shell::UiText(WindowTextId::AccessiblePlainBox, language));
+        m_codedBox->setAccessibleName(*shell::UiText(WindowTextId::AccessibleCodedBox, language));
     }
     // The user starts typing or pasting at once, into the box that takes input.
     (m_direction == shell::Direction::Reception ? m_codedBox : m_plainBox)->setFocus();
@@ -282,7 +284,7 @@ void EditorWindow::StartProcess() {
     const QString coded = m_codedBox->Text();
     if (plain.isEmpty() == coded.isEmpty()) {
         m_currentBox = NoBox;
-        shell::ShowError(m_state, TextId::NothingToCode, {});
+        shell::ShowError(m_state, WindowTextId::NothingToCode, {});
         return;
     }
     // A failure says why and keeps what the user typed or pasted.
@@ -382,15 +384,17 @@ void EditorWindow::Save() {
     const QTime now = m_services.wallClock.Now().time();
     const QString stamp = now.toString(u"HHmmss"_s);
     if (m_currentBox == NoBox) {
-        shell::ShowError(m_state, TextId::NoSelectedText, {});
+        shell::ShowError(m_state, WindowTextId::NoSelectedText, {});
         return;
     }
     const bool plain = m_currentBox == PlainBox;
     const Language language = SpokenLanguage(m_state.language);
     shell::SaveFileRequest request;
     request.fileName = (plain ? u"SelText_"_s : u"SelTextC_"_s) + stamp;
-    request.title = *shell::UiText(plain ? TextId::SavePlainTitle : TextId::SaveCodedTitle, language);
-    request.filter = *shell::UiText(plain ? TextId::SavePlainFilter : TextId::SaveCodedFilter, language);
+    request.title =
+        *shell::UiText(plain ? WindowTextId::SavePlainTitle : WindowTextId::SaveCodedTitle, language);
+    request.filter =
+        *shell::UiText(plain ? WindowTextId::SavePlainFilter : WindowTextId::SaveCodedFilter, language);
     request.defaultSuffix = plain ? u"TXT"_s : u"JPG"_s;
     request.confirmOverwrite = true;
     QString path = m_services.dialogs.SaveFile(request);
@@ -420,7 +424,7 @@ void EditorWindow::Save() {
 
 void EditorWindow::Print() {
     if (m_currentBox == NoBox) {
-        shell::ShowError(m_state, TextId::NothingToPrint, {});
+        shell::ShowError(m_state, WindowTextId::NothingToPrint, {});
         return;
     }
     const QString text = (m_currentBox == PlainBox ? m_plainBox : m_codedBox)->Text();
@@ -428,7 +432,7 @@ void EditorWindow::Print() {
         return;
     }
     if (!m_services.printer.PrintText(text)) {
-        shell::ShowError(m_state, TextId::PrintFailed, {});
+        shell::ShowError(m_state, WindowTextId::PrintFailed, {});
     }
 }
 

@@ -11,13 +11,7 @@
 namespace velt {
 namespace {
 
-struct Entry {
-    TextId id;
-    const char* english;
-    const char* hungarian;
-};
-
-constexpr Entry kTexts[] = {
+constexpr TextEntry<TextId> kTexts[] = {
     {TextId::ErrorTitle, "ERROR", "HIBA"},
     {TextId::KeyMissingText,
      "YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\nThe key file does not exist !",
@@ -27,34 +21,7 @@ constexpr Entry kTexts[] = {
      "A(z) %1 létezik !\r\nEzt már egyszer kódoltuk ! Felülírhatom ??"},
     {TextId::BadFileText, "BAD FILE !\r\nControl over the content of error !",
      "HIBÁS FÁJL !\r\nA tartalom ellenőrzése során hiba lépett fel !"},
-    {TextId::WaitCaption, "Please wait ...", "Kérlek várj ..."},
     {TextId::PackingCaption, "Várj...  ", "Várj...  "},
-    {TextId::KeyFileLabel, "Key file ? :", "Kulcs fájl ? :"},
-    {TextId::VersionLabel, "Version number :", "Verziószám :"},
-    {TextId::LanguageLabel, "Language :", "Nyelv :"},
-    {TextId::JobTab, "JOB ...", "FELADAT ..."},
-    {TextId::SendingFrame, "SENDING", "KÜLDÉS"},
-    {TextId::ReceptionFrame, "RECEPTION", "FOGADÁS"},
-    {TextId::TranslateTooltip, "The translation of the content of the clipboard back and forth",
-     "A vágólap tartalmának fordítása oda-vissza"},
-    {TextId::DirectEntry, "Direct entry", "Közvetlen beírás"},
-    {TextId::FileConvert, "File convert", "Fájl konvertálása"},
-    {TextId::FromClipboard, "From a clipboard", "Vágólapról"},
-    {TextId::FromFile, "From a file", "Fájlból"},
-    {TextId::ConvertFolder, "Convert a folder", "Mappa konvertálása"},
-    {TextId::FolderRestore, "Folder restore", "Mappa visszaállítás"},
-    {TextId::SelectFileTitle, "The selection of file ...", "File kiválasztása ..."},
-    {TextId::AllFilesFilter, "All file (*.*)", "Minden fájl (*.*)"},
-    {TextId::VeltFilesFilter, "VELT file (*.JPG)", "VELT fájl (*.JPG)"},
-    {TextId::KeyDialogFilter, "KEY file (*.orb)| *.orb", "Kulcs fájl (*.orb)| *.orb"},
-    {TextId::KeyDialogTitle, "ATTENTION ! Key file formation / exchange ...",
-     "FIGYELEM ! Kulcsfájl létrehozás / csere ..."},
-    {TextId::AccessibleSlider, "Key length", "Kulcshossz"},
-    {TextId::AccessibleReference, "Reference text", "Referenciaszöveg"},
-    {TextId::AccessibleKeyPresent, "Key file present", "Van kulcsfájl"},
-    {TextId::AccessibleClipboardWindow, "Clipboard window", "Vágólap ablak"},
-    {TextId::AccessibleLanguage, "Language", "Nyelv"},
-    {TextId::AccessibleMatrix, "Matrix", "Mátrix"},
     {TextId::KeyMissingShort, "The key file %1 does not exist.", "A(z) %1 kulcsfájl nem létezik."},
     {TextId::KeyUnreadable, "The key file %1 cannot be read.", "A(z) %1 kulcsfájl nem olvasható."},
     {TextId::KeyTooLong, "The key length is above 10000; the key file %1 cannot be used.",
@@ -85,20 +52,11 @@ constexpr Entry kTexts[] = {
      "Nincs elég hely a lemezen a(z) %1 számára; semmi sem lett kiírva."},
     {TextId::FileTooLarge, "The file %1 is too large to be read as a text.",
      "A(z) %1 fájl túl nagy ahhoz, hogy szövegként beolvassam."},
-    {TextId::ComponentInstallFailed,
-     "The runtime component %1 could not be installed; Velt starts without it.",
-     "A(z) %1 futtatási összetevő nem telepíthető; a Velt nélküle indul."},
     {TextId::KeyFileExists, "The file %1 already exists; give --force to replace it.",
      "A(z) %1 fájl már létezik; a cseréjéhez add meg a --force kapcsolót."},
     {TextId::KeyFileEmpty, "The key file %1 is empty.", "A(z) %1 kulcsfájl üres."},
     {TextId::KeyRecordNotPermutation, "The key file %1 is damaged: record %2 does not hold every code once.",
      "A(z) %1 kulcsfájl sérült: a(z) %2. rekord nem tartalmaz minden kódot pontosan egyszer."},
-    {TextId::ClipboardTooLarge, "The text on the clipboard is too large to be translated; it stays as it was.",
-     "A vágólapon lévő szöveg túl nagy a fordításhoz; változatlan marad."},
-    {TextId::TextTooLarge, "The text has %1 characters; Velt codes at most %2 at a time. Nothing was changed.",
-     "A szöveg %1 karakterből áll; a Velt egyszerre legfeljebb %2 karaktert kódol. Semmi sem változott."},
-    {TextId::MoreCharacters, "[... and %1 more characters, not shown here]",
-     "[... és még %1 karakter, amely itt nem látszik]"},
     {TextId::DestinationExists, "The file %1 appeared meanwhile and was kept; nothing was written.",
      "A(z) %1 fájl közben létrejött, és megmaradt; semmi sem íródott ki."},
     {TextId::KeyOutOfRange, "The key file %1 holds %2 positions; a key needs 100 to 10000.",
@@ -112,98 +70,17 @@ constexpr Entry kTexts[] = {
     {TextId::ReasonOther, "Reason: %1.", "Ok: %1."},
     {TextId::InvalidUtf8Hint, "The input is not valid UTF-8; give --bytes for raw single-byte codes.",
      "A bemenet nem érvényes UTF-8; nyers egybájtos kódokhoz add meg a --bytes kapcsolót."},
-    {TextId::KeyReplaceQuestion,
-     "A different file %1 already lies in the program's folder. Replace it with the chosen key? Letters "
-     "and files coded with it can then no longer be read.",
-     "A program mappájában már van egy másik %1 nevű fájl. Lecseréljem a kiválasztott kulcsra? A vele "
-     "kódolt levelek és fájlok ezután nem fejthetők vissza."},
-    {TextId::KeyReceived, "The key %1 (%2 positions) was copied into the program's folder and is now in use.",
-     "A(z) %1 kulcs (%2 pozíció) a program mappájába került, és most ez van használatban."},
-    {TextId::KeyExchanged, "The key %1 (%2 positions) is now in use.",
-     "A(z) %1 kulcs (%2 pozíció) van most használatban."},
-    {TextId::KeyFormed, "A new key of %2 positions was formed in %1 and is now in use.",
-     "Új, %2 pozíciós kulcs készült a(z) %1 fájlba, és most ez van használatban."},
-    {TextId::KeySameFileReminder,
-     "Fingerprint: %1\n\nYour correspondent needs this very key file. Hand it over in person, then "
-     "read the fingerprint to each other by phone: it must be the same on both sides.",
-     "Ujjlenyomat: %1\n\nA levelezőpartnerednek pontosan erre a kulcsfájlra van szüksége. Személyesen add "
-     "át, majd telefonon olvassátok fel egymásnak az ujjlenyomatot: mindkét oldalon egyeznie kell."},
-    {TextId::KeyFingerprintLabel, "Fingerprint: %1", "Ujjlenyomat: %1"},
-    {TextId::KeyUnsoundReplaceQuestion,
-     "The key file %1 could not be read whole and sound:\n%2\n\nA new key formed in its place replaces "
-     "it, and letters and files coded with it can then no longer be read. Form a new key in its place?",
-     "A(z) %1 kulcsfájl nem olvasható be épen:\n%2\n\nA helyére készülő új kulcs felülírja, és a vele "
-     "kódolt levelek és fájlok ezután nem fejthetők vissza. Készüljön új kulcs a helyére?"},
-    {TextId::KeyLengthDiffers,
-     "The key file %1 holds %2 positions, but only the first %3 are used for coding. Your correspondent "
-     "must set the key length to %3 as well, or letters longer than %3 characters will not decode.",
-     "A(z) %1 kulcsfájl %2 pozíciót tartalmaz, de a kódolás csak az első %3 pozíciót használja. A "
-     "levelezőpartnerednek is %3 kulcshosszt kell beállítania, különben a %3 karakternél hosszabb "
-     "levelek nem fejthetők vissza."},
-    {TextId::KeyLengthBeyondFile,
-     "The key file %1 holds only %2 positions: a key length of %3 cannot be used with it, and coding "
-     "will fail. Set %2 or less, the same as your correspondent.",
-     "A(z) %1 kulcsfájl csak %2 pozíciót tartalmaz: %3 kulcshossz nem használható vele, a kódolás nem "
-     "fog sikerülni. Állíts be legfeljebb %2 értéket, ugyanazt, mint a levelezőpartnered."},
     {TextId::KeyPlaceNotOwned, "%1 belongs to another user, who could read or swap the key; it is not used.",
      "A(z) %1 egy másik felhasználóé, aki olvashatja vagy kicserélheti a kulcsot; nem használom."},
     {TextId::KeyPlaceOthersWrite, "%1 can be changed by other users, who could swap the key; it is not used.",
      "A(z) %1 más felhasználók által is módosítható, akik kicserélhetik a kulcsot; nem használom."},
-    {TextId::KeyPlaceRepaired, "Other users could change %1; it is now writable by you alone.",
-     "A(z) %1 más felhasználók által is módosítható volt; most már csak te írhatod."},
-    {TextId::KeyPlaceAdvice, "Keep the key in a folder that only you can write.",
-     "A kulcsot olyan mappában tartsd, amelyet csak te írhatsz."},
     {TextId::KeyOptionAdvice, "Name the key you mean with --key FILE.",
      "A használni kívánt kulcsot a --key FÁJL kapcsolóval add meg."},
-    {TextId::FolderBrowserTitle, "Choose a folder ...", "Mappa kiválasztása ..."},
-    {TextId::FileFrame, "File ", "Fájl "},
-    {TextId::SelectedFileLabel, "The name of the selected file:", "A kiválasztott fájl neve:"},
-    {TextId::ResultFileLabel, "The result the name of a file:", "Az eredmény fájl neve:"},
-    {TextId::FileStart, "START PROCESS", "FOLYAMAT INDÍTÁSA"},
-    {TextId::DirectSaveNote, "A rescue was direct ...!", "Közvetlen mentés volt...!"},
-    {TextId::DirectSaveStart, "Reprimand", "Beolvasás"},
-    {TextId::FolderCaption, "SELECTED FOLDER CONTENTS | SELECT !",
-     "A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !"},
-    {TextId::FolderStartConvert, "START CONVERT", "KONVERTÁLÁS INDÍTÁSA"},
-    {TextId::FolderStartRecovery, "START RECOVERY", "HELYREÁLLÍTÁS INDÍTÁSA"},
-    {TextId::FolderRunTitle, "Folder finished", "A mappa feldolgozása kész"},
-    {TextId::FolderRunSummary, "Files converted: %1\r\nKept, not overwritten: %2\r\nFailed: %3",
-     "Konvertált fájlok: %1\r\nMegtartva, nem felülírva: %2\r\nSikertelen: %3"},
-    {TextId::OpenedPathMissing, "%1 cannot be opened: there is no such file or folder.",
-     "%1 nem nyitható meg: nincs ilyen fájl vagy mappa."},
-    {TextId::StartProcess, "START PROCESS", "FOLYAMAT INDÍTÁSA"},
-    {TextId::SaveTooltip, "Save file", "Mentés fájlba"},
-    {TextId::PrintTooltip, "Active window print", "Aktív ablak nyomtatása"},
-    {TextId::EraseTooltip, "Erase content", "Tartalom törlése"},
-    {TextId::ExitTooltip, "Exit", "Kilépés az alkalmazásból"},
-    {TextId::NothingToCode, "Is not what to code ... !", "Nincs mit kódolni ... !"},
-    {TextId::NoSelectedText, "There is not a selected text ... !", "Nincs kijelölt szöveg ... !"},
-    {TextId::NothingToPrint, "Is not what to print ... ?!", "Nincs mit nyomtatni ... !"},
-    {TextId::SavePlainTitle, "The rescue of a selected text", "Kijelölt szöveg mentése"},
-    {TextId::SavePlainFilter, "Text file (*.TXT)| *.TXT", "Text file (*.TXT)| *.TXT"},
-    {TextId::SaveCodedTitle, "The rescue of a designate coded text", "Kijelölt kódolt szöveg mentése"},
-    {TextId::SaveCodedFilter, "Coded text file (*.JPG)| *.JPG", "Kódolt Text fájl (*.JPG)| *.JPG"},
-    {TextId::PrintFailed, "The text could not be printed.", "A szöveget nem sikerült kinyomtatni."},
-    {TextId::AccessiblePlainBox, "Plain text", "Nyílt szöveg"},
-    {TextId::AccessibleCodedBox, "Coded text", "Kódolt szöveg"},
-    {TextId::CancelButton, "Cancel", "Mégse"},
-    {TextId::FolderStopQuestion,
-     "The conversion of %1 was cancelled; nothing was written.\r\nStop converting the remaining files?",
-     "A(z) %1 konvertálása megszakítva, semmi sem íródott ki.\r\nLeállítsam a többi fájl konvertálását?"},
-    {TextId::FolderRunCancelled, "Cancelled, not converted: %1", "Megszakítva, nem konvertálva: %1"},
 };
 
 static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::Count_), "every text needs an entry");
 
-constexpr bool InIdOrder() {
-    for (std::size_t i = 0; i < std::size(kTexts); ++i) {
-        if (static_cast<std::size_t>(kTexts[i].id) != i) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(InIdOrder(), "entries must stand in TextId order");
+static_assert(IsWholeTextTable(kTexts), "entries stand in TextId order, each in both languages");
 
 std::string CodePointText(char32_t c) {
     char buffer[16];
@@ -216,28 +93,16 @@ std::string CodePointText(char32_t c) {
 } // namespace
 
 std::optional<std::string_view> Text(TextId id, Language language) {
-    const Entry& entry = kTexts[static_cast<std::size_t>(id)];
-    if (language == Language::English) {
-        return entry.english;
-    }
-    if (language == Language::Hungarian) {
-        return entry.hungarian;
-    }
-    return std::nullopt;
+    return InLanguage(kTexts[static_cast<std::size_t>(id)], language);
 }
 
-std::optional<std::string> FormatText(TextId id, Language language,
-                                      std::initializer_list<std::string_view> args) {
-    const auto text = Text(id, language);
-    if (!text) {
-        return std::nullopt;
-    }
+std::string FillIn(std::string_view text, std::initializer_list<std::string_view> args) {
     std::string out;
-    out.reserve(text->size() + 64);
-    for (std::size_t i = 0; i < text->size(); ++i) {
-        const char c = (*text)[i];
-        if (c == '%' && i + 1 < text->size() && (*text)[i + 1] >= '1' && (*text)[i + 1] <= '9') {
-            const auto n = static_cast<std::size_t>((*text)[i + 1] - '1');
+    out.reserve(text.size() + 64);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(text[i + 1] - '1');
             if (n < args.size()) {
                 out += *(args.begin() + n);
             }
@@ -247,6 +112,15 @@ std::optional<std::string> FormatText(TextId id, Language language,
         }
     }
     return out;
+}
+
+std::optional<std::string> FormatText(TextId id, Language language,
+                                      std::initializer_list<std::string_view> args) {
+    const auto text = Text(id, language);
+    if (!text) {
+        return std::nullopt;
+    }
+    return FillIn(*text, args);
 }
 
 static std::string DescribeKind(const VeltError& error, Language lang) {

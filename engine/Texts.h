@@ -1,8 +1,10 @@
 #pragma once
-// Every English and Hungarian text of the program, in one table (UTF-8).
+// The English and Hungarian texts that the engine and velt-cli report (UTF-8); the windows
+// keep their own beside them.
 
 #include "Language.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -20,37 +22,8 @@ enum class TextId {
     OverwriteTitle,
     OverwriteText, ///< %1 = destination path
     BadFileText,
-    // Wait window
-    WaitCaption,
+    // Wait window while a coded text is packed
     PackingCaption,
-    // Main window (in the order the language switch sets them)
-    KeyFileLabel,
-    VersionLabel,
-    LanguageLabel,
-    JobTab,
-    SendingFrame,
-    ReceptionFrame,
-    TranslateTooltip,
-    DirectEntry,
-    FileConvert,
-    FromClipboard,
-    FromFile,
-    ConvertFolder,
-    FolderRestore,
-    // Open-file dialogs of the file jobs
-    SelectFileTitle,
-    AllFilesFilter,
-    VeltFilesFilter,
-    // Key file dialog
-    KeyDialogFilter,
-    KeyDialogTitle,
-    // Accessible names of controls without a visible text
-    AccessibleSlider,
-    AccessibleReference,
-    AccessibleKeyPresent,
-    AccessibleClipboardWindow,
-    AccessibleLanguage,
-    AccessibleMatrix,
     // Failures the program reports in its own words (%1 = file, %2 = record or character)
     KeyMissingShort,
     KeyUnreadable,
@@ -70,13 +43,9 @@ enum class TextId {
     FolderMissing,
     DiskFull,
     FileTooLarge,
-    ComponentInstallFailed, ///< %1 = component file
     KeyFileExists,
     KeyFileEmpty,
     KeyRecordNotPermutation,
-    ClipboardTooLarge,
-    TextTooLarge,        ///< %1 = the text's characters, %2 = the most that is coded
-    MoreCharacters,      ///< %1 = characters not shown
     DestinationExists,
     KeyOutOfRange,
     NotRegularFile,
@@ -87,57 +56,46 @@ enum class TextId {
     ReasonNoRoom,
     ReasonOther, ///< %1 = one of the reasons above, or the system's own words
     InvalidUtf8Hint,
-    KeyReplaceQuestion, ///< %1 = key file name
-    KeyReceived,        ///< %1 = key file name, %2 = its positions
-    KeyExchanged,       ///< %1 = key file name, %2 = its positions
-    KeyFormed,          ///< %1 = key file name, %2 = its positions
-    KeySameFileReminder, ///< %1 = the key's fingerprint
-    KeyFingerprintLabel, ///< %1 = the key's fingerprint
-    KeyUnsoundReplaceQuestion, ///< %1 = key file, %2 = what is wrong with it
-    KeyLengthDiffers,   ///< %1 = key file, %2 = its records, %3 = the key length in use
-    KeyLengthBeyondFile, ///< %1 = key file, %2 = its records, %3 = the key length set
-    KeyPlaceNotOwned,   ///< %1 = key file or folder
+    // Key places that another user could swap keys in, and what velt-cli advises
+    KeyPlaceNotOwned,    ///< %1 = key file or folder
     KeyPlaceOthersWrite, ///< %1 = key file or folder
-    KeyPlaceRepaired,   ///< %1 = key file or folder
-    KeyPlaceAdvice,
     KeyOptionAdvice,
-    FolderBrowserTitle,
-    // File window
-    FileFrame,
-    SelectedFileLabel,
-    ResultFileLabel,
-    FileStart,
-    DirectSaveNote,
-    DirectSaveStart,
-    // Folder window
-    FolderCaption,
-    FolderStartConvert,
-    FolderStartRecovery,
-    FolderRunTitle,
-    FolderRunSummary, ///< %1 converted, %2 kept, %3 failed
-    OpenedPathMissing, ///< %1 = the path handed in
-    // Direct entry editor
-    StartProcess,
-    SaveTooltip,
-    PrintTooltip,
-    EraseTooltip,
-    ExitTooltip,
-    NothingToCode,
-    NoSelectedText,
-    NothingToPrint,
-    SavePlainTitle,
-    SavePlainFilter,
-    SaveCodedTitle,
-    SaveCodedFilter,
-    PrintFailed,
-    AccessiblePlainBox,
-    AccessibleCodedBox,
-    // Cancel
-    CancelButton,
-    FolderStopQuestion, ///< %1 = the file whose conversion was cancelled
-    FolderRunCancelled, ///< %1 files not converted because of a cancel
     Count_
 };
+
+/// One text of a table in both languages.
+template <class Id> struct TextEntry {
+    Id id;
+    const char* english;
+    const char* hungarian;
+};
+
+/// True when `table` holds its ids in order, each with a text in both languages.
+template <class Id, std::size_t N> constexpr bool IsWholeTextTable(const TextEntry<Id> (&table)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const TextEntry<Id>& entry = table[i];
+        if (static_cast<std::size_t>(entry.id) != i || entry.english == nullptr ||
+            entry.hungarian == nullptr || *entry.english == '\0' || *entry.hungarian == '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// The text of `entry` in `language`, or nullopt for a value without texts.
+template <class Id>
+std::optional<std::string_view> InLanguage(const TextEntry<Id>& entry, Language language) {
+    switch (language) {
+    case Language::English:
+        return entry.english;
+    case Language::Hungarian:
+        return entry.hungarian;
+    }
+    return std::nullopt;
+}
+
+/// `text` with %1, %2, ... replaced by `args` (an argument not given leaves nothing).
+std::string FillIn(std::string_view text, std::initializer_list<std::string_view> args);
 
 /// The text in `language`, or nullopt for a value without texts.
 std::optional<std::string_view> Text(TextId id, Language language);

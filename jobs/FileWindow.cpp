@@ -16,6 +16,8 @@
 #include <array>
 
 namespace velt::jobs {
+
+using shell::WindowTextId;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -98,10 +100,12 @@ void FileWindow::Load() {
 
 void FileWindow::ApplyTexts() {
     const Language language = m_state.language;
-    WithText(TextId::FileStart, language, [this](const QString& text) { m_start->setCaption(text); });
-    WithText(TextId::SelectedFileLabel, language, [this](const QString& text) { m_selected->setText(text); });
-    WithText(TextId::ResultFileLabel, language, [this](const QString& text) { m_resultName->setText(text); });
-    WithText(TextId::FileFrame, language, [this](const QString& text) { m_frame->setTitle(text); });
+    WithText(WindowTextId::FileStart, language, [this](const QString& text) { m_start->setCaption(text); });
+    WithText(WindowTextId::SelectedFileLabel, language,
+             [this](const QString& text) { m_selected->setText(text); });
+    WithText(WindowTextId::ResultFileLabel, language,
+             [this](const QString& text) { m_resultName->setText(text); });
+    WithText(WindowTextId::FileFrame, language, [this](const QString& text) { m_frame->setTitle(text); });
 }
 
 void FileWindow::LoadSending() {
@@ -144,9 +148,9 @@ void FileWindow::LoadReception() {
         Refuse(QString::fromStdString(DescribeError(error, m_state.language)));
         return;
     }
-    WithText(TextId::DirectSaveNote, m_state.language,
+    WithText(WindowTextId::DirectSaveNote, m_state.language,
              [this](const QString& text) { m_result->setText(text); });
-    WithText(TextId::DirectSaveStart, m_state.language,
+    WithText(WindowTextId::DirectSaveStart, m_state.language,
              [this](const QString& text) { m_start->setCaption(text); });
     m_directSave = true;
 }

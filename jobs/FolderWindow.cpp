@@ -16,6 +16,8 @@
 #include <optional>
 
 namespace velt::jobs {
+
+using shell::WindowTextId;
 using namespace Qt::StringLiterals;
 
 FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, shell::FolderJob job)
@@ -63,9 +65,9 @@ void FolderWindow::Load() {
 
 void FolderWindow::ApplyTexts() {
     const Language language = m_state.language;
-    WithText(TextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
+    WithText(WindowTextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
     const bool reception = m_job.direction == shell::Direction::Reception;
-    const TextId start = reception ? TextId::FolderStartRecovery : TextId::FolderStartConvert;
+    const WindowTextId start = reception ? WindowTextId::FolderStartRecovery : WindowTextId::FolderStartConvert;
     WithText(start, language, [this](const QString& text) { m_start->setCaption(text); });
 }
 
@@ -163,15 +165,15 @@ void FolderWindow::Start() {
             break;
         }
     }
-    if (const auto title = Text(TextId::FolderRunTitle, m_state.language)) {
+    if (const auto title = Text(WindowTextId::FolderRunTitle, m_state.language)) {
         Message summary;
         summary.icon = MessageIcon::Information;
         summary.title = *title;
-        summary.text = *FormatText(TextId::FolderRunSummary, m_state.language,
+        summary.text = *FormatText(WindowTextId::FolderRunSummary, m_state.language,
                                    {std::to_string(converted), std::to_string(kept), std::to_string(failed)});
         if (cancelled > 0) {
-            summary.text += "\r\n" + *FormatText(TextId::FolderRunCancelled, m_state.language,
-                                                  {std::to_string(cancelled)});
+            summary.text += "\r\n" + *FormatText(WindowTextId::FolderRunCancelled, m_state.language,
+                                                 {std::to_string(cancelled)});
         }
         m_state.Messages().Show(summary);
     }
@@ -181,7 +183,7 @@ void FolderWindow::Start() {
 }
 
 bool FolderWindow::StopRun(const QString& name) {
-    const auto title = Text(TextId::CancelButton, m_state.language);
+    const auto title = Text(WindowTextId::CancelButton, m_state.language);
     if (!title) {
         return true; // no language to ask in: the cancel stands for the whole run
     }
@@ -190,7 +192,7 @@ bool FolderWindow::StopRun(const QString& name) {
     question.buttons = MessageButtons::YesNo;
     question.defaultAnswer = MessageAnswer::Yes;
     question.title = *title;
-    question.text = *FormatText(TextId::FolderStopQuestion, m_state.language, {name.toStdString()});
+    question.text = *FormatText(WindowTextId::FolderStopQuestion, m_state.language, {name.toStdString()});
     return m_state.Messages().Show(question) == MessageAnswer::Yes;
 }
 

@@ -3,7 +3,7 @@
 // toolbar and the way back to the main window.
 
 #include "SkippedStep.h"
-#include "Texts.h"
+#include "WindowTexts.h"
 
 #include <QPointer>
 #include <QString>
@@ -34,7 +34,7 @@ QAction* AddLeaveToolbar(QMainWindow& window, const QString& name);
 void SetLeaveIcon(QAction& leave);
 
 /// Calls `apply` with the text in `language`; does nothing for a language without texts.
-template <class Apply> void WithText(TextId id, Language language, Apply apply) {
+template <class Apply> void WithText(shell::WindowTextId id, Language language, Apply apply) {
     if (const auto text = Text(id, language)) {
         apply(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
     }

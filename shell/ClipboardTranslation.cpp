@@ -113,7 +113,7 @@ bool TooLarge(AppState& state, qsizetype size, qsizetype most) {
     if (size <= most) {
         return false;
     }
-    ShowError(state, TextId::TextTooLarge, {std::to_string(size), std::to_string(most)});
+    ShowError(state, WindowTextId::TextTooLarge, {std::to_string(size), std::to_string(most)});
     return true;
 }
 } // namespace
@@ -140,7 +140,7 @@ Translation TranslateClipboard(AppState& state, IClipboard& clipboard, Translati
     } catch (const VeltError& error) {
         ShowError(state, error);
     } catch (const std::bad_alloc&) {
-        ShowError(state, TextId::ClipboardTooLarge, {});
+        ShowError(state, WindowTextId::ClipboardTooLarge, {});
     }
     // Nothing half-made stays behind in the shared buffers.
     state.plainText.clear();

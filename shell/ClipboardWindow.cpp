@@ -24,7 +24,7 @@ QString ShownPart(const QString& text, Language language) {
     if (text.at(shown - 1).isHighSurrogate()) {
         --shown; // a character beyond the first plane is shown whole or not at all
     }
-    const auto note = UiText(TextId::MoreCharacters, SpokenLanguage(language))
+    const auto note = UiText(WindowTextId::MoreCharacters, SpokenLanguage(language))
                           ->replace(u"%1"_s, QString::number(text.size() - shown));
     return text.left(shown) + u"\n\n"_s + note;
 }

@@ -51,12 +51,12 @@ bool JobLauncher::RunFileJob(Direction direction, QWidget& mainWindow) {
     const Language language = m_state.language;
     OpenFileRequest request;
     request.initialFolder = QString::fromStdString(m_state.ProgramFolder().string()) + u"/"_s;
-    if (const auto title = UiText(TextId::SelectFileTitle, language)) {
+    if (const auto title = UiText(WindowTextId::SelectFileTitle, language)) {
         request.title = *title;
         if (codedFiles) {
-            request.filter = *UiText(TextId::VeltFilesFilter, language) + u"|*.JPG"_s;
+            request.filter = *UiText(WindowTextId::VeltFilesFilter, language) + u"|*.JPG"_s;
         } else {
-            request.filter = *UiText(TextId::AllFilesFilter, language) + u"|*.*"_s;
+            request.filter = *UiText(WindowTextId::AllFilesFilter, language) + u"|*.*"_s;
         }
     }
     if (codedFiles) {
@@ -70,7 +70,7 @@ bool JobLauncher::RunFileJob(Direction direction, QWidget& mainWindow) {
 
 bool JobLauncher::RunFolderJob(Direction direction, QWidget& mainWindow) {
     const QString folder =
-        m_dialogs.FolderBrowser(UiText(TextId::FolderBrowserTitle, m_state.language).value_or(QString()));
+        m_dialogs.FolderBrowser(UiText(WindowTextId::FolderBrowserTitle, m_state.language).value_or(QString()));
     return !folder.isEmpty() &&
            m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString())});
 }
@@ -83,7 +83,8 @@ bool JobLauncher::OpenPaths(const QStringList& paths, QWidget& mainWindow) {
     for (const QString& path : paths) {
         QFileInfo item(path);
         if (!item.exists()) {
-            ShowError(m_state, TextId::OpenedPathMissing, {QDir::toNativeSeparators(path).toStdString()});
+            ShowError(m_state, WindowTextId::OpenedPathMissing,
+                      {QDir::toNativeSeparators(path).toStdString()});
             return false;
         }
         items.push_back(item);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "JobWindows.h"
-#include "Texts.h"
+#include "WindowTexts.h"
 
 #include <QStringList>
 #include <array>
@@ -23,18 +23,18 @@ enum class Job { DirectEntry, FileConvert, FromClipboard, FromFile, ConvertFolde
 struct JobRow {
     Job job;
     const char* buttonName;
-    TextId caption;
+    WindowTextId caption;
     Direction direction;
 };
 
 /// In the order the buttons are laid out and walked by Tab: the sending group, then reception.
 inline constexpr std::array<JobRow, 6> kJobs{{
-    {Job::DirectEntry, "Command1", TextId::DirectEntry, Direction::Sending},
-    {Job::FileConvert, "Command2", TextId::FileConvert, Direction::Sending},
-    {Job::ConvertFolder, "Command5", TextId::ConvertFolder, Direction::Sending},
-    {Job::FromClipboard, "Command3", TextId::FromClipboard, Direction::Reception},
-    {Job::FromFile, "Command4", TextId::FromFile, Direction::Reception},
-    {Job::FolderRestore, "Command6", TextId::FolderRestore, Direction::Reception},
+    {Job::DirectEntry, "Command1", WindowTextId::DirectEntry, Direction::Sending},
+    {Job::FileConvert, "Command2", WindowTextId::FileConvert, Direction::Sending},
+    {Job::ConvertFolder, "Command5", WindowTextId::ConvertFolder, Direction::Sending},
+    {Job::FromClipboard, "Command3", WindowTextId::FromClipboard, Direction::Reception},
+    {Job::FromFile, "Command4", WindowTextId::FromFile, Direction::Reception},
+    {Job::FolderRestore, "Command6", WindowTextId::FolderRestore, Direction::Reception},
 }};
 
 /// Starts the jobs: asks for the file or folder and opens the job window with it.

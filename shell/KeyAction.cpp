@@ -32,13 +32,13 @@ std::optional<WholeKey> ReadKeyOrTell(AppState& state, const fs::path& file, con
 
 /// After a key has been formed or switched: which file, its fingerprint, and that the
 /// correspondent needs the very same file.
-void Confirm(AppState& state, TextId text, const std::string& name, int length) {
+void Confirm(AppState& state, WindowTextId text, const std::string& name, int length) {
     const Language language = SpokenLanguage(state.language);
     Message message;
     message.icon = MessageIcon::Information;
     message.title = "Velt";
     message.text = *FormatText(text, language, {name, std::to_string(length)}) + "\n\n" +
-                   *FormatText(TextId::KeySameFileReminder, language, {state.keyFingerprint});
+                   *FormatText(WindowTextId::KeySameFileReminder, language, {state.keyFingerprint});
     state.Messages().Show(message);
 }
 
@@ -56,7 +56,7 @@ void FormKey(AppState& state, const std::string& previousName, std::int16_t prev
     }
     state.OpenKeyStore();
     if (state.keyPresent) {
-        Confirm(state, TextId::KeyFormed, state.keyFileName, state.keyLength);
+        Confirm(state, WindowTextId::KeyFormed, state.keyFileName, state.keyLength);
     }
 }
 
@@ -90,7 +90,7 @@ bool AskYes(AppState& state, const std::string& text) {
     question.icon = MessageIcon::Question;
     question.buttons = MessageButtons::YesNo;
     question.defaultAnswer = MessageAnswer::No;
-    question.title = std::string(*Text(TextId::KeyDialogTitle, SpokenLanguage(state.language)));
+    question.title = std::string(*Text(WindowTextId::KeyDialogTitle, SpokenLanguage(state.language)));
     question.text = text;
     return state.Messages().Show(question) == MessageAnswer::Yes;
 }
@@ -106,8 +106,8 @@ void ReceiveKey(AppState& state, const fs::path& chosen) {
     std::error_code failed;
     const bool existed = fs::exists(fs::symlink_status(destination, failed));
     if (!existed || !SameBytes(destination, key->bytes)) {
-        if (existed &&
-            !AskYes(state, *FormatText(TextId::KeyReplaceQuestion, SpokenLanguage(state.language), {name}))) {
+        if (existed && !AskYes(state, *FormatText(WindowTextId::KeyReplaceQuestion,
+                                                  SpokenLanguage(state.language), {name}))) {
             return;
         }
         try {
@@ -127,7 +127,7 @@ void ReceiveKey(AppState& state, const fs::path& chosen) {
         }
     }
     TakeIntoUse(state, name, *key);
-    Confirm(state, TextId::KeyReceived, name, key->records);
+    Confirm(state, WindowTextId::KeyReceived, name, key->records);
 }
 
 /// A key file already lying in the program's folder is checked whole before it is used.
@@ -137,7 +137,7 @@ void ExchangeKey(AppState& state, const std::string& name) {
         return;
     }
     TakeIntoUse(state, name, *key);
-    Confirm(state, TextId::KeyExchanged, name, key->records);
+    Confirm(state, WindowTextId::KeyExchanged, name, key->records);
 }
 
 bool InProgramFolder(const AppState& state, const fs::path& chosen) {
@@ -160,8 +160,8 @@ bool FormFirstKey(AppState& state) {
             fault = DescribeError(error, SpokenLanguage(state.language));
         }
         const std::string name = DisplayPath(state.KeyFilePath());
-        if (!AskYes(state, *FormatText(TextId::KeyUnsoundReplaceQuestion, SpokenLanguage(state.language),
-                                       {name, fault}))) {
+        if (!AskYes(state, *FormatText(WindowTextId::KeyUnsoundReplaceQuestion,
+                                       SpokenLanguage(state.language), {name, fault}))) {
             return true;
         }
     }
@@ -177,10 +177,10 @@ void FormOrExchangeKey(AppState& state, IDialogs& dialogs) {
     }
     SaveFileRequest request;
     request.fileName = QStringLiteral("Key");
-    if (const auto filter = UiText(TextId::KeyDialogFilter, state.language)) {
+    if (const auto filter = UiText(WindowTextId::KeyDialogFilter, state.language)) {
         request.filter = *filter;
     }
-    if (const auto title = UiText(TextId::KeyDialogTitle, state.language)) {
+    if (const auto title = UiText(WindowTextId::KeyDialogTitle, state.language)) {
         request.title = *title;
     }
     request.initialFolder = QString::fromStdString(state.ProgramFolder().string());

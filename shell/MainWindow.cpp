@@ -83,15 +83,15 @@ void MainWindow::ApplyLanguage() {
     }
     const auto language = static_cast<Language>(index);
     m_state.language = language;
-    const auto text = [language](TextId id) { return *UiText(id, language); };
-    m_keyFileLabel->setText(text(TextId::KeyFileLabel));
-    m_versionLabel->setText(text(TextId::VersionLabel));
-    m_languageLabel->setText(text(TextId::LanguageLabel));
-    m_tabs->setTabText(1, text(TextId::JobTab));
-    m_sending->setTitle(text(TextId::SendingFrame));
-    m_reception->setTitle(text(TextId::ReceptionFrame));
-    m_translate->setToolTip(text(TextId::TranslateTooltip));
-    m_sliderCaption->setText(text(TextId::AccessibleSlider));
+    const auto text = [language](WindowTextId id) { return *UiText(id, language); };
+    m_keyFileLabel->setText(text(WindowTextId::KeyFileLabel));
+    m_versionLabel->setText(text(WindowTextId::VersionLabel));
+    m_languageLabel->setText(text(WindowTextId::LanguageLabel));
+    m_tabs->setTabText(1, text(WindowTextId::JobTab));
+    m_sending->setTitle(text(WindowTextId::SendingFrame));
+    m_reception->setTitle(text(WindowTextId::ReceptionFrame));
+    m_translate->setToolTip(text(WindowTextId::TranslateTooltip));
+    m_sliderCaption->setText(text(WindowTextId::AccessibleSlider));
     ShowFingerprint(m_state.keyFingerprint);
     for (std::size_t i = 0; i < kJobs.size(); ++i) {
         m_commands[i]->setCaption(text(kJobs[i].caption));
@@ -125,7 +125,7 @@ void MainWindow::SetAccessKeys() {
 
 void MainWindow::RefreshAccessibleNames() {
     const Language language = SpokenLanguage(m_state.language);
-    const auto text = [language](TextId id) { return *UiText(id, language); };
+    const auto text = [language](WindowTextId id) { return *UiText(id, language); };
     // Labels are left unnamed: screen readers then read their current text, which a fixed name
     // would freeze (lblSL follows the slider, the status panels the key and the clock).
     for (GlossButton* button : m_commands) {
@@ -135,12 +135,12 @@ void MainWindow::RefreshAccessibleNames() {
     m_sending->setAccessibleName(m_sending->title());
     m_reception->setAccessibleName(m_reception->title());
     m_tabs->setAccessibleName(WithoutAccessKey(m_tabs->tabText(m_tabs->currentIndex())));
-    m_slider->setAccessibleName(text(TextId::AccessibleSlider));
-    m_reference->SetAccessibleName(text(TextId::AccessibleReference));
-    m_keyPresent->setAccessibleName(text(TextId::AccessibleKeyPresent));
-    m_clipboardWindow->setAccessibleName(text(TextId::AccessibleClipboardWindow));
-    m_language->setAccessibleName(text(TextId::AccessibleLanguage));
-    m_matrix->setAccessibleName(text(TextId::AccessibleMatrix));
+    m_slider->setAccessibleName(text(WindowTextId::AccessibleSlider));
+    m_reference->SetAccessibleName(text(WindowTextId::AccessibleReference));
+    m_keyPresent->setAccessibleName(text(WindowTextId::AccessibleKeyPresent));
+    m_clipboardWindow->setAccessibleName(text(WindowTextId::AccessibleClipboardWindow));
+    m_language->setAccessibleName(text(WindowTextId::AccessibleLanguage));
+    m_matrix->setAccessibleName(text(WindowTextId::AccessibleMatrix));
 }
 
 void MainWindow::DisableGroups() {
@@ -277,10 +277,10 @@ void MainWindow::SetLengthLabel(const std::string& text) {
 
 void MainWindow::ShowFingerprint(const std::string& fingerprint) {
     const Language language = SpokenLanguage(m_state.language);
-    m_fingerprint->setText(
-        fingerprint.empty()
-            ? QString()
-            : QString::fromStdString(*FormatText(TextId::KeyFingerprintLabel, language, {fingerprint})));
+    m_fingerprint->setText(fingerprint.empty()
+                               ? QString()
+                               : QString::fromStdString(*FormatText(WindowTextId::KeyFingerprintLabel,
+                                                                    language, {fingerprint})));
     MarkLengthInUse();
 }
 
@@ -301,7 +301,8 @@ void MainWindow::MarkLengthInUse() {
         m_lengthLabel->setToolTip(DefaultLengthTip());
         return;
     }
-    const TextId why = length > records ? TextId::KeyLengthBeyondFile : TextId::KeyLengthDiffers;
+    const WindowTextId why =
+        length > records ? WindowTextId::KeyLengthBeyondFile : WindowTextId::KeyLengthDiffers;
     const std::string text =
         *FormatText(why, language, {m_state.keyFileName, std::to_string(records), std::to_string(length)});
     // Rich text, so that the tooltip wraps instead of running across the screen.

@@ -53,7 +53,7 @@ void SecureKeyPlace(AppState& state) {
                 Message message;
                 message.icon = MessageIcon::Information;
                 message.title = "Velt";
-                message.text = *FormatText(TextId::KeyPlaceRepaired, language, {place.string()});
+                message.text = *FormatText(WindowTextId::KeyPlaceRepaired, language, {place.string()});
                 state.Messages().Show(message);
                 continue;
             }
@@ -62,7 +62,7 @@ void SecureKeyPlace(AppState& state) {
         Message message;
         message.title = std::string(*Text(TextId::ErrorTitle, language));
         message.text = *FormatText(why, language, {place.string()}) + " " +
-                       std::string(*Text(TextId::KeyPlaceAdvice, language));
+                       std::string(*Text(WindowTextId::KeyPlaceAdvice, language));
         state.Messages().Show(message);
         state.keyPlaceUnsafe = true;
         return;
@@ -74,7 +74,7 @@ void RunComponentCheck(AppState& state, const QStringList& candidates, IComponen
     if (!result.failedComponent.isEmpty()) {
         // The language setting is applied later in start-up; the message already speaks it.
         state.language = state.Options().StoredLanguage();
-        ShowError(state, TextId::ComponentInstallFailed, {result.failedComponent.toStdString()});
+        ShowError(state, WindowTextId::ComponentInstallFailed, {result.failedComponent.toStdString()});
     }
 }
 

@@ -14,7 +14,7 @@ void ShowCritical(AppState& state, std::string text) {
 }
 } // namespace
 
-std::optional<QString> UiText(TextId id, Language language) {
+std::optional<QString> UiText(WindowTextId id, Language language) {
     const auto text = Text(id, language);
     if (!text) {
         return std::nullopt;
@@ -26,7 +26,7 @@ void ShowError(AppState& state, const VeltError& error) {
     ShowCritical(state, DescribeError(error, state.language));
 }
 
-void ShowError(AppState& state, TextId text, std::initializer_list<std::string_view> args) {
+void ShowError(AppState& state, WindowTextId text, std::initializer_list<std::string_view> args) {
     ShowCritical(state, *FormatText(text, SpokenLanguage(state.language), args));
 }
 

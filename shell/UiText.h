@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Texts.h"
+#include "WindowTexts.h"
 
 #include <QString>
 #include <optional>
@@ -13,12 +13,12 @@ class VeltError;
 namespace velt::shell {
 
 /// The text in `language` as a QString, or nullopt for a language without texts.
-std::optional<QString> UiText(TextId id, Language language);
+std::optional<QString> UiText(WindowTextId id, Language language);
 
 /// The critical "ERROR" / "HIBA" box describing `error` in the current language.
 void ShowError(AppState& state, const VeltError& error);
 
 /// The critical "ERROR" / "HIBA" box with a formatted text of the table.
-void ShowError(AppState& state, TextId text, std::initializer_list<std::string_view> args);
+void ShowError(AppState& state, WindowTextId text, std::initializer_list<std::string_view> args);
 
 } // namespace velt::shell

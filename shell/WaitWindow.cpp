@@ -1,7 +1,7 @@
 #include "WaitWindow.h"
 
 #include "AppState.h"
-#include "Texts.h"
+#include "WindowTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,11 +28,11 @@ WaitWindow::WaitWindow(Language language, QWidget* parent)
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setAccessibleName(QStringLiteral("ProgressBar1"));
     setWindowTitle(QStringLiteral("Várj ..."));
-    if (const auto caption = Text(TextId::WaitCaption, language)) {
+    if (const auto caption = Text(WindowTextId::WaitCaption, language)) {
         setWindowTitle(FromUtf8(*caption));
     }
     m_cancel->setObjectName(QStringLiteral("Cancel"));
-    m_cancel->setText(FromUtf8(Text(TextId::CancelButton, language).value_or("Mégse")));
+    m_cancel->setText(FromUtf8(Text(WindowTextId::CancelButton, language).value_or("Mégse")));
     m_cancel->setAutoDefault(false);
     m_cancel->hide();
     connect(m_cancel, &QPushButton::clicked, this, &WaitWindow::cancelRequested);
