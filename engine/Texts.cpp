@@ -96,7 +96,12 @@ std::optional<std::string_view> Text(TextId id, Language language) {
     return InLanguage(kTexts[static_cast<std::size_t>(id)], language);
 }
 
-std::string FillIn(std::string_view text, std::initializer_list<std::string_view> args) {
+std::optional<std::string> FillIn(std::optional<std::string_view> pattern,
+                                  std::initializer_list<std::string_view> args) {
+    if (!pattern) {
+        return std::nullopt;
+    }
+    const std::string_view text = *pattern;
     std::string out;
     out.reserve(text.size() + 64);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -116,11 +121,7 @@ std::string FillIn(std::string_view text, std::initializer_list<std::string_view
 
 std::optional<std::string> FormatText(TextId id, Language language,
                                       std::initializer_list<std::string_view> args) {
-    const auto text = Text(id, language);
-    if (!text) {
-        return std::nullopt;
-    }
-    return FillIn(*text, args);
+    return FillIn(Text(id, language), args);
 }
 
 static std::string DescribeKind(const VeltError& error, Language lang) {

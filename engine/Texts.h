@@ -94,8 +94,10 @@ std::optional<std::string_view> InLanguage(const TextEntry<Id>& entry, Language 
     return std::nullopt;
 }
 
-/// `text` with %1, %2, ... replaced by `args` (an argument not given leaves nothing).
-std::string FillIn(std::string_view text, std::initializer_list<std::string_view> args);
+/// `text` with %1, %2, ... replaced by `args` (an argument not given leaves nothing);
+/// nullopt for no text.
+std::optional<std::string> FillIn(std::optional<std::string_view> text,
+                                  std::initializer_list<std::string_view> args);
 
 /// The text in `language`, or nullopt for a value without texts.
 std::optional<std::string_view> Text(TextId id, Language language);

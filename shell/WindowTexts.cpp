@@ -128,11 +128,7 @@ std::optional<std::string_view> Text(WindowTextId id, Language language) {
 
 std::optional<std::string> FormatText(WindowTextId id, Language language,
                                       std::initializer_list<std::string_view> args) {
-    const auto text = Text(id, language);
-    if (!text) {
-        return std::nullopt;
-    }
-    return FillIn(*text, args);
+    return FillIn(Text(id, language), args);
 }
 
 } // namespace velt::shell
