@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform.h"
+#include "engine/Platform.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // A full redraw of a 160 x 40 button: face, picture and caption, per style and state.
-#include "GlossButton.h"
-#include "GlossFace.h"
+#include "controls/GlossButton.h"
+#include "controls/GlossFace.h"
 
 #include <QApplication>
 #include <QPainter>

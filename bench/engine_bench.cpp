@@ -1,6 +1,6 @@
 // Speed of key generation, key loading and the character cipher.
-#include "AppState.h"
-#include "Cipher.h"
+#include "engine/AppState.h"
+#include "engine/Cipher.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // File conversion speed: EncodeFile and RestoreFile on a file in a temporary folder,
 // in plain and reference mode. Bytes per second count source (plain) bytes.
-#include "AppState.h"
-#include "CountingProgress.h"
-#include "FileCoder.h"
-#include "FileStreams.h"
-#include "KeyMaterial.h"
-#include "SystemServices.h"
+#include "bench/CountingProgress.h"
+#include "conversion/FileCoder.h"
+#include "engine/AppState.h"
+#include "engine/FileStreams.h"
+#include "engine/KeyMaterial.h"
+#include "engine/SystemServices.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

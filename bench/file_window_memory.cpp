@@ -1,11 +1,11 @@
 // Restores one coded file through the file window, offscreen, as a user pressing START
 // would: run it under /usr/bin/time -v to see the peak memory of the whole path.
 //   file_window_memory FOLDER NAME   (FOLDER holds KEY.ORB and the coded file NAME)
-#include "AppState.h"
-#include "FileWindow.h"
-#include "GlossButton.h"
-#include "JobWindows.h"
-#include "WaitWindow.h"
+#include "controls/GlossButton.h"
+#include "engine/AppState.h"
+#include "jobs/FileWindow.h"
+#include "platform/JobWindows.h"
+#include "platform/WaitWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,14 +31,14 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     Consenting messages;
     velt::AppState state(argv[1], {.messages = &messages});
-    velt::shell::WaitProgress progress(state);
+    velt::platform::WaitProgress progress(state);
     state.Attach({.progress = &progress});
     state.OpenKeyStore();
 
     QWidget mainWindow;
-    velt::shell::JobWindows jobs;
+    velt::platform::JobWindows jobs;
     velt::jobs::FileWindow::Open(state, jobs, mainWindow,
-                                 {velt::shell::Direction::Reception, std::filesystem::path(argv[1]) / argv[2], argv[2]});
+                                 {velt::platform::Direction::Reception, std::filesystem::path(argv[1]) / argv[2], argv[2]});
     velt::GlossButton* start = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == QStringLiteral("Form4") && widget->isVisible()) {

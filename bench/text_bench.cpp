@@ -1,7 +1,7 @@
 // Text coding speed: EncodeText + packing, unpacking + DecodeText, of a 1 MiB text.
-#include "AppState.h"
-#include "CountingProgress.h"
-#include "Armour.h"
+#include "bench/CountingProgress.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -3,17 +3,17 @@
 //   text_paths_probe TARGET    TARGET: check5mb check40mb follow673k follow40mb editor1mib seltext60mb
 // Runs offscreen by default; under a display (QT_QPA_PLATFORM=xcb) the follow targets let xclip,
 // another program, put the text on the clipboard.
-#include "AppState.h"
-#include "Clipboard.h"
-#include "Dialogs.h"
-#include "EditorWindow.h"
-#include "FileWindow.h"
-#include "GlossButton.h"
-#include "JobWindows.h"
-#include "MainWindow.h"
-#include "Printer.h"
-#include "WaitWindow.h"
-#include "WallClock.h"
+#include "app/MainWindow.h"
+#include "controls/GlossButton.h"
+#include "editor/EditorWindow.h"
+#include "engine/AppState.h"
+#include "jobs/FileWindow.h"
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
+#include "platform/JobWindows.h"
+#include "platform/Printer.h"
+#include "platform/WaitWindow.h"
+#include "platform/WallClock.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -185,20 +185,20 @@ int main(int argc, char* argv[]) {
     Quiet messages;
     MemorySettings settings;
     velt::AppState state(folder.path().toStdString(), {.settings = &settings, .messages = &messages});
-    velt::shell::WaitProgress progress(state);
+    velt::platform::WaitProgress progress(state);
     state.Attach({.progress = &progress});
-    velt::shell::Dialogs dialogs;
-    velt::shell::SystemWallClock wallClock;
-    velt::shell::SystemClipboard clipboard;
-    velt::shell::Printer printer;
-    velt::shell::JobWindows jobs;
-    jobs.editor = [&](QWidget& main, velt::shell::Direction direction) {
+    velt::platform::Dialogs dialogs;
+    velt::platform::SystemWallClock wallClock;
+    velt::platform::SystemClipboard clipboard;
+    velt::platform::Printer printer;
+    velt::platform::JobWindows jobs;
+    jobs.editor = [&](QWidget& main, velt::platform::Direction direction) {
         return velt::editor::OpenEditor(state, {dialogs, clipboard, printer, wallClock}, main, direction);
     };
-    jobs.fileWindow = [&](QWidget& main, const velt::shell::FileJob& job) {
+    jobs.fileWindow = [&](QWidget& main, const velt::platform::FileJob& job) {
         return velt::jobs::FileWindow::Open(state, jobs, main, job);
     };
-    velt::shell::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] {}});
+    velt::app::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] {}});
     window.Load();
     window.show();
     window.findChild<QTabWidget*>(u"SSTab2"_s)->setCurrentIndex(2);
@@ -222,7 +222,7 @@ int main(int argc, char* argv[]) {
         act = [&] { OtherProgramCopies(expected); };
         done = [&] { return Shown(u"txtCLB"_s).startsWith(expected.left(40)); };
     } else if (target == u"editor1mib"_s) {
-        jobs.OpenEditor(window, velt::shell::Direction::Sending);
+        jobs.OpenEditor(window, velt::platform::Direction::Sending);
         QString letter;
         while (letter.size() < (1 << 20)) {
             letter += u"Kedves Anna, ez a level egy sora, hetven betunyi hosszan, vesszovel.\n"_s;
@@ -241,7 +241,7 @@ int main(int argc, char* argv[]) {
             file.write(digits);
         }
         file.close();
-        const velt::shell::FileJob job{velt::shell::Direction::Reception, folder.filePath(name).toStdString(),
+        const velt::platform::FileJob job{velt::platform::Direction::Reception, folder.filePath(name).toStdString(),
                                        name.toStdString()};
         act = [&, job] {
             jobs.OpenFileWindow(window, job);

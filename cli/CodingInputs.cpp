@@ -1,10 +1,10 @@
-#include "CodingInputs.h"
+#include "cli/CodingInputs.h"
 
-#include "CodePage.h"
-#include "Errors.h"
-#include "FileStreams.h"
-#include "KeyMaterial.h"
-#include "KeyFile.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "engine/KeyFile.h"
+#include "engine/KeyMaterial.h"
 
 #include <algorithm>
 

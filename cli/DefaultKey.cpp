@@ -1,8 +1,8 @@
-#include "DefaultKey.h"
+#include "cli/DefaultKey.h"
 
-#include "KeyStore.h"
-#include "ProgramFolder.h"
-#include "Texts.h"
+#include "engine/KeyStore.h"
+#include "engine/ProgramFolder.h"
+#include "engine/Texts.h"
 
 #include <stdexcept>
 #include <unistd.h>

@@ -1,15 +1,15 @@
-#include "FileCommands.h"
+#include "cli/FileCommands.h"
 
-#include "AppState.h"
-#include "CodingInputs.h"
-#include "DefaultKey.h"
-#include "Errors.h"
-#include "FileCoder.h"
-#include "FileStreams.h"
-#include "Interrupts.h"
-#include "Options.h"
-#include "SystemServices.h"
-#include "Texts.h"
+#include "cli/CodingInputs.h"
+#include "cli/DefaultKey.h"
+#include "cli/Options.h"
+#include "conversion/FileCoder.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "engine/Interrupts.h"
+#include "engine/SystemServices.h"
+#include "engine/Texts.h"
 
 #include <algorithm>
 #include <filesystem>

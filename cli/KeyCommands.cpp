@@ -1,13 +1,13 @@
 // velt-cli keygen and check: forming a key file and checking one.
-#include "AppState.h"
-#include "Commands.h"
-#include "Errors.h"
-#include "Fingerprint.h"
-#include "Interrupts.h"
-#include "KeyFile.h"
-#include "Options.h"
-#include "SystemServices.h"
-#include "Texts.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/Fingerprint.h"
+#include "engine/Interrupts.h"
+#include "engine/KeyFile.h"
+#include "engine/SystemServices.h"
+#include "engine/Texts.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "Options.h"
+#include "cli/Options.h"
 
-#include "Errors.h"
-#include "Texts.h"
+#include "engine/Errors.h"
+#include "engine/Texts.h"
 
 #include <CLI/CLI.hpp>
 #include <charconv>

@@ -1,16 +1,16 @@
-#include "TextCommands.h"
+#include "cli/TextCommands.h"
 
-#include "AppState.h"
-#include "Armour.h"
-#include "CodePage.h"
-#include "CodingInputs.h"
-#include "DefaultKey.h"
-#include "Errors.h"
-#include "KeyMaterial.h"
-#include "Options.h"
-#include "SystemServices.h"
-#include "TextStreams.h"
-#include "Texts.h"
+#include "cli/CodingInputs.h"
+#include "cli/DefaultKey.h"
+#include "cli/Options.h"
+#include "cli/TextStreams.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/KeyMaterial.h"
+#include "engine/SystemServices.h"
+#include "engine/Texts.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,11 +1,11 @@
-#include "TextStreams.h"
+#include "cli/TextStreams.h"
 
-#include "AppState.h"
-#include "Armour.h"
-#include "CodePage.h"
-#include "CodingInputs.h"
-#include "Errors.h"
-#include "Texts.h"
+#include "cli/CodingInputs.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/Texts.h"
 
 #include <stdexcept>
 

@@ -1,10 +1,10 @@
 // velt-cli: the command-line companion of Velt.
-#include "Commands.h"
-#include "DefaultKey.h"
-#include "FileCommands.h"
-#include "Interrupts.h"
-#include "Options.h"
-#include "TextCommands.h"
+#include "cli/Commands.h"
+#include "cli/DefaultKey.h"
+#include "cli/FileCommands.h"
+#include "cli/Options.h"
+#include "cli/TextCommands.h"
+#include "engine/Interrupts.h"
 
 #include <cstdio>
 #include <iostream>

@@ -1,6 +1,6 @@
-#include "GlossButton.h"
+#include "controls/GlossButton.h"
 
-#include "PropertyBag.h"
+#include "controls/PropertyBag.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

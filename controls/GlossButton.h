@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GlossFace.h"
+#include "controls/GlossFace.h"
 
 #include <QAbstractButton>
 #include <QColor>

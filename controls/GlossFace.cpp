@@ -1,4 +1,4 @@
-#include "GlossFace.h"
+#include "controls/GlossFace.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "CodedTextFile.h"
+#include "conversion/CodedTextFile.h"
 
-#include "CoverImage.h"
+#include "resources/CoverImage.h"
 
 namespace velt {
 

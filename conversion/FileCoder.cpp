@@ -1,12 +1,12 @@
-#include "FileCoder.h"
+#include "conversion/FileCoder.h"
 
-#include "AppState.h"
-#include "Errors.h"
-#include "FileStreams.h"
-#include "ProgressTicker.h"
-#include "Texts.h"
-#include "Utf8.h"
-#include "Workers.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "engine/ProgressTicker.h"
+#include "engine/Texts.h"
+#include "engine/Utf8.h"
+#include "engine/Workers.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,21 +1,21 @@
-#include "EditorWindow.h"
+#include "editor/EditorWindow.h"
 
-#include "AppState.h"
-#include "Armour.h"
-#include "Clipboard.h"
-#include "CodePage.h"
-#include "CodedTextFile.h"
-#include "CoverImage.h"
-#include "Dialogs.h"
-#include "Errors.h"
-#include "FileStreams.h"
-#include "GlossButton.h"
-#include "IconStrip.h"
-#include "Printer.h"
-#include "SkippedStep.h"
-#include "TextBox.h"
-#include "UiText.h"
-#include "WallClock.h"
+#include "controls/GlossButton.h"
+#include "conversion/CodedTextFile.h"
+#include "editor/TextBox.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
+#include "platform/IconStrip.h"
+#include "platform/Printer.h"
+#include "platform/SkippedStep.h"
+#include "platform/UiText.h"
+#include "platform/WallClock.h"
+#include "resources/CoverImage.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -39,7 +39,7 @@ static void InitEditorIcons() {
 
 namespace velt::editor {
 
-using shell::WindowTextId;
+using platform::WindowTextId;
 namespace {
 using namespace Qt::StringLiterals;
 
@@ -72,7 +72,7 @@ QString BoxTextOf(std::string_view codes) {
 } // namespace
 
 EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow,
-                           shell::Direction direction)
+                           platform::Direction direction)
     : m_state(state), m_services(services), m_mainWindow(&mainWindow), m_direction(direction) {
     InitEditorIcons();
     setObjectName(u"Form2"_s);
@@ -132,7 +132,7 @@ TextBox* EditorWindow::MakeBox(const QString& name) {
 }
 
 void EditorWindow::BuildToolbar() {
-    m_toolbar = shell::IconToolbar(this, u"Toolbar1"_s);
+    m_toolbar = platform::IconToolbar(this, u"Toolbar1"_s);
     const std::array<QString, 4> keys{kSaveKey, kPrintKey, kEraseKey, kExitKey};
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const QString key = keys[i];
@@ -148,7 +148,7 @@ void EditorWindow::BuildToolbar() {
 }
 
 void EditorWindow::Load() {
-    const QVector<QIcon> icons = shell::CutIcons(QPixmap(u":/icons/editor_toolbar.png"_s), 32, 4,
+    const QVector<QIcon> icons = platform::CutIcons(QPixmap(u":/icons/editor_toolbar.png"_s), 32, 4,
                                                  QColor(255, 0, 255));
     for (std::size_t i = 0; i < m_actions.size(); ++i) {
         m_actions[i]->setIcon(icons.value(static_cast<qsizetype>(i)));
@@ -158,22 +158,22 @@ void EditorWindow::Load() {
     Initialise();
 
     const Language language = m_state.language;
-    if (const auto caption = shell::UiText(WindowTextId::StartProcess, language)) {
+    if (const auto caption = platform::UiText(WindowTextId::StartProcess, language)) {
         m_start->setCaption(*caption);
         const std::array<WindowTextId, 4> tips{WindowTextId::SaveTooltip, WindowTextId::PrintTooltip,
                                                WindowTextId::EraseTooltip, WindowTextId::ExitTooltip};
         for (std::size_t i = 0; i < m_actions.size(); ++i) {
-            const QString tip = *shell::UiText(tips[i], language);
+            const QString tip = *platform::UiText(tips[i], language);
             m_actions[i]->setToolTip(tip);
             if (QWidget* button = m_toolbar->widgetForAction(m_actions[i])) {
                 button->setAccessibleName(tip);
             }
         }
-        m_plainBox->setAccessibleName(*shell::UiText(WindowTextId::AccessiblePlainBox, language));
-        m_codedBox->setAccessibleName(*shell::UiText(WindowTextId::AccessibleCodedBox, language));
+        m_plainBox->setAccessibleName(*platform::UiText(WindowTextId::AccessiblePlainBox, language));
+        m_codedBox->setAccessibleName(*platform::UiText(WindowTextId::AccessibleCodedBox, language));
     }
     // The user starts typing or pasting at once, into the box that takes input.
-    (m_direction == shell::Direction::Reception ? m_codedBox : m_plainBox)->setFocus();
+    (m_direction == platform::Direction::Reception ? m_codedBox : m_plainBox)->setFocus();
 }
 
 void EditorWindow::Initialise() {
@@ -186,7 +186,7 @@ void EditorWindow::Initialise() {
             box->setTextCursor(cursor);
         }
     }
-    if (m_direction == shell::Direction::Sending) {
+    if (m_direction == platform::Direction::Sending) {
         SetReadOnly(m_codedBox, true);
         SetReadOnly(m_plainBox, false);
     } else {
@@ -284,7 +284,7 @@ void EditorWindow::StartProcess() {
     const QString coded = m_codedBox->Text();
     if (plain.isEmpty() == coded.isEmpty()) {
         m_currentBox = NoBox;
-        shell::ShowError(m_state, WindowTextId::NothingToCode, {});
+        platform::ShowError(m_state, WindowTextId::NothingToCode, {});
         return;
     }
     // A failure says why and keeps what the user typed or pasted.
@@ -340,7 +340,7 @@ void EditorWindow::Decode(const QString& coded) {
 
 void EditorWindow::ShowFailure(const std::exception& failure) {
     if (const auto* error = dynamic_cast<const VeltError*>(&failure)) {
-        shell::ShowError(m_state, *error);
+        platform::ShowError(m_state, *error);
         return;
     }
     Message message;
@@ -355,8 +355,8 @@ void EditorWindow::EraseContent() {
     m_erasePending = true;
     Initialise();
     m_services.clipboard.Clear();
-    SetReadOnly(m_plainBox, m_direction != shell::Direction::Sending);
-    SetReadOnly(m_codedBox, m_direction == shell::Direction::Sending);
+    SetReadOnly(m_plainBox, m_direction != platform::Direction::Sending);
+    SetReadOnly(m_codedBox, m_direction == platform::Direction::Sending);
     m_start->setEnabled(false);
 }
 
@@ -365,7 +365,7 @@ void EditorWindow::OnToolbar(const QString& key) {
         return;
     }
     // Saving and printing report their own failures; anything else leaves the window as it is.
-    shell::RunOrSkip("A toolbar command of the editor", [&] {
+    platform::RunOrSkip("A toolbar command of the editor", [&] {
         if (key == kSaveKey) {
             Save();
         } else if (key == kPrintKey) {
@@ -384,17 +384,17 @@ void EditorWindow::Save() {
     const QTime now = m_services.wallClock.Now().time();
     const QString stamp = now.toString(u"HHmmss"_s);
     if (m_currentBox == NoBox) {
-        shell::ShowError(m_state, WindowTextId::NoSelectedText, {});
+        platform::ShowError(m_state, WindowTextId::NoSelectedText, {});
         return;
     }
     const bool plain = m_currentBox == PlainBox;
     const Language language = SpokenLanguage(m_state.language);
-    shell::SaveFileRequest request;
+    platform::SaveFileRequest request;
     request.fileName = (plain ? u"SelText_"_s : u"SelTextC_"_s) + stamp;
     request.title =
-        *shell::UiText(plain ? WindowTextId::SavePlainTitle : WindowTextId::SaveCodedTitle, language);
+        *platform::UiText(plain ? WindowTextId::SavePlainTitle : WindowTextId::SaveCodedTitle, language);
     request.filter =
-        *shell::UiText(plain ? WindowTextId::SavePlainFilter : WindowTextId::SaveCodedFilter, language);
+        *platform::UiText(plain ? WindowTextId::SavePlainFilter : WindowTextId::SaveCodedFilter, language);
     request.defaultSuffix = plain ? u"TXT"_s : u"JPG"_s;
     request.confirmOverwrite = true;
     QString path = m_services.dialogs.SaveFile(request);
@@ -418,13 +418,13 @@ void EditorWindow::Save() {
         file.Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         file.Commit();
     } catch (const VeltError& error) {
-        shell::ShowError(m_state, error);
+        platform::ShowError(m_state, error);
     }
 }
 
 void EditorWindow::Print() {
     if (m_currentBox == NoBox) {
-        shell::ShowError(m_state, WindowTextId::NothingToPrint, {});
+        platform::ShowError(m_state, WindowTextId::NothingToPrint, {});
         return;
     }
     const QString text = (m_currentBox == PlainBox ? m_plainBox : m_codedBox)->Text();
@@ -432,7 +432,7 @@ void EditorWindow::Print() {
         return;
     }
     if (!m_services.printer.PrintText(text)) {
-        shell::ShowError(m_state, WindowTextId::PrintFailed, {});
+        platform::ShowError(m_state, WindowTextId::PrintFailed, {});
     }
 }
 
@@ -444,7 +444,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     // Nothing of this session is left for the next one to take as handed over.
     m_state.codedText.clear();
     m_state.plainText.clear();
-    if (m_direction == shell::Direction::Reception) {
+    if (m_direction == platform::Direction::Reception) {
         Initialise();
     }
     if (m_mainWindow) {
@@ -453,7 +453,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, shell::Direction direction) {
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, platform::Direction direction) {
     auto* editor = new EditorWindow(state, services, mainWindow, direction);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JobWindows.h"
+#include "platform/JobWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,12 +16,12 @@ class GlossButton;
 class AppState;
 }
 
-namespace velt::shell {
+namespace velt::platform {
 class IClipboard;
 class IDialogs;
 class IPrinter;
 class IWallClock;
-} // namespace velt::shell
+} // namespace velt::platform
 
 namespace velt::editor {
 
@@ -29,10 +29,10 @@ class TextBox;
 
 /// What the editor reaches the outside through.
 struct EditorServices {
-    shell::IDialogs& dialogs;
-    shell::IClipboard& clipboard;
-    shell::IPrinter& printer;
-    shell::IWallClock& wallClock;
+    platform::IDialogs& dialogs;
+    platform::IClipboard& clipboard;
+    platform::IPrinter& printer;
+    platform::IWallClock& wallClock;
 };
 
 /// `Form2`, the direct entry editor: the plain box `RichTextBox1`, the coded box `RichTextBox2`,
@@ -46,7 +46,7 @@ public:
 
     /// Loads the window; in reception mode it takes a coded text handed over in the shared
     /// coded-text buffer. `mainWindow` is shown again when the editor closes.
-    EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow, shell::Direction direction);
+    EditorWindow(AppState& state, EditorServices services, QWidget& mainWindow, platform::Direction direction);
 
     Box CurrentBox() const { return m_currentBox; }
 
@@ -80,7 +80,7 @@ private:
     AppState& m_state;
     EditorServices m_services;
     QPointer<QWidget> m_mainWindow;
-    shell::Direction m_direction; // sending: the plain box is written; reception: the coded box
+    platform::Direction m_direction; // sending: the plain box is written; reception: the coded box
 
     TextBox* m_plainBox = nullptr; // RichTextBox1
     TextBox* m_codedBox = nullptr; // RichTextBox2
@@ -96,6 +96,6 @@ private:
 
 /// Opens the editor beside `mainWindow`, which the caller hides; the editor deletes itself
 /// when closed. Always true: the editor opens.
-bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, shell::Direction direction);
+bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, platform::Direction direction);
 
 } // namespace velt::editor

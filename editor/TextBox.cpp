@@ -1,4 +1,4 @@
-#include "TextBox.h"
+#include "editor/TextBox.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

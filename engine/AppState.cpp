@@ -1,12 +1,12 @@
-#include "AppState.h"
+#include "engine/AppState.h"
 
-#include "Errors.h"
-#include "KeyFile.h"
-#include "KeyGenerator.h"
-#include "KeyStore.h"
-#include "ProgressTicker.h"
-#include "RandomSource.h"
-#include "SystemServices.h"
+#include "engine/Errors.h"
+#include "engine/KeyFile.h"
+#include "engine/KeyGenerator.h"
+#include "engine/KeyStore.h"
+#include "engine/ProgressTicker.h"
+#include "engine/RandomSource.h"
+#include "engine/SystemServices.h"
 
 #include <algorithm>
 #include <stdexcept>

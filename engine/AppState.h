@@ -2,14 +2,14 @@
 // The process-wide state of Velt and the engine's argument-less operations on it.
 // main() creates one; every window gets it by reference; a test makes its own.
 
-#include "Cipher.h"
-#include "FileStreams.h"
-#include "KeyMaterial.h"
-#include "Language.h"
-#include "OptionSettings.h"
-#include "Platform.h"
-#include "PositionSchedule.h"
-#include "TextCoder.h"
+#include "engine/Cipher.h"
+#include "engine/FileStreams.h"
+#include "engine/KeyMaterial.h"
+#include "engine/Language.h"
+#include "engine/OptionSettings.h"
+#include "engine/Platform.h"
+#include "engine/PositionSchedule.h"
+#include "engine/TextCoder.h"
 
 #include <cstdint>
 #include <filesystem>

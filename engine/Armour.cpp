@@ -1,9 +1,9 @@
-#include "Armour.h"
+#include "engine/Armour.h"
 
-#include "Errors.h"
-#include "ProgressTicker.h"
-#include "Texts.h"
-#include "Utf8.h"
+#include "engine/Errors.h"
+#include "engine/ProgressTicker.h"
+#include "engine/Texts.h"
+#include "engine/Utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
-#include "Cipher.h"
+#include "engine/Cipher.h"
 
-#include "KeyMaterial.h"
-#include "Platform.h"
-#include "Workers.h"
+#include "engine/KeyMaterial.h"
+#include "engine/Platform.h"
+#include "engine/Workers.h"
 
 #include <algorithm>
 #include <exception>

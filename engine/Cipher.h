@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KeyMaterial.h"
-#include "PositionSchedule.h"
+#include "engine/KeyMaterial.h"
+#include "engine/PositionSchedule.h"
 
 #include <cstddef>
 #include <cstdint>

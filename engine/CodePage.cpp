@@ -1,7 +1,7 @@
-#include "CodePage.h"
+#include "engine/CodePage.h"
 
-#include "Errors.h"
-#include "Utf8.h"
+#include "engine/Errors.h"
+#include "engine/Utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "FileStreams.h"
+#include "engine/FileStreams.h"
 
-#include "Errors.h"
-#include "Utf8.h"
+#include "engine/Errors.h"
+#include "engine/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // Streaming file access: a source read front to back in fixed chunks, and a
 // destination (a coded file, a key file) that appears only once it is complete.
 
-#include "Platform.h"
+#include "engine/Platform.h"
 
 #include <cstddef>
 #include <cstdint>

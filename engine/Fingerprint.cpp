@@ -1,4 +1,4 @@
-#include "Fingerprint.h"
+#include "engine/Fingerprint.h"
 
 #include <array>
 #include <openssl/evp.h>

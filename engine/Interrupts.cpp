@@ -1,4 +1,4 @@
-#include "Interrupts.h"
+#include "engine/Interrupts.h"
 
 #include <climits>
 #include <csignal>

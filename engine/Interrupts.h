@@ -1,7 +1,7 @@
 #pragma once
 // What Velt and velt-cli do on signals that would otherwise leave a half-written file behind.
 
-#include "Platform.h"
+#include "engine/Platform.h"
 
 namespace velt {
 

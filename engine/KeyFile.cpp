@@ -1,8 +1,8 @@
-#include "KeyFile.h"
+#include "engine/KeyFile.h"
 
-#include "Errors.h"
-#include "FileStreams.h"
-#include "ProgressTicker.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "engine/ProgressTicker.h"
 
 #include <algorithm>
 #include <array>

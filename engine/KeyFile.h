@@ -2,9 +2,9 @@
 // The key file: records of 258 bytes, a little-endian length 256 and the 256 cells
 // of one grid row by row, one record per key position, no header.
 
-#include "FileStreams.h"
-#include "KeyMaterial.h"
-#include "Platform.h"
+#include "engine/FileStreams.h"
+#include "engine/KeyMaterial.h"
+#include "engine/Platform.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "KeyGenerator.h"
+#include "engine/KeyGenerator.h"
 
-#include "Errors.h"
+#include "engine/Errors.h"
 
 #include <cerrno>
 #include <cstring>

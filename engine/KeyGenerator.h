@@ -3,7 +3,7 @@
 // drawn from the operating system's cryptographic random source. Nothing of a key may
 // follow from the clock or from another key.
 
-#include "KeyFile.h"
+#include "engine/KeyFile.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "KeyMaterial.h"
+#include "engine/KeyMaterial.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,8 +1,8 @@
-#include "KeyStore.h"
+#include "engine/KeyStore.h"
 
-#include "Fingerprint.h"
-#include "KeyFile.h"
-#include "KeyMaterial.h"
+#include "engine/Fingerprint.h"
+#include "engine/KeyFile.h"
+#include "engine/KeyMaterial.h"
 
 #include <fstream>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OptionSettings.h"
-#include "Platform.h"
+#include "engine/OptionSettings.h"
+#include "engine/Platform.h"
 
 #include <cstdint>
 #include <filesystem>

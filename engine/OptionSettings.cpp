@@ -1,6 +1,6 @@
-#include "OptionSettings.h"
+#include "engine/OptionSettings.h"
 
-#include "KeyMaterial.h"
+#include "engine/KeyMaterial.h"
 
 #include <string_view>
 

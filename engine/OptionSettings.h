@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Language.h"
-#include "Platform.h"
+#include "engine/Language.h"
+#include "engine/Platform.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "PositionSchedule.h"
+#include "engine/PositionSchedule.h"
 
-#include "Platform.h"
+#include "engine/Platform.h"
 
 #include <limits>
 #include <stdexcept>

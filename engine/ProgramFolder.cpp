@@ -1,4 +1,4 @@
-#include "ProgramFolder.h"
+#include "engine/ProgramFolder.h"
 
 #include <cerrno>
 #include <cstdlib>

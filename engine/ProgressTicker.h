@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Platform.h"
+#include "engine/Platform.h"
 
 namespace velt {
 

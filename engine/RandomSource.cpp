@@ -1,6 +1,6 @@
-#include "RandomSource.h"
+#include "engine/RandomSource.h"
 
-#include "SystemServices.h"
+#include "engine/SystemServices.h"
 
 #include <cerrno>
 #include <cstring>

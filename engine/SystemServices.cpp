@@ -1,4 +1,4 @@
-#include "SystemServices.h"
+#include "engine/SystemServices.h"
 
 #include <ctime>
 

@@ -2,8 +2,8 @@
 // The services an AppState uses when none is given: the real clock, a settings
 // store in memory, and quiet stand-ins for the windows.
 
-#include "KeyMaterial.h"
-#include "Platform.h"
+#include "engine/KeyMaterial.h"
+#include "engine/Platform.h"
 
 #include <cstdint>
 #include <ctime>

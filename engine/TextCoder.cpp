@@ -1,9 +1,9 @@
 // Whole-text coding on the shared buffers, and the key check of decoding callers.
-#include "TextCoder.h"
+#include "engine/TextCoder.h"
 
-#include "AppState.h"
-#include "Errors.h"
-#include "Texts.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/Texts.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,12 +1,12 @@
-#include "Texts.h"
+#include "engine/Texts.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
 
-#include "Errors.h"
-#include "Utf8.h"
+#include "engine/Errors.h"
+#include "engine/Utf8.h"
 
 namespace velt {
 namespace {

@@ -2,7 +2,7 @@
 // The English and Hungarian texts that the engine and velt-cli report (UTF-8); the windows
 // keep their own beside them.
 
-#include "Language.h"
+#include "engine/Language.h"
 
 #include <cstddef>
 #include <cstdint>

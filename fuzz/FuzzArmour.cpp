@@ -1,8 +1,8 @@
 // The armour: what is packed unpacks to itself however a mail folds and quotes it, a text fed in
 // pieces unpacks as it does whole, and every verdict is the one the rules read plainly give.
-#include "Armour.h"
-#include "Errors.h"
-#include "SystemServices.h"
+#include "engine/Armour.h"
+#include "engine/Errors.h"
+#include "engine/SystemServices.h"
 
 #include <cctype>
 #include <cstdlib>

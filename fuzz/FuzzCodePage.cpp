@@ -1,6 +1,6 @@
 // The code page: every code goes to UTF-8 and back; UTF-8 comes in whole or is refused.
-#include "CodePage.h"
-#include "Errors.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,10 +1,10 @@
 // The coded text file: what the editor saves, the file window reads back exactly; and any file's
 // text is read by the rules of its name and its first two bytes, never beyond its end.
-#include "AppState.h"
-#include "CodedTextFile.h"
-#include "FileCoder.h"
-#include "FuzzSupport.h"
-#include "SystemServices.h"
+#include "conversion/CodedTextFile.h"
+#include "conversion/FileCoder.h"
+#include "engine/AppState.h"
+#include "engine/SystemServices.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <fstream>
 #include <string>

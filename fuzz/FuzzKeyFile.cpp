@@ -4,10 +4,10 @@
 // An input is either the key file itself, or (first byte odd) a recipe: a whole key of up to
 // 10001 sound records with a few bytes changed and its end cut or lengthened, so that whole
 // keys of every length are reached within small inputs.
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "KeyFile.h"
-#include "SystemServices.h"
+#include "engine/Errors.h"
+#include "engine/KeyFile.h"
+#include "engine/SystemServices.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <array>
 #include <cstdlib>

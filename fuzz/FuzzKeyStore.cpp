@@ -2,10 +2,10 @@
 // it either takes a key file of the folder that is 100 to 10000 whole sound records, or falls
 // back to KEY.ORB of 366 positions with the box unchecked and the defaults saved; it never
 // throws, also when the settings store fails.
-#include "FuzzSupport.h"
-#include "KeyMaterial.h"
-#include "KeyStore.h"
-#include "SystemServices.h"
+#include "engine/KeyMaterial.h"
+#include "engine/KeyStore.h"
+#include "engine/SystemServices.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <fcntl.h>
 #include <stdexcept>

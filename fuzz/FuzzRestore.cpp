@@ -1,13 +1,13 @@
 // Restoring: any coded file of even size restores to one byte per pair, each the code that lies in
 // the second's row and the first's column at its scheduled position; an odd one writes nothing.
 // Coding a file and restoring it gives the file back.
-#include "AppState.h"
-#include "Cipher.h"
-#include "FileCoder.h"
-#include "FuzzSupport.h"
-#include "KeyMaterial.h"
-#include "PositionSchedule.h"
-#include "SystemServices.h"
+#include "conversion/FileCoder.h"
+#include "engine/AppState.h"
+#include "engine/Cipher.h"
+#include "engine/KeyMaterial.h"
+#include "engine/PositionSchedule.h"
+#include "engine/SystemServices.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #pragma once
 // What the fuzz targets share: a key in a folder of its own, and a reproducible random source.
 
-#include "KeyFile.h"
-#include "Platform.h"
+#include "engine/KeyFile.h"
+#include "engine/Platform.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,14 +1,14 @@
 // velt-cli's text streams: a text fed in pieces of any size (empty ones too, characters and
 // pairs cut anywhere) gives exactly what it gives fed whole, decoding what was encoded gives
 // the text back, and the stream decoder agrees with the engine's whole-text decoder.
-#include "AppState.h"
-#include "Armour.h"
-#include "Cipher.h"
-#include "CodePage.h"
-#include "Errors.h"
-#include "FuzzSupport.h"
-#include "SystemServices.h"
-#include "TextStreams.h"
+#include "cli/TextStreams.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
+#include "engine/Cipher.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/SystemServices.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <random>
 #include <stdexcept>

@@ -1,12 +1,12 @@
-#include "FileWindow.h"
+#include "jobs/FileWindow.h"
 
-#include "AppState.h"
-#include "CodedTextFile.h"
-#include "Errors.h"
-#include "FileStreams.h"
-#include "GlossButton.h"
-#include "JobParts.h"
-#include "JobWindows.h"
+#include "controls/GlossButton.h"
+#include "conversion/CodedTextFile.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/FileStreams.h"
+#include "jobs/JobParts.h"
+#include "platform/JobWindows.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,7 +17,7 @@
 
 namespace velt::jobs {
 
-using shell::WindowTextId;
+using platform::WindowTextId;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -39,7 +39,7 @@ bool StartsWithNoTextMark(const std::filesystem::path& path) {
 }
 } // namespace
 
-FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, shell::FileJob job)
+FileWindow::FileWindow(AppState& state, platform::IJobWindows& jobs, QWidget& mainWindow, platform::FileJob job)
     : m_state(state), m_jobs(jobs), m_mainWindow(&mainWindow), m_job(std::move(job)) {
     setObjectName(u"Form4"_s);
     setWindowTitle(u"Transfer  O.K. ?"_s);
@@ -76,7 +76,7 @@ FileWindow::FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainW
     setMinimumWidth(460);
 }
 
-bool FileWindow::Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, const shell::FileJob& job) {
+bool FileWindow::Open(AppState& state, platform::IJobWindows& jobs, QWidget& mainWindow, const platform::FileJob& job) {
     auto* window = new FileWindow(state, jobs, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
@@ -90,7 +90,7 @@ void FileWindow::Load() {
     m_directSave = false;
     m_start->setEnabled(true);
     LoadStep([this] {
-        if (m_job.direction == shell::Direction::Reception) {
+        if (m_job.direction == platform::Direction::Reception) {
             LoadReception();
         } else {
             LoadSending();
@@ -165,10 +165,10 @@ void FileWindow::Start() {
         return;
     }
     m_state.keyMissing = false;
-    const bool reception = m_job.direction == shell::Direction::Reception;
+    const bool reception = m_job.direction == platform::Direction::Reception;
     if (reception && m_directSave) {
         // The editor shows the main window again when it is left.
-        m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow, shell::Direction::Reception);
+        m_handedOver = m_mainWindow && m_jobs.OpenEditor(*m_mainWindow, platform::Direction::Reception);
     } else {
         const AppState::Work work(m_state);
         m_state.sourcePath = m_job.source;

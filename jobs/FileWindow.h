@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileCoder.h"
-#include "JobWindows.h"
+#include "conversion/FileCoder.h"
+#include "platform/JobWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,11 +24,11 @@ namespace velt::jobs {
 class FileWindow final : public QMainWindow, public IFileWindow {
     Q_OBJECT
 public:
-    FileWindow(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, shell::FileJob job);
+    FileWindow(AppState& state, platform::IJobWindows& jobs, QWidget& mainWindow, platform::FileJob job);
 
     /// Creates, loads and shows a file window for `job`; it deletes itself when closed. The
     /// opener of the main window's file jobs.
-    static bool Open(AppState& state, shell::IJobWindows& jobs, QWidget& mainWindow, const shell::FileJob& job);
+    static bool Open(AppState& state, platform::IJobWindows& jobs, QWidget& mainWindow, const platform::FileJob& job);
 
     /// The load steps: icon, texts, and what the chosen file is and becomes.
     void Load();
@@ -48,9 +48,9 @@ private:
     void Start();
 
     AppState& m_state;
-    shell::IJobWindows& m_jobs;
+    platform::IJobWindows& m_jobs;
     QPointer<QWidget> m_mainWindow;
-    shell::FileJob m_job;
+    platform::FileJob m_job;
     bool m_directSave = false; ///< the file is a coded text file saved by the editor
     bool m_handedOver = false; ///< the editor took over and shows the main window itself
 

@@ -1,9 +1,9 @@
-#include "FolderWindow.h"
+#include "jobs/FolderWindow.h"
 
-#include "AppState.h"
-#include "FileCoder.h"
-#include "GlossButton.h"
-#include "JobParts.h"
+#include "controls/GlossButton.h"
+#include "conversion/FileCoder.h"
+#include "engine/AppState.h"
+#include "jobs/JobParts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,10 +17,10 @@
 
 namespace velt::jobs {
 
-using shell::WindowTextId;
+using platform::WindowTextId;
 using namespace Qt::StringLiterals;
 
-FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, shell::FolderJob job)
+FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, platform::FolderJob job)
     : m_state(state), m_mainWindow(&mainWindow), m_job(std::move(job)) {
     setObjectName(u"Form3"_s);
 
@@ -47,7 +47,7 @@ FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, shell::FolderJo
     resize(520, 420);
 }
 
-bool FolderWindow::Open(AppState& state, QWidget& mainWindow, const shell::FolderJob& job) {
+bool FolderWindow::Open(AppState& state, QWidget& mainWindow, const platform::FolderJob& job) {
     auto* window = new FolderWindow(state, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
@@ -66,7 +66,7 @@ void FolderWindow::Load() {
 void FolderWindow::ApplyTexts() {
     const Language language = m_state.language;
     WithText(WindowTextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
-    const bool reception = m_job.direction == shell::Direction::Reception;
+    const bool reception = m_job.direction == platform::Direction::Reception;
     const WindowTextId start = reception ? WindowTextId::FolderStartRecovery : WindowTextId::FolderStartConvert;
     WithText(start, language, [this](const QString& text) { m_start->setCaption(text); });
 }
@@ -82,7 +82,7 @@ void FolderWindow::FillList() {
             continue;
         }
         const QString shown = QString::fromUtf8(name);
-        if (m_job.direction != shell::Direction::Reception || shown.endsWith(u".jpg"_s, Qt::CaseInsensitive)) {
+        if (m_job.direction != platform::Direction::Reception || shown.endsWith(u".jpg"_s, Qt::CaseInsensitive)) {
             entries.emplace_back(shown, std::move(name));
         }
     }
@@ -149,7 +149,7 @@ void FolderWindow::Start() {
             folder += '/';
         }
         m_state.sourcePath = folder + selected[at]->data(Qt::UserRole).toByteArray().toStdString();
-        switch (m_job.direction == shell::Direction::Reception ? coder.RestoreFile() : coder.EncodeFile()) {
+        switch (m_job.direction == platform::Direction::Reception ? coder.RestoreFile() : coder.EncodeFile()) {
         case FileOutcome::Converted:
             ++converted;
             break;

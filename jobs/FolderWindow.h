@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JobWindows.h"
+#include "platform/JobWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -21,11 +21,11 @@ namespace velt::jobs {
 class FolderWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    FolderWindow(AppState& state, QWidget& mainWindow, shell::FolderJob job);
+    FolderWindow(AppState& state, QWidget& mainWindow, platform::FolderJob job);
 
     /// Creates, loads and shows a folder window for the state's chosen folder; it deletes
     /// itself when closed. The opener of the main window's folder jobs.
-    static bool Open(AppState& state, QWidget& mainWindow, const shell::FolderJob& job);
+    static bool Open(AppState& state, QWidget& mainWindow, const platform::FolderJob& job);
 
     /// The load steps: flags, icon, texts and the list of the folder's files.
     void Load();
@@ -47,7 +47,7 @@ private:
 
     AppState& m_state;
     QPointer<QWidget> m_mainWindow;
-    shell::FolderJob m_job;
+    platform::FolderJob m_job;
     bool m_allSelected = false; ///< the last double-click selected every entry
     bool m_anySelected = false; ///< at least one entry is selected; START follows it
 

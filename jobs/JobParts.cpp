@@ -1,8 +1,8 @@
-#include "JobParts.h"
+#include "jobs/JobParts.h"
 
-#include "GlossButton.h"
-#include "IconStrip.h"
-#include "PropertyBag.h"
+#include "controls/GlossButton.h"
+#include "controls/PropertyBag.h"
+#include "platform/IconStrip.h"
 
 #include <QAction>
 #include <QFont>
@@ -54,7 +54,7 @@ QWidget* StartPanel(const QString& name, QWidget* start, QWidget* parent) {
 }
 
 QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {
-    QToolBar* toolbar = shell::IconToolbar(&window, name);
+    QToolBar* toolbar = platform::IconToolbar(&window, name);
     const QString tooltip = u"Kilépés az alkalmazásból"_s;
     QAction* leave = toolbar->addAction(kLeaveKey);
     leave->setObjectName(kLeaveKey);
@@ -70,7 +70,7 @@ QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {
 void SetLeaveIcon(QAction& leave) {
     InitJobIcons();
     const QPixmap strip(u":/icons/jobs_toolbar.png"_s);
-    leave.setIcon(shell::CutIcons(strip, 32, 1, QColor(255, 0, 255)).value(0));
+    leave.setIcon(platform::CutIcons(strip, 32, 1, QColor(255, 0, 255)).value(0));
 }
 
 void ShowMainWindow(const QPointer<QWidget>& mainWindow) {

@@ -2,8 +2,8 @@
 // What the file window and the folder window share: the START button, the leave
 // toolbar and the way back to the main window.
 
-#include "SkippedStep.h"
-#include "WindowTexts.h"
+#include "platform/SkippedStep.h"
+#include "platform/WindowTexts.h"
 
 #include <QPointer>
 #include <QString>
@@ -34,7 +34,7 @@ QAction* AddLeaveToolbar(QMainWindow& window, const QString& name);
 void SetLeaveIcon(QAction& leave);
 
 /// Calls `apply` with the text in `language`; does nothing for a language without texts.
-template <class Apply> void WithText(shell::WindowTextId id, Language language, Apply apply) {
+template <class Apply> void WithText(platform::WindowTextId id, Language language, Apply apply) {
     if (const auto text = Text(id, language)) {
         apply(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
     }
@@ -42,7 +42,7 @@ template <class Apply> void WithText(shell::WindowTextId id, Language language, 
 
 /// Runs one step of a window's load; a step that fails is logged and skipped, and the load goes on.
 template <class Step> void LoadStep(Step step) {
-    shell::RunOrSkip("A step of a job window's load", step);
+    platform::RunOrSkip("A step of a job window's load", step);
 }
 
 /// Shows the main window again, when it still exists.

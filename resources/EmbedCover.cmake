@@ -5,7 +5,7 @@ math(EXPR size "${digits} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){20})" "\\1\n" bytes "${bytes}")
 file(WRITE ${OUTPUT}.tmp "// Generated from cover/cover.jpg; do not edit.
-#include \"CoverImage.h\"
+#include \"resources/CoverImage.h\"
 
 namespace velt {
 namespace {

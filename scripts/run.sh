@@ -12,4 +12,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Start it on a virtual display instead:  xvfb-run -a $root/scripts/run.sh" >&2
     exit 1
 fi
-exec "$build/shell/velt" "$@"
+exec "$build/app/velt" "$@"

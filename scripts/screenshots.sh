@@ -21,7 +21,7 @@ home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 # The program's folder holds the key: a copy of the program beside a fresh key.
 mkdir -p "$home/program"
-cp "$build/shell/velt" "$home/program/velt"
+cp "$build/app/velt" "$home/program/velt"
 (cd "$home/program" && "$build/cli/velt-cli" keygen >/dev/null)
 
 # The rectangle of window $1 as import's -crop wants it.

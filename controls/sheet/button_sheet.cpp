@@ -2,7 +2,7 @@
 // PNG so that all the looks can be judged side by side. "--scale 2" draws it as a screen of two
 // device pixels per logical pixel shows it.
 //   button_sheet [--scale N] [out.png]
-#include "GlossFace.h"
+#include "controls/GlossFace.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "Options.h"
-#include "RunCli.h"
+#include "cli/Options.h"
+#include "tests/cli/RunCli.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // velt-cli without --key: which key file it takes, run as a portable or an installed copy.
-#include "RunCli.h"
+#include "tests/cli/RunCli.h"
 
 #include <functional>
 #include <gtest/gtest.h>

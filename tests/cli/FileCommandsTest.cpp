@@ -1,6 +1,6 @@
-#include "FileCommands.h"
+#include "cli/FileCommands.h"
 
-#include "TestFiles.h"
+#include "tests/conversion/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the velt-cli program itself in a test folder.
 
-#include "../engine/Fakes.h"
+#include "tests/engine/Fakes.h"
 
 #include <cstdlib>
 #include <string>

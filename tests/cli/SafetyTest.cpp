@@ -1,12 +1,12 @@
-#include "AppState.h"
-#include "Armour.h"
-#include "CodePage.h"
-#include "FileStreams.h"
-#include "Fingerprint.h"
-#include "Texts.h"
-#include "Interrupts.h"
-#include "RunCli.h"
-#include "SystemServices.h"
+#include "engine/AppState.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/FileStreams.h"
+#include "engine/Fingerprint.h"
+#include "engine/Interrupts.h"
+#include "engine/SystemServices.h"
+#include "engine/Texts.h"
+#include "tests/cli/RunCli.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,11 +1,11 @@
-#include "TextStreams.h"
+#include "cli/TextStreams.h"
 
-#include "../engine/Fakes.h"
-#include "Armour.h"
-#include "CodePage.h"
-#include "CodingInputs.h"
-#include "Errors.h"
-#include "Texts.h"
+#include "cli/CodingInputs.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/Texts.h"
+#include "tests/engine/Fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "GlossButton.h"
+#include "controls/GlossButton.h"
 
-#include "GlossFace.h"
-#include "PropertyBag.h"
+#include "controls/GlossFace.h"
+#include "controls/PropertyBag.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

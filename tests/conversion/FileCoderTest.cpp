@@ -1,8 +1,8 @@
-#include "FileCoder.h"
+#include "conversion/FileCoder.h"
 
-#include "CodedTextFile.h"
-#include "CoverImage.h"
-#include "TestFiles.h"
+#include "conversion/CodedTextFile.h"
+#include "resources/CoverImage.h"
+#include "tests/conversion/TestFiles.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "FileStreams.h"
+#include "engine/FileStreams.h"
 
-#include "Errors.h"
-#include "TestFiles.h"
+#include "engine/Errors.h"
+#include "tests/conversion/TestFiles.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>

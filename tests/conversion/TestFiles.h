@@ -1,7 +1,7 @@
 #pragma once
 // File helpers for the conversion tests, on top of the engine's fakes.
 
-#include "../engine/Fakes.h"
+#include "tests/engine/Fakes.h"
 
 #include <csignal>
 #include <sys/resource.h>

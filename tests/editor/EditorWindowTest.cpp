@@ -1,13 +1,13 @@
 // The direct entry editor driven through the real windows: the main window opens it.
-#include "Armour.h"
-#include "CodePage.h"
-#include "CodedTextFile.h"
-#include "CoverImage.h"
-#include "EditorWindow.h"
-#include "GlossButton.h"
-#include "Printer.h"
-#include "TextBox.h"
-#include "ShellFixture.h"
+#include "controls/GlossButton.h"
+#include "conversion/CodedTextFile.h"
+#include "editor/EditorWindow.h"
+#include "editor/TextBox.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "platform/Printer.h"
+#include "resources/CoverImage.h"
+#include "tests/app/AppFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,7 +24,7 @@ using namespace velt::testing;
 namespace {
 
 /// Prints to a PDF file in place of paper; the print dialog answers from a script (empty: cancel).
-struct PdfPrinter final : shell::IPrinter {
+struct PdfPrinter final : platform::IPrinter {
     bool ChoosePrinter(QWidget*) override {
         ++dialogs;
         return Next(answers, false);
@@ -34,7 +34,7 @@ struct PdfPrinter final : shell::IPrinter {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
-        return shell::PrintPlainText(printer, text);
+        return platform::PrintPlainText(printer, text);
     }
     std::deque<bool> answers;
     int dialogs = 0;
@@ -68,7 +68,7 @@ struct EditorFixture final {
         OpenEditor(*shell.jobs.editorDirection); // as the main window asked
     }
     /// Opens the editor as the job windows do, and makes it the active window.
-    void OpenEditor(velt::shell::Direction direction) {
+    void OpenEditor(velt::platform::Direction direction) {
         editor::OpenEditor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock}, *shell.window,
                            direction);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -121,7 +121,7 @@ struct EditorFixture final {
         return armoured;
     }
 
-    ShellFixture shell{366};
+    AppFixture shell{366};
     PdfPrinter printer;
     QPointer<editor::EditorWindow> window;
 };
@@ -293,7 +293,7 @@ private Q_SLOTS:
         // The file window hides the main window, puts the coded text in the buffer and opens the editor.
         f.shell.window->hide();
         state.codedText = armoured.toStdString();
-        f.OpenEditor(velt::shell::Direction::Reception);
+        f.OpenEditor(velt::platform::Direction::Reception);
         QCOMPARE(f.Coded()->toPlainText(), armoured);
         QVERIFY(f.Start()->isEnabled());
         f.Click(f.Coded());
@@ -323,7 +323,7 @@ private Q_SLOTS:
         dialogs.saveAnswers = {f.Path(u"empty"_s)};
         f.Press(u"Mentés"_s);
         QCOMPARE(ReadFile(f.Path(u"empty.TXT"_s)), QByteArray("\r\n"));
-        const shell::SaveFileRequest& asked = dialogs.saved.back();
+        const platform::SaveFileRequest& asked = dialogs.saved.back();
         QCOMPARE(QStringList({asked.fileName, asked.title, asked.filter}),
                  QStringList({u"SelText_090507"_s, u"The rescue of a selected text"_s, u"Text file (*.TXT)| *.TXT"_s}));
         QVERIFY(asked.confirmOverwrite);

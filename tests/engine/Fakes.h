@@ -1,10 +1,10 @@
 #pragma once
 // Scripted services and a temporary program folder for the engine's tests.
 
-#include "AppState.h"
-#include "Errors.h"
-#include "Platform.h"
-#include "SystemServices.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
+#include "engine/Platform.h"
+#include "engine/SystemServices.h"
 
 #include <algorithm>
 #include <cstdlib>

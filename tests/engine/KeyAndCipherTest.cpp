@@ -1,11 +1,11 @@
-#include "Cipher.h"
-#include "Errors.h"
-#include "../conversion/TestFiles.h"
-#include "Fingerprint.h"
-#include "KeyFile.h"
-#include "KeyGenerator.h"
-#include "RandomSource.h"
-#include "Workers.h"
+#include "engine/Cipher.h"
+#include "engine/Errors.h"
+#include "engine/Fingerprint.h"
+#include "engine/KeyFile.h"
+#include "engine/KeyGenerator.h"
+#include "engine/RandomSource.h"
+#include "engine/Workers.h"
+#include "tests/conversion/TestFiles.h"
 
 #include <bitset>
 #include <cstdio>

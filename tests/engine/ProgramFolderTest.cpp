@@ -1,6 +1,6 @@
-#include "ProgramFolder.h"
+#include "engine/ProgramFolder.h"
 
-#include "Fakes.h"
+#include "tests/engine/Fakes.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
-#include "Armour.h"
-#include "CodePage.h"
-#include "Errors.h"
-#include "Fakes.h"
-#include "PositionSchedule.h"
+#include "engine/Armour.h"
+#include "engine/CodePage.h"
+#include "engine/Errors.h"
+#include "engine/PositionSchedule.h"
+#include "tests/engine/Fakes.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Workers.h"
+#include "engine/Workers.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The file window: what it shows for the chosen file, and what START and Leave do.
-#include "CodedTextFile.h"
-#include "JobsFixture.h"
+#include "conversion/CodedTextFile.h"
+#include "tests/jobs/JobsFixture.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +20,7 @@ class FileWindowTest final : public QObject {
 private Q_SLOTS:
     void FileWindow_EncodeThenRestore_GivesBackTheBytesAndTheMainWindow() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         QByteArray original;
         for (int c = 0; c < 3 * 256; ++c) {
             original += static_cast<char>(c);
@@ -57,7 +57,7 @@ private Q_SLOTS:
 
     void FileWindow_CodedTextFile_HandedToEditorOnlyUnderItsSavedName() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const std::string coded = "\"\"8A41C3\"\"";
         const std::string saved = ComposeCodedTextFile(coded);
         WriteFile(shell.Path("SelTextC_093005.JPG"), QByteArray::fromStdString(saved));
@@ -100,7 +100,7 @@ private Q_SLOTS:
 
     void FileWindow_UnusableFileOrLeaving_ConvertsNothingAndShowsMainWindow() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         WriteFile(shell.Path("a.JP"), "ab");
         WriteFile(shell.Path("notes.txt"), "hello");
         QVERIFY(QDir(shell.folder.path()).mkdir(u"folder.JPG"_s));
@@ -137,7 +137,7 @@ private Q_SLOTS:
 
     void FileWindow_NameWithMarkup_ShownAsItIsInLabelsAndQuestion() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const QString name = u"<h1><font color=red>invoice.pdf<font color=white size=1>.exe"_s;
         WriteFile(shell.Path(name), "bill");
         WriteFile(shell.Path(name + u".JPG"_s), "earlier");

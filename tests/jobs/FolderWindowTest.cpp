@@ -1,5 +1,5 @@
 // The folder window: its list, the selection that START follows, and the runs.
-#include "JobsFixture.h"
+#include "tests/jobs/JobsFixture.h"
 
 #include <QListWidget>
 
@@ -62,7 +62,7 @@ struct CancellingProgress final : IProgress {
 };
 
 struct Folder {
-    explicit Folder(ShellFixture& shell, std::initializer_list<const char*> files) : path(shell.Path("in")) {
+    explicit Folder(AppFixture& shell, std::initializer_list<const char*> files) : path(shell.Path("in")) {
         QDir().mkpath(path);
         for (const char* name : files) {
             WriteFile(File(name), QByteArray(name).repeated(100));
@@ -78,7 +78,7 @@ class FolderWindowTest final : public QObject {
 private Q_SLOTS:
     void FolderWindow_ListAndSelection_StartFollowsItAndLeavingConvertsNothing() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const Folder folder(shell, {"b.txt", "A.JPG", "c.Jpg", "d.jpg.txt", "jpg", ".hidden.jpg"});
         QVERIFY(QDir().mkpath(folder.File("sub.jpg")));
 
@@ -126,7 +126,7 @@ private Q_SLOTS:
 
     void FolderWindow_SecondOfThreeDeclined_RunGoesOnAndTellsTheCounts() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const Folder folder(shell, {"a.txt", "b.txt", "c.txt"});
         WriteFile(folder.File("b.txt.JPG"), "kept");
 
@@ -163,7 +163,7 @@ private Q_SLOTS:
 
     void FolderWindow_NameNotUtf8_ListedWithReplacementAndConvertedUnderItsBytes() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const Folder folder(shell, {"b.txt"});
         const std::filesystem::path in = folder.path.toStdString();
         const std::string latin1 = "caf\xE9.txt"; // written by a system that names files in Latin-1
@@ -189,7 +189,7 @@ private Q_SLOTS:
 
     void FolderWindow_DuringARun_ControlsOffAndLeavingHasNoEffect() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const Folder folder(shell, {"a.txt", "b.txt"});
         QPointer window = jobs.OpenFolder(folder.path, false);
         QVERIFY(QTest::qWaitForWindowActive(window));
@@ -215,7 +215,7 @@ private Q_SLOTS:
 
     void FolderWindow_CancelledFile_YesStopsTheRunNoGoesOn() {
         JobsFixture jobs;
-        ShellFixture& shell = jobs.shell;
+        AppFixture& shell = jobs.shell;
         const Folder folder(shell, {"a", "b", "c"});
         CancellingProgress cancel;
         shell.state->Attach({.progress = &cancel});

@@ -1,10 +1,10 @@
 #pragma once
 // A main window over a 366-position key, hidden while the job window it opened is up.
 
-#include "FileWindow.h"
-#include "FolderWindow.h"
-#include "GlossButton.h"
-#include "ShellFixture.h"
+#include "controls/GlossButton.h"
+#include "jobs/FileWindow.h"
+#include "jobs/FolderWindow.h"
+#include "tests/app/AppFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,20 +46,20 @@ struct JobsFixture final {
     /// The file window for `name` in the program's folder, opened as the main window opens it.
     QPointer<QWidget> OpenFile(const QString& name, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        const shell::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
+        const platform::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
         return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window, job), before);
     }
     QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        const shell::FolderJob job{Of(reception), folder.toStdString()};
+        const platform::FolderJob job{Of(reception), folder.toStdString()};
         return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, job), before);
     }
 
-    ShellFixture shell{366};
+    AppFixture shell{366};
 
 private:
-    static shell::Direction Of(bool reception) {
-        return reception ? shell::Direction::Reception : shell::Direction::Sending;
+    static platform::Direction Of(bool reception) {
+        return reception ? platform::Direction::Reception : platform::Direction::Sending;
     }
     /// The window that opened, the main window hidden as the main window hides itself.
     QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {

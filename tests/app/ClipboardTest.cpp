@@ -1,0 +1,262 @@
+// The clipboard translation on tab "!" and the clipboard window, through the real main window.
+#include "app/ClipboardTranslation.h"
+#include "app/ClipboardWindow.h"
+#include "tests/app/AppFixture.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace velt;
+using namespace velt::testing;
+
+namespace {
+
+constexpr qsizetype kShown = app::kShownCharacters;
+
+QString ClipboardText() {
+    return QGuiApplication::clipboard()->text();
+}
+
+void SetClipboard(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
+/// The main window on tab "!" over a key of 366 positions.
+struct ClipboardShell {
+    ClipboardShell() { shell.Find<QTabWidget>("SSTab2")->setCurrentIndex(2); }
+    app::ClipboardWindow* View() const { return shell.window->findChild<app::ClipboardWindow*>(u"frmCLB"_s); }
+    QString Shown() const { return View()->findChild<QPlainTextEdit*>(u"txtCLB"_s)->toPlainText(); }
+    QString Tag() const { return shell.Find("clb")->property("tag").toString(); }
+    /// A click on CHECK; the messages it showed.
+    std::size_t Translate() {
+        shell.messages.shown.clear();
+        shell.Click("cbCheat");
+        return shell.messages.shown.size();
+    }
+    AppFixture shell{366};
+};
+
+/// A wait window that, while the translation runs, lets the timers fire and clicks CHECK again.
+struct MeddlingProgress final : IProgress {
+    void Begin(std::int64_t, std::string_view caption) override {
+        captions.emplace_back(caption);
+        if (meddle) {
+            meddle = false;
+            SetClipboard(u"changed meanwhile"_s);
+            QTest::qWait(400);
+            enabledDuringWork = target->Find("cbCheat")->isEnabled();
+            target->Click("cbCheat");
+        }
+    }
+    void Update(std::int64_t) override {}
+    void End() override {}
+    AppFixture* target = nullptr;
+    bool meddle = true;
+    bool enabledDuringWork = true;
+    std::vector<std::string> captions;
+};
+
+} // namespace
+
+class ClipboardTest final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QGuiApplication::clipboard()->clear(); }
+
+    void Translate_PlainThenCoded_ArmouredAndBackInWindow() {
+        ClipboardShell clip;
+        SetClipboard(u"Hello"_s);
+        QCOMPARE(clip.Translate(), std::size_t{0});
+        const QString armoured = ClipboardText();
+        QCOMPARE(armoured.size(), 24);
+        QVERIFY(armoured.startsWith(u"\"\""_s) && armoured.endsWith(u"\"\""_s));
+        QVERIFY(clip.View() && clip.View()->isVisible());
+        QCOMPARE(clip.Shown(), armoured);
+        QCOMPARE(clip.Tag(), u"1"_s);
+        QVERIFY(clip.shell.Find("cbCheat")->isEnabled());
+
+        clip.Translate();
+        QCOMPARE(ClipboardText(), u"Hello"_s);
+        QCOMPARE(clip.Shown(), u"Hello"_s);
+
+        // Words around the markers are dropped; line breaks and ő, ű come back as they went.
+        SetClipboard(u"Line one ő\nline two ű"_s);
+        clip.Translate();
+        SetClipboard(u"Dear Anna, "_s + ClipboardText() + u" regards"_s);
+        QCOMPARE(clip.Translate(), std::size_t{0});
+        QCOMPARE(ClipboardText(), u"Line one ő\nline two ű"_s);
+        QCOMPARE(clip.shell.state->plainText, std::string("Line one \xF5\r\nline two \xFB"));
+    }
+
+    void Translate_Failures_ToldClipboardKeptWindowOpens() {
+        ClipboardShell clip;
+        const auto failsWith = [&](const QString& text, const std::string& told) {
+            SetClipboard(text);
+            if (clip.View()) {
+                clip.View()->close();
+            }
+            QCOMPARE(clip.Translate(), std::size_t{1});
+            QVERIFY2(clip.shell.messages.shown[0].text.find(told) != std::string::npos,
+                     clip.shell.messages.shown[0].text.c_str());
+            QCOMPARE(clip.shell.messages.shown[0].title, std::string("ERROR"));
+            QCOMPARE(ClipboardText(), text);
+            QVERIFY(clip.View() && clip.View()->isVisible());
+            QCOMPARE(clip.Shown(), text);
+            QVERIFY(clip.shell.Find("cbCheat")->isEnabled());
+        };
+        failsWith(u"smile 😀"_s, "cannot be coded");
+        failsWith(u"\"\"ABC\"\""_s, "odd number");
+        failsWith(u"\"\"41\n-- \nBob"_s, "\"-\" (U+002D), which is no hexadecimal digit");
+        QFile::remove(clip.shell.Path("KEY.ORB"));
+        failsWith(u"\"\"41424344\"\""_s, "NOT ELIGIBLE");
+        failsWith(u"plain"_s, "KEY.ORB does not exist");
+    }
+
+    void Translate_WhileRunning_NoSecondStartAndButtonStaysOff() {
+        ClipboardShell clip;
+        MeddlingProgress progress;
+        progress.target = &clip.shell;
+        clip.shell.state->Attach({.progress = &progress});
+        SetClipboard(u"abc"_s);
+        clip.Translate();
+        QVERIFY(!progress.enabledDuringWork);
+        // One key load and one packing: the click during the work started nothing.
+        QCOMPARE(progress.captions, std::vector<std::string>({"", "Várj...  "}));
+        QCOMPARE(ClipboardText().size(), 16);
+    }
+
+    void Window_MultiMegabyteLine_ShownBoundedWhileTheLoopRuns() {
+        ClipboardShell clip;
+        SetClipboard(u"small"_s);
+        clip.shell.Click("clb");
+        QString line;
+        while (line.size() < 3'000'000) {
+            line += u"egy hosszú sor, sortörés nélkül, "_s;
+        }
+        LoopProbe probe;
+        SetClipboard(line);
+        QTRY_VERIFY(clip.Shown().startsWith(line.left(kShown)));
+        QVERIFY(clip.Shown().endsWith(u"[... and %1 more characters, not shown here]"_s.arg(line.size() - kShown)));
+        clip.shell.state->language = Language::Hungarian;
+        QCOMPARE(clip.Translate(), std::size_t{0});
+        const QString armoured = ClipboardText();
+        QCOMPARE(armoured.size(), 4 * line.size() + 4); // the clipboard holds all of it
+        QVERIFY(clip.Shown().startsWith(armoured.left(kShown)));
+        QVERIFY(clip.Shown().endsWith(u"[... és még %1 karakter, amely itt nem látszik]"_s.arg(armoured.size() - kShown)));
+        QTest::qWait(350); // a tick of the follower
+        // Offscreen on a shared machine: far below the seconds it took to lay the line out.
+        QVERIFY2(probe.Longest() < 1000, qPrintable(QString::number(probe.longest)));
+        clip.Translate();
+        QCOMPARE(ClipboardText(), line);
+    }
+
+    void Translate_AboveTheLimits_ToldAndClipboardKept() {
+        ClipboardShell clip;
+        const app::TranslationLimits limits{10, 44};
+        for (const QString& text : {u"eleven char"_s, u"\"\"414243444546474849504152535455565758596061\"\""_s}) {
+            SetClipboard(text);
+            clip.shell.messages.shown.clear();
+            QCOMPARE(app::TranslateClipboard(*clip.shell.state, clip.shell.clipboard, limits),
+                     app::Translation::NothingDone);
+            QCOMPARE(clip.shell.messages.shown.size(), std::size_t{1});
+            QCOMPARE(QString::fromStdString(clip.shell.messages.shown[0].text),
+                     u"The text has %1 characters; Velt codes at most %2 at a time. Nothing was changed."_s.arg(
+                         text.size()).arg(text.size() > 44 ? 44 : 10));
+            QCOMPARE(ClipboardText(), text);
+        }
+        SetClipboard(u"ten chars!"_s); // at the limit: coded
+        QCOMPARE(app::TranslateClipboard(*clip.shell.state, clip.shell.clipboard, limits),
+                 app::Translation::Encoded);
+    }
+
+    void Switch_ClicksAndCloseBox_TagFollowsWindow() {
+        ClipboardShell clip;
+        SetClipboard(u"shown"_s);
+        clip.shell.Click("clb");
+        QVERIFY(clip.View()->isVisible());
+        QCOMPARE(clip.Tag(), u"1"_s);
+        QCOMPARE(clip.Shown(), u"shown"_s);
+        clip.shell.Click("clb");
+        QTRY_VERIFY(!clip.View());
+        QCOMPARE(clip.Tag(), u"0"_s);
+
+        clip.shell.Click("clb");
+        QVERIFY(clip.View()->close()); // its own close box
+        QCOMPARE(clip.Tag(), u"0"_s);
+        QTRY_VERIFY(!clip.View());
+        clip.shell.Click("clb");
+        QVERIFY(clip.View() && clip.View()->isVisible());
+
+        clip.shell.Find("clb")->setProperty("tag", u"x"_s); // an unknown tag does nothing
+        clip.shell.Click("clb");
+        QVERIFY(clip.View());
+    }
+
+    void Window_PlacementResizeAndSnap_FollowTwipRules() {
+        QCOMPARE(app::twips::Snapped(1999, 1000), 1000);
+        QCOMPARE(app::twips::Snapped(1, 1000), 1000);
+        QCOMPARE(app::twips::Snapped(2000, 1000), 2000);
+        QCOMPARE(app::twips::Snapped(0, 1000), 0);
+
+        ClipboardShell clip;
+        clip.shell.window->move(40, 30);
+        clip.shell.Click("clb");
+        app::ClipboardWindow* view = clip.View();
+        const QRect main = clip.shell.window->frameGeometry();
+        QCOMPARE(view->frameGeometry().topLeft(), QPoint(main.right() + 2, main.top()));
+        QCOMPARE(view->frameGeometry().size(), QSize(479, 304)); // 7185 by 4560 twips, frame included
+
+        // Sizes are the outer ones, as the window manager reports them with the frame.
+        const QSize frame = view->frameGeometry().size() - view->size();
+        auto* text = view->findChild<QPlainTextEdit*>(u"txtCLB"_s);
+        view->resize(QSize(333, 200) - frame); // 5000 by 3000 twips
+        QTRY_COMPARE(view->frameGeometry().size(), QSize(479, 304));
+        view->resize(QSize(600, 400) - frame); // 9000 by 6000 twips
+        QTRY_COMPARE(text->size(), QSize(573, 353)); // 8600 by 5300 twips
+
+        // 66 pixels are 990 twips (snaps), 67 pixels 1005 twips (stays); left is 4500 twips off.
+        for (const auto& [below, snaps] : {std::pair{66, true}, std::pair{67, false}}) {
+            view->move(main.left() + 300, main.top() + below);
+            QTest::mouseMove(view, QPoint(2, 2));
+            QTRY_COMPARE(view->frameGeometry().top(), snaps ? main.top() : main.top() + below);
+            QCOMPARE(view->frameGeometry().left(), main.left() + 300);
+        }
+        view->move(main.left() - 66, main.top() - 66);
+        QTest::mouseMove(view, QPoint(3, 2));
+        QTRY_COMPARE(view->frameGeometry().topLeft(), main.topLeft());
+    }
+
+    void Follow_IdleAndChanges_FetchesOnlyChangedText() {
+        ClipboardShell clip;
+        SetClipboard(u"large enough"_s);
+        clip.shell.Click("clb");
+        const int reads = clip.shell.clipboard.reads;
+        QTest::qWait(1000); // three ticks of each timer
+        QCOMPARE(clip.shell.clipboard.reads, reads);
+
+        SetClipboard(u"next"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(clip.Shown(), u"next"_s, 550);
+        QTest::qWait(700);
+        QCOMPARE(clip.shell.clipboard.reads, reads + 1);
+
+        // Something that is no text leaves the box as it is and CHECK off.
+        auto* picture = new QMimeData;
+        picture->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QGuiApplication::clipboard()->setMimeData(picture);
+        QTRY_VERIFY_WITH_TIMEOUT(!clip.shell.Find("cbCheat")->isEnabled(), 550);
+        QCOMPARE(clip.Shown(), u"next"_s);
+        QCOMPARE(clip.shell.clipboard.reads, reads + 1);
+
+        // CHECK comes on within one period (and a margin for a loaded machine) while its own tab shows.
+        SetClipboard(u"text again"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(clip.shell.Find("cbCheat")->isEnabled(), 550);
+    }
+};
+
+QTEST_MAIN(ClipboardTest)
+#include "ClipboardTest.moc"

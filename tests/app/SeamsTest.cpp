@@ -1,0 +1,197 @@
+// The platform seams and the small widgets behind them.
+#include "app/MaskedTextEdit.h"
+#include "app/Startup.h"
+#include "platform/Messages.h"
+#include "tests/app/AppFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace velt;
+using namespace velt::app;
+using namespace velt::platform;
+using namespace velt::testing;
+
+class SeamsTest final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void ProgramFolder_WritableOrNot_ExecutableFolderOrPrivateDataFolder() {
+        QTemporaryDir home;
+        const QByteArray xdg = qgetenv("XDG_DATA_HOME"), homeVariable = qgetenv("HOME");
+        NameApplication();
+        // velt-cli has no Qt and names the folder itself: both must land on the same one.
+        const auto agree = [] {
+            return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) ==
+                   QDir::cleanPath(QString::fromStdString(UserDataFolder().string()));
+        };
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(agree());
+        qputenv("HOME", "");
+        QVERIFY(agree());
+        qputenv("XDG_DATA_HOME", (home.path() + u"/data"_s).toUtf8());
+        QVERIFY(agree());
+
+        const std::filesystem::path data = (home.path() + u"/data/VELT"_s).toStdString();
+        const std::filesystem::path executable = QCoreApplication::applicationDirPath().toStdString();
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return true; }), executable);
+        QVERIFY(!std::filesystem::exists(data));
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return false; }), data);
+        QCOMPARE(std::filesystem::status(data).permissions(), std::filesystem::perms::owner_all);
+        QCOMPARE(ProgramFolder([](const std::filesystem::path&) { return false; }), data);
+        qputenv("XDG_DATA_HOME", xdg);
+        qputenv("HOME", homeVariable);
+    }
+
+    void FileExist_WildcardsAndMask_FindAsDirectorySearch() {
+        QTemporaryDir dir;
+        const QString root = dir.path() + u"/"_s;
+        QVERIFY(!FileExist(root + u"*.*"_s, 2)); // empty folder: empty result
+        WriteFile(root + u".secret"_s, "x");
+        QVERIFY(!FileExist(root + u"*.*"_s) && FileExist(root + u"*.*"_s, 2)); // hidden needs the mask
+        WriteFile(root + u"NOEXT"_s, "x");
+        QVERIFY(FileExist(root + u"*.*"_s)); // also names without a dot
+        WriteFile(root + u"Mscomctl.ocx"_s, "x");
+        QVERIFY(QDir(root).mkdir(u"sub"_s));
+        const std::tuple<QString, int, bool> cases[] = {
+            {u"MSCOMCTL.OCX"_s, 2, true}, {u"Ms?omctl.*"_s, 0, true}, {u"Comdlg32.ocx"_s, 2, false},
+            {u"sub"_s, 0, false},         {u"sub"_s, 16, true},       {QString(), 16, false},
+            {u"missing/*.*"_s, 2, false}};
+        for (const auto& [pattern, mask, found] : cases) {
+            QVERIFY2(FileExist(root + pattern, mask) == found, qPrintable(pattern));
+        }
+        QVERIFY(FileExist(QString(root + u"Mscomctl.ocx"_s).replace(u'/', u'\\')));
+    }
+
+    void ComponentCheck_SystemFolder_InstallsOnlyMissingComponents() {
+        QTemporaryDir windows, winnt;
+        const QString missing = windows.path() + u"/nowhere/"_s;
+        const QString first = windows.path() + u"/"_s;
+        const QString second = winnt.path() + u"/"_s;
+        FakeComponents source;
+        source.bytes = {{101, "dlg"}, {102, "ctl"}, {103, QByteArray("r\0tx", 4)}, {104, "tab"}};
+        // No candidate exists or holds an entry: nothing is checked or written.
+        QCOMPARE(CheckComponents({missing, first}, source).systemFolder, QString());
+
+        WriteFile(second + u"Mscomctl.ocx"_s, "kept as it is");
+        const ComponentCheckResult result = CheckComponents({missing, first, second}, source);
+        QCOMPARE(result.systemFolder, second);
+        QCOMPARE(result.written, QStringList({second + u"Comdlg32.ocx"_s, second + u"Richtx32.ocx"_s,
+                                              second + u"Tabctl32.ocx"_s}));
+        QVERIFY(result.failedComponent.isEmpty());
+        QCOMPARE(ReadFile(second + u"Mscomctl.ocx"_s), QByteArray("kept as it is"));
+        QCOMPARE(ReadFile(second + u"Richtx32.ocx"_s), source.bytes[103]);
+        QVERIFY(CheckComponents({second}, source).written.isEmpty());
+
+        // A component that cannot be installed is reported once, by name; the check stops there.
+        WriteFile(first + u"other"_s, "x");
+        source.bytes.remove(102);
+        ScriptedMessages messages;
+        AppState state(first.toStdString(), Services{.messages = &messages});
+        RunComponentCheck(state, {first}, source);
+        QCOMPARE(messages.shown.size(), std::size_t{1});
+        QVERIFY(messages.shown[0].text.find("Mscomctl.ocx") != std::string::npos);
+        QVERIFY(QFile::exists(first + u"Comdlg32.ocx"_s) && !QFile::exists(first + u"Richtx32.ocx"_s));
+    }
+
+    void QtFilter_BarPairs_BecomeQtEntries() {
+        // "*.*" also finds names without a dot; the dialog shows the description alone.
+        QCOMPARE(QtFilter(u"All file (*.*)|*.*"_s), u"All file (*.*) (*)"_s);
+        QCOMPARE(QtFilter(u"Text|*.txt|Coded|*.JPG"_s), u"Text (*.txt);;Coded (*.JPG)"_s);
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shown = dialog ? dialog->findChild<QComboBox*>(u"fileTypeCombo"_s)->currentText() : QString();
+            QApplication::activeModalWidget()->close();
+        });
+        QVERIFY(
+            Dialogs().SaveFile({u"Key"_s, u"KEY file (*.orb)| *.orb"_s, u"T"_s, QDir::tempPath()}).isEmpty());
+        QCOMPARE(shown, u"KEY file (*.orb)"_s);
+    }
+
+    void Messages_YesNoQuestion_DefaultAndEscapeMeanNoTextAsItIs() {
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->icon() == QMessageBox::Question && box->text() == u"<h1>Text ő</h1>"_s);
+            QCOMPARE(box->textFormat(), Qt::PlainText); // a file name with markup is not rendered
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        Messages messages;
+        QCOMPARE(
+            messages.Show({MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No, "T", "<h1>Text ő</h1>"}),
+            MessageAnswer::No);
+    }
+
+    void MaskedTextEdit_EditingWhileMasked_KeepsRealText() {
+        MaskedTextEdit edit;
+        edit.SetMasked(true);
+        QSignalSpy changed(&edit, &MaskedTextEdit::TextChanged);
+        QPlainTextEdit* shown = edit.ActiveView();
+        QTest::keyClicks(shown, u"ab"_s);
+        QTest::keyClick(shown, Qt::Key_Return);
+        QTest::sendKeyEvent(QTest::Click, shown, Qt::Key_unknown, u"ő"_s, Qt::NoModifier);
+        QTest::keyClick(shown, Qt::Key_C);
+        QTest::keyClick(shown, Qt::Key_Backspace);
+        QCOMPARE(edit.Text(), u"ab\nő"_s);
+        QCOMPARE(shown->toPlainText(), u"**\n*"_s);
+        QCOMPARE(changed.count(), 6);
+
+        shown->moveCursor(QTextCursor::Start);
+        shown->moveCursor(QTextCursor::Right, QTextCursor::KeepAnchor);
+        shown->insertPlainText(u"xyz"_s);
+        QCOMPARE(edit.Text(), u"xyzb\nő"_s);
+        QCOMPARE(shown->toPlainText(), u"****\n*"_s);
+
+        // Unmasked the real text stays editable; masking again hides it again.
+        edit.SetMasked(false);
+        edit.ActiveView()->appendPlainText(u"d"_s);
+        edit.SetMasked(true);
+        QCOMPARE(edit.Text(), u"xyzb\nő\nd"_s);
+        QCOMPARE(edit.ActiveView()->toPlainText(), u"****\n*\n*"_s);
+    }
+
+    void WaitProgress_BeginUpdateEnd_ShowsMovesAndClosesCheaply() {
+        AppState state(std::filesystem::temp_directory_path());
+        state.language = Language::Hungarian;
+        WaitProgress progress(state);
+        progress.Begin(1000, {});
+        QVERIFY(progress.Window() && progress.Window()->isVisible());
+        QCOMPARE(progress.Window()->windowTitle(), u"Kérlek várj ..."_s);
+        QTest::qWait(40);
+        progress.Update(400);
+        QCOMPARE(progress.Window()->Bar()->value(), 400);
+        progress.End();
+        QVERIFY(!progress.Window());
+
+        // A given caption wins; amounts beyond int are shown in coarser steps.
+        const std::int64_t huge = std::int64_t{5} << 32;
+        progress.Begin(huge, "Várj...  ");
+        QCOMPARE(progress.Window()->windowTitle(), u"Várj...  "_s);
+        progress.Update(huge);
+        QCOMPARE(progress.Window()->Bar()->value(), progress.Window()->Bar()->maximum());
+        // The bar and the events follow at most every few tens of milliseconds, however hot the
+        // loop; counted rather than timed, so a slow or loaded machine cannot fail it.
+        QSignalSpy moved(progress.Window()->Bar(), &QProgressBar::valueChanged);
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 300'000; ++i) {
+            progress.Update(i);
+        }
+        const qint64 allowed = timer.elapsed() / 25 + 2;
+        QVERIFY2(moved.count() <= allowed, qPrintable(u"%1 > %2"_s.arg(moved.count()).arg(allowed)));
+    }
+};
+
+QTEST_MAIN(SeamsTest)
+#include "SeamsTest.moc"
