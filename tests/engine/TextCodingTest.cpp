@@ -98,37 +98,6 @@ TEST(PositionSchedule_Next, FollowsWorkedExamplesAndTheReferenceAsItIsNow) {
     EXPECT_EQ(schedule.Next(), 1);
 }
 
-TEST(PositionWalk_Skip, LandsWhereStepByStepLands) {
-    // Key lengths against reference codes below, at and above them; references that do and
-    // do not divide the key length; an empty reference (plain mode) too.
-    for (const int keyLength : {1, 3, 65, 100, 366}) {
-        for (const std::string& reference : {std::string(), std::string("A"), std::string(1, '\0'),
-                                            std::string("\xC8\x01"), std::string("AB"), std::string("\xFF\x41\x42")}) {
-            for (const std::uint64_t start : {0u, 1u, 2u, 64u, 65u, 66u, 199u, 200u, 201u}) {
-                ReferenceBox box(reference);
-                PositionSchedule schedule;
-                schedule.Start(keyLength, &box);
-                PositionWalk stepped = schedule.Walk();
-                for (std::uint64_t k = 0; k < start; ++k) {
-                    stepped.Next();
-                }
-                for (const std::uint64_t units : {0u, 1u, 2u, 3u, 7u, 64u, 65u, 100u, 366u, 367u, 1000u, 4099u}) {
-                    PositionWalk jumped = stepped;
-                    jumped.Skip(units);
-                    PositionWalk walked = stepped;
-                    for (std::uint64_t k = 0; k < units; ++k) {
-                        walked.Next();
-                    }
-                    ASSERT_EQ(std::tuple(jumped.keyPosition, jumped.referenceIndex, jumped.effectivePosition),
-                              std::tuple(walked.keyPosition, walked.referenceIndex, walked.effectivePosition))
-                        << keyLength << " '" << reference << "' " << start << " + " << units;
-                    ASSERT_EQ(jumped.Next(), walked.Next());
-                }
-            }
-        }
-    }
-}
-
 TEST(Armour_PackAndUnpack, UpperCaseOutDigitsAndTransportNoiseIn) {
     RecordingProgress progress;
     EXPECT_EQ(armour::Pack(std::string("\x0A\xFF\x22\x00\xAB", 5), progress), "\"\"0AFF2200AB\"\"");
