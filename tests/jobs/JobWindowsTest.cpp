@@ -1,13 +1,92 @@
-// The folder window: its list, the selection that START follows, and the runs.
-#include "tests/jobs/JobsFixture.h"
+// The file and folder windows: what they show, and what START and Leave do, over a main window
+// on a 366-position key that hides while the job window it opened is up.
+#include "conversion/CodedTextFile.h"
+#include "controls/GlossButton.h"
+#include "jobs/FileWindow.h"
+#include "jobs/FolderWindow.h"
+#include "tests/app/AppFixture.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QPointer>
+
+namespace velt::testing {
+
+inline QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+template <typename T = QWidget> T* In(QWidget* window, const char* name) {
+    return window->findChild<T*>(QString::fromUtf8(name));
+}
+inline QString Caption(QWidget* window, const char* button) {
+    return In<GlossButton>(window, button)->Caption();
+}
+inline void Click(QWidget* window, const char* button) {
+    QTest::mouseClick(In(window, button), Qt::LeftButton);
+}
+inline void Leave(QWidget* window) {
+    In<QAction>(window, "Kilépés")->trigger();
+}
+
+struct JobsFixture final {
+    JobsFixture() = default;
+    JobsFixture(const JobsFixture&) = delete;
+    JobsFixture& operator=(const JobsFixture&) = delete;
+    /// A test that failed half-way must not leave its windows to the next one.
+    ~JobsFixture() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<jobs::FileWindow*>(widget) || qobject_cast<jobs::FolderWindow*>(widget)) {
+                delete widget;
+            }
+        }
+    }
+
+    /// The file window for `name` in the program's folder, opened as the main window opens it.
+    QPointer<QWidget> OpenFile(const QString& name, bool reception) {
+        const QWidgetList before = QApplication::topLevelWidgets();
+        const platform::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
+        return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window, job), before);
+    }
+    QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
+        const QWidgetList before = QApplication::topLevelWidgets();
+        const platform::FolderJob job{Of(reception), folder.toStdString()};
+        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, job), before);
+    }
+
+    AppFixture shell{366};
+
+private:
+    static platform::Direction Of(bool reception) {
+        return reception ? platform::Direction::Reception : platform::Direction::Sending;
+    }
+    /// The window that opened, the main window hidden as the main window hides itself.
+    QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {
+        shell.window->hide();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (opened && !before.contains(widget) && widget->isVisible()) {
+                return widget;
+            }
+        }
+        return nullptr;
+    }
+};
+
+} // namespace velt::testing
 
 using namespace Qt::StringLiterals;
 using namespace velt;
 using namespace velt::testing;
 
 namespace {
+QString Result(QWidget* window) {
+    return In<QLabel>(window, "Label4")->text();
+}
+
 QListWidget* List(QWidget* window) {
     return In<QListWidget>(window, "File");
 }
@@ -73,9 +152,141 @@ struct Folder {
 };
 } // namespace
 
-class FolderWindowTest final : public QObject {
+class JobWindowsTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void FileWindow_EncodeThenRestore_GivesBackTheBytesAndTheMainWindow() {
+        JobsFixture jobs;
+        AppFixture& shell = jobs.shell;
+        QByteArray original;
+        for (int c = 0; c < 3 * 256; ++c) {
+            original += static_cast<char>(c);
+        }
+        WriteFile(shell.Path("notes.txt"), original);
+
+        QPointer window = jobs.OpenFile(u"notes.txt"_s, false);
+        QCOMPARE(window->windowTitle() + In<QGroupBox>(window, "Frame1")->title() + In<QLabel>(window, "Label2")->text() +
+                     u" "_s + Result(window) + u" "_s + Caption(window, "Command1"),
+                 u"Transfer  O.K. ?File notes.txt notes.txt.JPG START PROCESS"_s);
+        Click(window, "Command1");
+        QTRY_VERIFY(!window);
+        QVERIFY(shell.window->isVisible());
+        const QByteArray coded = ReadFile(shell.Path("notes.txt.JPG"));
+        QCOMPARE(coded.size(), 2 * original.size());
+
+        // Encoded again with the overwrite declined: nothing changes, the main window returns all the same.
+        window = jobs.OpenFile(u"notes.txt"_s, false);
+        Click(window, "Command1");
+        QTRY_VERIFY(!window && shell.window->isVisible());
+        QCOMPARE(ReadFile(shell.Path("notes.txt.JPG")), coded);
+
+        QVERIFY(QFile::rename(shell.Path("notes.txt"), shell.Path("original.txt")));
+        window = jobs.OpenFile(u"notes.txt.JPG"_s, true);
+        QCOMPARE(Result(window), u"notes.txt"_s);
+        QVERIFY(shell.state->codedText.empty()); // a coded file is streamed, never also held whole
+        Click(window, "Command1");
+        QTRY_VERIFY(!window && shell.window->isVisible());
+        QCOMPARE(ReadFile(shell.Path("notes.txt")), original);
+        QCOMPARE(shell.messages.shown.size(), 1u); // the one overwrite question
+    }
+
+    void FileWindow_CodedTextFile_HandedToEditorOnlyUnderItsSavedName() {
+        JobsFixture jobs;
+        AppFixture& shell = jobs.shell;
+        const std::string coded = "\"\"8A41C3\"\"";
+        const std::string saved = ComposeCodedTextFile(coded);
+        WriteFile(shell.Path("SelTextC_093005.JPG"), QByteArray::fromStdString(saved));
+        for (const Language language : {Language::English, Language::Hungarian}) {
+            shell.state->language = language;
+            QPointer window = jobs.OpenFile(u"SelTextC_093005.JPG"_s, true);
+            QCOMPARE(Result(window), language == Language::English ? u"A rescue was direct ...!"_s
+                                                                   : u"Közvetlen mentés volt...!"_s);
+            QCOMPARE(Caption(window, "Command1"),
+                     language == Language::English ? u"Reprimand"_s : u"Beolvasás"_s);
+            QCOMPARE(shell.state->codedText, coded);
+            Click(window, "Command1");
+            QTRY_VERIFY(!window);
+            QCOMPARE(shell.jobs.editor, static_cast<int>(language) + 1);
+            QVERIFY(!shell.window->isVisible()); // the editor shows it again when left
+        }
+        QCOMPARE(FilesIn(shell.folder.path()).size(), 3); // key, settings, the coded text file
+
+        // Marked 0x99 0x99 at its start, or renamed without the prefix, it is a coded file to restore.
+        shell.state->language = Language::English;
+        WriteFile(shell.Path("SelTextC_093006.JPG"), QByteArray::fromStdString("\x99\x99" + saved));
+        QPointer window = jobs.OpenFile(u"SelTextC_093006.JPG"_s, true);
+        QCOMPARE(Result(window), u"SelTextC_093006"_s);
+        QVERIFY(shell.state->codedText.empty());
+        window->close();
+        for (const std::string& body : {saved, saved + "x"}) {
+            WriteFile(shell.Path("Text_093005.JPG"), QByteArray::fromStdString(body));
+            shell.messages.shown.clear();
+            window = jobs.OpenFile(u"Text_093005.JPG"_s, true);
+            QCOMPARE(Result(window), u"Text_093005"_s);
+            Click(window, "Command1");
+            QTRY_VERIFY(!window);
+            const bool odd = body.size() % 2 != 0; // an odd size gets the bad-file message
+            QCOMPARE(shell.messages.shown.size(), odd ? 1u : 0u);
+            QCOMPARE(ReadFile(shell.Path("Text_093005")).size(), odd ? 0 : qsizetype(body.size() / 2));
+            QFile::remove(shell.Path("Text_093005"));
+        }
+        QCOMPARE(shell.jobs.editor, 2);
+    }
+
+    void FileWindow_UnusableFileOrLeaving_ConvertsNothingAndShowsMainWindow() {
+        JobsFixture jobs;
+        AppFixture& shell = jobs.shell;
+        WriteFile(shell.Path("a.JP"), "ab");
+        WriteFile(shell.Path("notes.txt"), "hello");
+        QVERIFY(QDir(shell.folder.path()).mkdir(u"folder.JPG"_s));
+        QFile large(shell.Path("SelTextC_000001.JPG")); // a coded text file too large to read whole
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize((16 << 20) + 1));
+        large.close();
+        const QStringList before = FilesIn(shell.folder.path());
+        const struct {
+            QString name;
+            bool reception;
+            QString note; // empty: a usable file, left through the close box
+        } cases[] = {
+            {u"a.JP"_s, true, u"The name of a.JP is too short for a coded file."_s},
+            {u"gone.txt"_s, false, u"cannot be read"_s},
+            {u"gone.txt.JPG"_s, true, u"cannot be read"_s},
+            {u"folder.JPG"_s, true, u"is not a regular file"_s},
+            {u"SelTextC_000001.JPG"_s, true, u"SelTextC_000001.JPG is too large to be read as a text."_s},
+            {u"notes.txt"_s, false, {}},
+        };
+        for (const auto& c : cases) {
+            QPointer window = jobs.OpenFile(c.name, c.reception);
+            if (c.note.isEmpty()) {
+                window->close();
+            } else {
+                QVERIFY2(Result(window).contains(c.note), qPrintable(c.name));
+                QVERIFY(!In(window, "Command1")->isEnabled());
+                Leave(window);
+            }
+            QTRY_VERIFY(!window && shell.window->isVisible());
+        }
+        QCOMPARE(FilesIn(shell.folder.path()), before);
+        QVERIFY(shell.messages.shown.empty());
+    }
+
+    void FileWindow_NameWithMarkup_ShownAsItIsInLabelsAndQuestion() {
+        JobsFixture jobs;
+        AppFixture& shell = jobs.shell;
+        const QString name = u"<h1><font color=red>invoice.pdf<font color=white size=1>.exe"_s;
+        WriteFile(shell.Path(name), "bill");
+        WriteFile(shell.Path(name + u".JPG"_s), "earlier");
+        QPointer window = jobs.OpenFile(name, false);
+        for (const char* label : {"Label2", "Label4"}) {
+            QCOMPARE(In<QLabel>(window, label)->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(In<QLabel>(window, "Label2")->text() + u" "_s + Result(window), name + u" "_s + name + u".JPG"_s);
+        Click(window, "Command1");
+        QTRY_VERIFY(!window);
+        QCOMPARE(shell.messages.shown.size(), 1u); // the overwrite question names the file as it is
+        QVERIFY(QString::fromStdString(shell.messages.shown[0].text).contains(name + u".JPG"_s));
+    }
+
     void FolderWindow_ListAndSelection_StartFollowsItAndLeavingConvertsNothing() {
         JobsFixture jobs;
         AppFixture& shell = jobs.shell;
@@ -90,18 +301,15 @@ private Q_SLOTS:
         QVERIFY(!StartEnabled(window));
         ClickEntry(window, 1);
         QVERIFY(StartEnabled(window));
-        QTest::keyClick(List(window), Qt::Key_Down, Qt::ShiftModifier);
-        QCOMPARE(Entries(window, true), (QStringList{u"b.txt"_s, u"c.Jpg"_s}));
         ClickEntry(window, 1, Qt::ControlModifier);
-        ClickEntry(window, 2, Qt::ControlModifier);
         QVERIFY(Entries(window, true).isEmpty() && !StartEnabled(window));
+        // A double-click selects all, the next one none.
         ClickEntry(window, 0, {}, true);
         QVERIFY(Entries(window, true) == Entries(window) && StartEnabled(window));
         ClickEntry(window, 3, {}, true);
         QVERIFY(Entries(window, true).isEmpty() && !StartEnabled(window));
 
         window->close();
-
         // Esc, the toolbar and the close box each leave without converting.
         shell.state->language = Language::Hungarian;
         for (int way = 0; way < 3; ++way) {
@@ -252,5 +460,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(FolderWindowTest)
-#include "FolderWindowTest.moc"
+QTEST_MAIN(JobWindowsTest)
+#include "JobWindowsTest.moc"
