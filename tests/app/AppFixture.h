@@ -94,6 +94,14 @@ struct AppFixture final {
     }
     QString Text(QAnyStringView label) const { return Find<QLabel>(label)->text(); }
     void Click(QAnyStringView name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
+    /// One tick of every running timer of the window and its clipboard window, without waiting for it.
+    void Tick() const {
+        for (QTimer* timer : window->findChildren<QTimer*>()) {
+            if (timer->isActive()) {
+                QMetaObject::invokeMethod(timer, "timeout");
+            }
+        }
+    }
     /// A toolbar button, on the job tab where the toolbar offers them.
     void Press(QAnyStringView action) const {
         Find<QTabWidget>("SSTab2")->setCurrentIndex(1);

@@ -1,4 +1,4 @@
-// The main window driven as a user would, the key action included.
+// The main window driven as a user would, the key action and files handed from outside included.
 #include "app/MaskedTextEdit.h"
 #include "app/Startup.h"
 #include "controls/GlossButton.h"
@@ -12,12 +12,15 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTextDocumentFragment>
 #include <QToolBar>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
@@ -47,7 +50,25 @@ QMap<QString, QString> VisibleTexts(AppFixture& shell) {
         }
         texts[widget->objectName() + u".accessibleName"_s] = AccessibleName(widget);
     }
+    for (QAction* action : shell.window->findChildren<QAction*>()) {
+        texts[u"action."_s + action->objectName()] = action->toolTip();
+    }
     return texts;
+}
+
+/// Drags local `paths` over `target` and drops them there; returns whether the drag was welcomed.
+bool Drop(QWidget* target, const QStringList& paths, const QList<QUrl>& more = {}) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+        urls << QUrl::fromLocalFile(path);
+    }
+    data.setUrls(urls + more);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    return enter.isAccepted() && QCoreApplication::sendEvent(target, &drop) && drop.isAccepted();
 }
 
 QStringList EnabledJobs(AppFixture& shell) {
@@ -79,14 +100,8 @@ private Q_SLOTS:
         QCOMPARE(shell.Text("Label8"), u"Kulcs fájl ? :"_s);
 
         // Read as a number: "01", " 1" and "+1" are Hungarian, anything unknown English.
-        for (const auto& [stored, hungarian] : {std::pair{"2", false},
-                                                {"x", false},
-                                                {"", false},
-                                                {"-1", false},
-                                                {"01", true},
-                                                {" 1", true},
-                                                {"+1\n", true},
-                                                {"1x", false}}) {
+        for (const auto& [stored, hungarian] : {std::pair{"2", false}, {"x", false}, {"", false}, {"-1", false},
+                                                {"01", true}, {" 1", true}, {"+1\n", true}, {"1x", false}}) {
             shell.settings.Write("lang", stored);
             shell.Start();
             QCOMPARE(shell.Find<QComboBox>("Nyelv")->currentIndex(), hungarian ? 1 : 0);
@@ -115,6 +130,27 @@ private Q_SLOTS:
             const QString key = name + u".accessibleName"_s;
             QVERIFY2(!english[key].isEmpty() && !hungarian[key].isEmpty(), qPrintable(name));
         }
+        // Every tooltip in each language; the design's own Hungarian ones and the key's path stay as they are.
+        const QString path = u"<p style='white-space:pre'>"_s + shell.Path("KEY.ORB") + u"</p>"_s;
+        const std::tuple<QString, QString, QString> tips[] = {
+            {u"cbCheat"_s, u"The translation of the content of the clipboard back and forth"_s,
+             u"A vágólap tartalmának fordítása oda-vissza"_s},
+            {u"lblSL"_s, u"Kattintásra alpértékre állít [366]"_s, u"Kattintásra alpértékre állít [366]"_s},
+            {u"Label9"_s, path, path},
+            {u"Küldés"_s, u"Kódolás küldéshez (Ctrl+S)"_s, u"Kódolás küldéshez (Ctrl+S)"_s},
+            {u"Fogadás"_s, u"DeKódolás fogadáshoz (Ctrl+R)"_s, u"DeKódolás fogadáshoz (Ctrl+R)"_s},
+            {u"Kulcs"_s, u"Kulcs betöltése/készítése (Ctrl+K)"_s, u"Kulcs betöltése/készítése (Ctrl+K)"_s}};
+        QMap<QString, QString> shownTips;
+        for (const auto& [key, text] : english.asKeyValueRange()) {
+            if (key.endsWith(u".toolTip"_s) && !(text + hungarian[key]).isEmpty()) {
+                shownTips[key.chopped(8)] = text + u" | "_s + hungarian[key];
+            }
+        }
+        QMap<QString, QString> expectedTips;
+        for (const auto& [name, inEnglish, inHungarian] : tips) {
+            expectedTips[name] = inEnglish + u" | "_s + inHungarian;
+        }
+        QCOMPARE(shownTips, expectedTips);
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(0);
         QCOMPARE(VisibleTexts(shell), english);
         QCOMPARE(yes(), u"&Yes"_s);
@@ -125,9 +161,6 @@ private Q_SLOTS:
         auto* tabs = shell.Find<QTabWidget>("SSTab2");
         auto* toolbar = shell.Find<QToolBar>("Toolbar1");
         auto* send = shell.Find<QAction>("Küldés");
-        QCOMPARE(toolbar->widgetForAction(shell.Find<QAction>("Fogadás"))->accessibleName(),
-                 u"DeKódolás fogadáshoz"_s);
-        QCOMPARE(send->toolTip(), u"Kódolás küldéshez (Ctrl+S)"_s);
         QVERIFY(!send->isVisible() && !send->isEnabled() && EnabledJobs(shell).isEmpty());
         send->activate(QAction::Trigger); // not offered off the job tab
         QVERIFY(EnabledJobs(shell).isEmpty());
@@ -214,37 +247,17 @@ private Q_SLOTS:
         QVERIFY(!keys.contains(QString()));
     }
 
-    void Slider_MoveAndLabelClick_SetKeyLength() {
-        AppFixture shell;
-        auto* slider = shell.Find<QSlider>("Slider");
-        slider->setValue(5000);
-        slider->triggerAction(QAbstractSlider::SliderPageStepSub);
-        QCOMPARE(shell.Text("lblSL"), u"4900"_s);
-        QCOMPARE(shell.state->keyLength, 4900);
-        QCOMPARE(AccessibleName(shell.Find("lblSL")), u"4900"_s); // read afresh, not frozen at start
-        shell.Click("lblSL");
-        QCOMPARE(shell.Text("lblSL"), u"366"_s);
-        QCOMPARE(shell.state->keyLength, 366);
-        QVERIFY(!shell.window->ShowKeyLength(99) && !shell.window->ShowKeyLength(10001));
-        QCOMPARE(slider->value(), 366);
-    }
-
     void Reference_MaskToggleAndCodes_TextStaysReal() {
         AppFixture shell;
         auto* reference = shell.Find<velt::app::MaskedTextEdit>("txtRef");
         reference->SetText(u"ab\nő"_s);
         shell.Click("Label12");
         QCOMPARE(reference->ActiveView()->toPlainText(), u"ab\nő"_s);
-        shell.Click("Label12");
-        QVERIFY(reference->IsMasked());
-
         // The coders read codes with CR LF line breaks, refreshed on every change.
         IReferenceText& codes = shell.state->Reference();
         QCOMPARE(codes.Codes(), std::string("ab\r\n\xF5"));
         reference->SetText(u"x😀"_s);
         QVERIFY_THROWS_EXCEPTION(VeltError, codes.Codes());
-        reference->SetText(QString());
-        QCOMPARE(codes.Codes(), std::string());
     }
 
     void Jobs_DialogsAndBrowser_SetPathsAndOpenOnlyOnChoice() {
@@ -356,32 +369,32 @@ private Q_SLOTS:
         QVERIFY(shell.state->keyFingerprint != print);
     }
 
-    void Slider_LengthBelowTheKeyFile_MarkedWithTheReason() {
+    void Slider_MovesClicksAndLengthsBelowTheKeyFile_SetLengthMarkedWithTheReason() {
         AppFixture shell(366);
-        QCOMPARE(shell.Text("lblSliderCaption"), u"Key length"_s);
         auto* slider = shell.Find<QSlider>("Slider");
         auto* label = shell.Find<QLabel>("lblSL");
+        slider->setValue(5000);
+        slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(shell.state->keyLength, 4900);
+        QCOMPARE(AccessibleName(label), u"4900 \u2260 366"_s); // read afresh, not frozen at start
+        shell.Click("lblSL");
+        QCOMPARE(label->text() + QString::number(shell.state->keyLength), u"366366"_s);
+        QVERIFY(!shell.window->ShowKeyLength(99) && !shell.window->ShowKeyLength(10001));
         QVERIFY(!label->toolTip().contains(u"366 positions"_s));
         slider->setValue(110);
-        QCOMPARE(shell.state->keyLength, 110);
         QCOMPARE(label->text(), u"110 \u2260 366"_s);
         QVERIFY2(label->toolTip().contains(u"KEY.ORB holds 366 positions, but only the first 110"_s) &&
                      label->toolTip().contains(u"set the key length to 110"_s),
                  qPrintable(label->toolTip()));
-        slider->setValue(366);
-        QCOMPARE(label->text(), u"366"_s);
-        QVERIFY(!label->toolTip().contains(u"366 positions"_s));
         // A key file of another length: the default the label's click sets is marked as well.
         WriteKeyFile(shell.Path("long.orb"), 500);
         shell.PressKey(shell.Path("long.orb"));
-        QCOMPARE(label->text(), u"500"_s);
         shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(label->text(), u"366 \u2260 500"_s);
         QVERIFY(label->toolTip().contains(u"500 pozíciót"_s));
         // Beyond the key file's records no letter codes: said so, not that only part is used.
         slider->setValue(600);
-        QCOMPARE(label->text(), u"600 \u2260 500"_s);
         QVERIFY2(label->toolTip().contains(u"csak 500 pozíciót"_s), qPrintable(label->toolTip()));
     }
 
@@ -474,7 +487,10 @@ private Q_SLOTS:
                  QStringList({u"Key"_s, u"KEY file (*.orb)| *.orb"_s,
                               u"ATTENTION ! Key file formation / exchange ..."_s, shell.folder.path()}));
         QCOMPARE(shell.KeyShown(), AppFixture::KeyInUse(u"big.orb"_s, 10000));
-        // Where the key lies, shown as it is whatever the name holds.
+        // Where the key lies, and its name, shown as they are whatever the name holds.
+        for (const char* label : {"Label9", "Panel2"}) {
+            QCOMPARE(shell.Find<QLabel>(label)->textFormat(), Qt::PlainText);
+        }
         QCOMPARE(QTextDocumentFragment::fromHtml(shell.Find<QLabel>("Label9")->toolTip()).toPlainText(),
                  shell.Path("big.orb"));
         QVERIFY(ReadFile(shell.Path("velt.ini")).contains("[Option]\nkey=big.orb\nkeyLenght=10000\n"));
@@ -522,11 +538,6 @@ private Q_SLOTS:
         QCOMPARE(shell.messages.shown.size(), std::size_t{1});
         QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Information);
         QVERIFY(shell.messages.shown[0].text.find("received.orb (500 positions) was copied") != std::string::npos);
-        // The key in use codes and decodes with the copied grids.
-        shell.state->plainText = "abc";
-        shell.state->textCoder.EncodeText();
-        shell.state->textCoder.DecodeText();
-        QCOMPARE(shell.state->plainText, std::string("abc"));
 
         // A damaged file is refused naming the record; nothing lands in the program's folder.
         QByteArray damaged = key;
@@ -560,6 +571,85 @@ private Q_SLOTS:
         QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Information);
     }
 
+
+    void Drop_FilesOrFolder_OpensItsWindowInModeOfName() {
+        AppFixture shell;
+        QVERIFY(QDir(shell.folder.path()).mkdir(u"letters"_s));
+        for (const char* name : {"letter.txt", "letters/a.JPG", "letters/b.jpg", "photo.Jpg"}) {
+            WriteFile(shell.Path(name), "x");
+        }
+        using velt::platform::Direction;
+        // Dropped names; the folder window's folder, or none for the file window; the direction.
+        const std::tuple<QStringList, QString, Direction> drops[] = {
+            {{u"letter.txt"_s}, {}, Direction::Sending},
+            {{u"letters"_s}, u"letters"_s, Direction::Sending},
+            {{u"letters/a.JPG"_s, u"letters/b.jpg"_s}, u"letters"_s, Direction::Reception}, // coded: restoring
+            {{u"photo.Jpg"_s, u"letter.txt"_s}, u"."_s, Direction::Sending}}; // one plain file among them
+        int opened = 0;
+        for (const auto& [names, folder, direction] : drops) {
+            QStringList paths;
+            for (const QString& name : names) {
+                paths << shell.Path(name);
+            }
+            QVERIFY(Drop(shell.window.get(), paths));
+            ++opened;
+            QTRY_COMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, opened);
+            QVERIFY(!shell.window->isVisible());
+            if (folder.isEmpty()) {
+                QVERIFY(shell.jobs.file->direction == direction);
+                QCOMPARE(shell.jobs.file->source, std::filesystem::path(paths[0].toStdString()));
+            } else {
+                QVERIFY(shell.jobs.folder->direction == direction);
+                QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(QDir::cleanPath(shell.Path(folder)).toStdString()));
+            }
+            shell.window->show();
+        }
+        // Over the reference text, which would otherwise take the file's name as text.
+        auto* reference = shell.Find<app::MaskedTextEdit>("txtRef")->findChild<QPlainTextEdit*>();
+        const QString before = reference->toPlainText();
+        QVERIFY(Drop(reference->viewport(), {shell.Path("photo.Jpg")}));
+        QTRY_COMPARE(shell.jobs.fileWindow, 2);
+        QVERIFY(shell.jobs.file->direction == Direction::Reception && shell.jobs.file->title == "photo.Jpg");
+        QCOMPARE(reference->toPlainText(), before);
+        shell.window->show();
+
+        // Not local files, or a modal window (such as the wait window) up: the window does not take the drag.
+        QVERIFY(!Drop(shell.window.get(), {}, {QUrl(u"https://example.org/a.txt"_s)}));
+        QVERIFY(!Drop(shell.window.get(), {shell.Path("letter.txt")}, {QUrl(u"https://e.org/b"_s)}));
+        QWidget wait;
+        wait.setWindowModality(Qt::ApplicationModal);
+        wait.show();
+        QVERIFY(!Drop(shell.window.get(), {shell.Path("letter.txt")}));
+        wait.close();
+        QCoreApplication::processEvents(); // an open it might have queued
+        QCOMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, 5);
+        QVERIFY(shell.messages.shown.empty());
+    }
+
+    void Arguments_RelativeOrMissing_OpenAbsoluteOrNameTheMissingOne() {
+        AppFixture shell;
+        WriteFile(shell.Path("report.pdf.JPG"), "x");
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(shell.folder.path());
+        const bool opened = shell.window->OpenFromOutside({u"report.pdf.JPG"_s});
+        QDir::setCurrent(previous);
+        QVERIFY(opened && shell.jobs.fileWindow == 1);
+        QVERIFY(shell.jobs.file->direction == velt::platform::Direction::Reception);
+        QCOMPARE(shell.jobs.file->source, std::filesystem::path(shell.Path("report.pdf.JPG").toStdString()));
+        shell.window->show();
+
+        // One missing path among several: it is named, nothing opens, the chosen paths stay.
+        shell.Find<QComboBox>("Nyelv")->setCurrentIndex(1);
+        const QString missing = shell.Path("gone ő.txt");
+        QVERIFY(!shell.window->OpenFromOutside({shell.Path("report.pdf.JPG"), missing}));
+        QVERIFY(shell.jobs.fileWindow + shell.jobs.folderWindow == 1 && shell.window->isVisible());
+        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+        QCOMPARE(shell.messages.shown[0].icon, MessageIcon::Critical);
+        QCOMPARE(QString::fromStdString(shell.messages.shown[0].text),
+                 missing + u" nem nyitható meg: nincs ilyen fájl vagy mappa."_s);
+        QVERIFY(!shell.window->OpenFromOutside({}));
+        QCOMPARE(shell.messages.shown.size(), std::size_t{1});
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
