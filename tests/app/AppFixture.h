@@ -109,6 +109,14 @@ struct AppFixture final {
         Press("Kulcs");
     }
     bool KeyChecked() const { return Find<QCheckBox>("Check2")->isChecked(); }
+    /// What messages said, each as "title: text".
+    QStringList Said() const {
+        QStringList said;
+        for (const Message& m : messages.shown) {
+            said << QString::fromStdString(m.title + ": " + m.text);
+        }
+        return said;
+    }
     QString Setting(const char* key) { return QString::fromStdString(settings.Read(key).value_or("-")); }
 
     /// The key as the state, Label9, Panel2, Slider, lblSL and the stored settings show it.

@@ -108,14 +108,6 @@ struct EditorFixture final {
             }
         }
     }
-    /// What messages said, their titles first.
-    QStringList Said() const {
-        QStringList said;
-        for (const Message& m : shell.messages.shown) {
-            said << QString::fromStdString(m.title + ": " + m.text);
-        }
-        return said;
-    }
     /// A sending session through the window: `text` typed, START, the armoured text from the coded box.
     QString EncodeInWindow(const QString& text) {
         Open(true);
@@ -269,7 +261,7 @@ private Q_SLOTS:
         f.Plain()->insertPlainText(u" 😀"_s);
         hideKey(false);
         f.ClickStart();
-        QCOMPARE(f.Said(), QStringList({u"ERROR: The key file KEY.ORB does not exist."_s,
+        QCOMPARE(f.shell.Said(), QStringList({u"ERROR: The key file KEY.ORB does not exist."_s,
                                         u"ERROR: The character \"😀\" (U+1F600) cannot be coded."_s}));
         QCOMPARE(f.Plain()->toPlainText(), u"letter 😀"_s);
         QVERIFY(f.Coded()->toPlainText().isEmpty() && f.Start()->isEnabled() && !f.Plain()->isReadOnly());
@@ -285,7 +277,7 @@ private Q_SLOTS:
         f.Coded()->setPlainText(armoured);
         hideKey(true);
         f.ClickStart();
-        QCOMPARE(f.Said(),
+        QCOMPARE(f.shell.Said(),
                  QStringList({u"ERROR: The coded text is damaged: it has an odd number of characters."_s,
                               u"ERROR: YOU WERE NOT ELIGIBLE FOR THE INSPECTION OF THE TEXT !\r\n"
                               u"The key file does not exist !"_s}));
@@ -325,7 +317,7 @@ private Q_SLOTS:
         f.Start()->setEnabled(true);
         f.ClickStart(); // the message of an empty editor leaves no box current
         f.Press(u"Mentés"_s);
-        QCOMPARE(f.Said(), QStringList({u"ERROR: Is not what to code ... !"_s,
+        QCOMPARE(f.shell.Said(), QStringList({u"ERROR: Is not what to code ... !"_s,
                                         u"ERROR: There is not a selected text ... !"_s}));
         QVERIFY(dialogs.saved.empty());
 
@@ -369,7 +361,7 @@ private Q_SLOTS:
         // A folder that does not exist: the reason is given, nothing written.
         dialogs.saveAnswers = {f.Path(u"gone/SelTextC_1.JPG"_s)};
         f.Press(u"Mentés"_s);
-        QCOMPARE(f.Said().last(), u"ERROR: The folder %1 does not exist; nothing was written."_s.arg(f.Path(u"gone"_s)));
+        QCOMPARE(f.shell.Said().last(), u"ERROR: The folder %1 does not exist; nothing was written."_s.arg(f.Path(u"gone"_s)));
     }
 
     void Hungarian_StartWithNothingOrBothAndSave_ToldInHungarianNothingChanged() {
@@ -384,7 +376,7 @@ private Q_SLOTS:
         f.Coded()->setPlainText(u"\"\"41\"\""_s);
         f.shell.clipboard.SetText(u"kept"_s);
         f.ClickStart();
-        QCOMPARE(f.Said(), QStringList(2, u"HIBA: Nincs mit kódolni ... !"_s));
+        QCOMPARE(f.shell.Said(), QStringList(2, u"HIBA: Nincs mit kódolni ... !"_s));
         QCOMPARE(f.Plain()->toPlainText() + f.Coded()->toPlainText(), u"plain\"\"41\"\""_s);
         QCOMPARE(f.shell.clipboard.Text(), u"kept"_s);
         QCOMPARE(f.window->CurrentBox(), editor::EditorWindow::NoBox);
@@ -404,7 +396,7 @@ private Q_SLOTS:
         f.Start()->setEnabled(true);
         f.ClickStart(); // the message of an empty editor leaves no box current
         f.Press(u"Nyomtatás"_s);
-        QCOMPARE(f.Said().last(), u"ERROR: Is not what to print ... ?!"_s);
+        QCOMPARE(f.shell.Said().last(), u"ERROR: Is not what to print ... ?!"_s);
         QCOMPARE(f.printer.dialogs, 0);
 
         QString letter;
@@ -438,7 +430,7 @@ private Q_SLOTS:
         f.printer.pdfPath = f.Path(u"gone/print.pdf"_s);
         f.printer.answers = {true};
         f.Press(u"Nyomtatás"_s);
-        QCOMPARE(f.Said().last(), u"ERROR: The text could not be printed."_s);
+        QCOMPARE(f.shell.Said().last(), u"ERROR: The text could not be printed."_s);
     }
 
     void Cancel_ByButtonOrEsc_StopsTheWorkChangesNothingAndOtherWindowsTakeNoClick() {

@@ -14,29 +14,20 @@
 #include <QListWidget>
 #include <QPointer>
 
-namespace velt::testing {
+using namespace Qt::StringLiterals;
+using namespace velt;
+using namespace velt::testing;
 
-inline QStringList FilesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
+namespace {
+QStringList FilesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 template <typename T = QWidget> T* In(QWidget* window, const char* name) {
     return window->findChild<T*>(QString::fromUtf8(name));
 }
-inline QString Caption(QWidget* window, const char* button) {
-    return In<GlossButton>(window, button)->Caption();
-}
-inline void Click(QWidget* window, const char* button) {
-    QTest::mouseClick(In(window, button), Qt::LeftButton);
-}
-inline void Leave(QWidget* window) {
-    In<QAction>(window, "Kilépés")->trigger();
-}
+QString Caption(QWidget* window, const char* button) { return In<GlossButton>(window, button)->Caption(); }
+void Click(QWidget* window, const char* button) { QTest::mouseClick(In(window, button), Qt::LeftButton); }
+void Leave(QWidget* window) { In<QAction>(window, "Kilépés")->trigger(); }
 
 struct JobsFixture final {
-    JobsFixture() = default;
-    JobsFixture(const JobsFixture&) = delete;
-    JobsFixture& operator=(const JobsFixture&) = delete;
     /// A test that failed half-way must not leave its windows to the next one.
     ~JobsFixture() {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -45,8 +36,7 @@ struct JobsFixture final {
             }
         }
     }
-
-    /// The file window for `name` in the program's folder, opened as the main window opens it.
+    /// The file or folder window, opened as the main window opens it, the main window hidden as it hides itself.
     QPointer<QWidget> OpenFile(const QString& name, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
         const platform::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
@@ -54,17 +44,12 @@ struct JobsFixture final {
     }
     QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        const platform::FolderJob job{Of(reception), folder.toStdString()};
-        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, job), before);
+        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, {Of(reception), folder.toStdString()}),
+                      before);
     }
-
-    AppFixture shell{366};
-
-private:
     static platform::Direction Of(bool reception) {
         return reception ? platform::Direction::Reception : platform::Direction::Sending;
     }
-    /// The window that opened, the main window hidden as the main window hides itself.
     QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {
         shell.window->hide();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -74,22 +59,11 @@ private:
         }
         return nullptr;
     }
+    AppFixture shell{366};
 };
 
-} // namespace velt::testing
-
-using namespace Qt::StringLiterals;
-using namespace velt;
-using namespace velt::testing;
-
-namespace {
-QString Result(QWidget* window) {
-    return In<QLabel>(window, "Label4")->text();
-}
-
-QListWidget* List(QWidget* window) {
-    return In<QListWidget>(window, "File");
-}
+QString Result(QWidget* window) { return In<QLabel>(window, "Label4")->text(); }
+QListWidget* List(QWidget* window) { return In<QListWidget>(window, "File"); }
 
 QStringList Entries(QWidget* window, bool selectedOnly = false) {
     QStringList names;
@@ -117,9 +91,7 @@ void ClickEntry(QWidget* window, int row, Qt::KeyboardModifiers keys = {}, bool 
     }
 }
 
-bool StartEnabled(QWidget* window) {
-    return In(window, "Command")->isEnabled();
-}
+bool StartEnabled(QWidget* window) { return In(window, "Command")->isEnabled(); }
 
 /// A wait window that lets the test act while a conversion runs.
 struct ProbeProgress final : IProgress {
@@ -446,16 +418,12 @@ private Q_SLOTS:
             for (const QString& file : coded) {
                 QFile::remove(folder.path + u'/' + file);
             }
-            QString said;
-            for (const Message& message : shell.messages.shown) {
-                said += QString::fromStdString(message.title + ": " + message.text + "|");
-            }
-            QCOMPARE(said, (run.at == 2 ? u"Cancel: The conversion of b was cancelled; nothing was written.\r\n"
-                                          u"Stop converting the remaining files?|"_s
-                                        : QString()) +
-                               u"Folder finished: Files converted: %1\r\nKept, not overwritten: 0\r\nFailed: 0\r\n"
-                               u"Cancelled, not converted: %2|"_s.arg(coded.size())
-                                   .arg(run.left));
+            QCOMPARE(shell.Said().join(u'|'),
+                     (run.at == 2 ? u"Cancel: The conversion of b was cancelled; nothing was written.\r\n"
+                                    u"Stop converting the remaining files?|"_s
+                                  : QString()) +
+                         u"Folder finished: Files converted: %1\r\nKept, not overwritten: 0\r\nFailed: 0\r\n"
+                         u"Cancelled, not converted: %2"_s.arg(coded.size()).arg(run.left));
         }
     }
 };
