@@ -291,9 +291,7 @@ private Q_SLOTS:
     void Handover_CodedTextFromTheFileWindow_ShownAndNotErasedByAClick() {
         EditorFixture f;
         AppState& state = *f.shell.state;
-        state.plainText = Codes(u"from a file ő\n"_s);
-        state.textCoder.EncodeText();
-        const QString armoured = QString::fromStdString(armour::Pack(state.codedText, state.Progress()));
+        const QString armoured = f.EncodeInWindow(u"from a file ő\n"_s);
         // The file window hides the main window, puts the coded text in the buffer and opens the editor.
         f.shell.window->hide();
         state.codedText = armoured.toStdString();
@@ -317,9 +315,11 @@ private Q_SLOTS:
         f.Start()->setEnabled(true);
         f.ClickStart(); // the message of an empty editor leaves no box current
         f.Press(u"Mentés"_s);
+        f.Press(u"Nyomtatás"_s);
         QCOMPARE(f.shell.Said(), QStringList({u"ERROR: Is not what to code ... !"_s,
-                                        u"ERROR: There is not a selected text ... !"_s}));
-        QVERIFY(dialogs.saved.empty());
+                                              u"ERROR: There is not a selected text ... !"_s,
+                                              u"ERROR: Is not what to print ... ?!"_s}));
+        QVERIFY(dialogs.saved.empty() && f.printer.dialogs == 0);
 
         // The empty plain box: only CR LF, private; a name without an extension gets ".TXT".
         f.Click(f.Plain());
@@ -393,12 +393,6 @@ private Q_SLOTS:
     void Print_CurrentBox_TheWholeTextReachesThePages() {
         EditorFixture f;
         f.Open(true);
-        f.Start()->setEnabled(true);
-        f.ClickStart(); // the message of an empty editor leaves no box current
-        f.Press(u"Nyomtatás"_s);
-        QCOMPARE(f.shell.Said().last(), u"ERROR: Is not what to print ... ?!"_s);
-        QCOMPARE(f.printer.dialogs, 0);
-
         QString letter;
         for (int i = 0; i < 600; ++i) {
             letter += u"line %1 ő\n"_s.arg(i);
