@@ -428,16 +428,15 @@ private Q_SLOTS:
     }
 
     void Cancel_ByButtonOrEsc_StopsTheWorkChangesNothingAndOtherWindowsTakeNoClick() {
-        AppFixture shell(366);
-        shell.state->language = Language::Hungarian;
+        EditorFixture f(1);
         QPushButton other;
         int clicks = 0;
         connect(&other, &QPushButton::clicked, [&] { ++clicks; });
         other.show();
         for (const bool byEsc : {false, true}) {
             try {
-                ProgressTicker ticker(*shell.progress, 1000, {}, Stoppable::Yes);
-                platform::WaitWindow* window = shell.progress->Window();
+                ProgressTicker ticker(*f.shell.progress, 1000, {}, Stoppable::Yes);
+                platform::WaitWindow* window = f.shell.progress->Window();
                 QCOMPARE(window->CancelButton()->text(), u"Mégse"_s);
                 // Through the window system, where the modal wait window holds it back.
                 QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, {5, 5});
@@ -454,25 +453,18 @@ private Q_SLOTS:
         QCOMPARE(clicks, 0);
 
         // Packing in the editor, then on the main window's CHECK.
-        PdfPrinter printer;
-        editor::EditorWindow editor(*shell.state, {shell.dialogs, shell.clipboard, printer, shell.clock},
-                                    *shell.window, velt::platform::Direction::Sending);
-        editor.show();
-        shell.clipboard.SetText(u"before"_s);
-        auto* plain = editor.findChild<QPlainTextEdit*>(u"RichTextBox1"_s);
-        plain->setPlainText(u"a letter"_s);
-        auto* start = editor.findChild<GlossButton*>(u"Command1"_s);
-        start->setEnabled(true);
-        CancelWhenOffered(*shell.progress);
-        QTest::mouseClick(start, Qt::LeftButton);
-        QCOMPARE(plain->toPlainText() + editor.findChild<QPlainTextEdit*>(u"RichTextBox2"_s)->toPlainText() +
-                     shell.clipboard.Text(),
-                 u"a letterbefore"_s);
-        shell.clipboard.SetText(u"plain"_s);
-        CancelWhenOffered(*shell.progress);
-        shell.Click(u"cbCheat"_s);
-        QCOMPARE(shell.clipboard.Text(), u"plain"_s);
-        QVERIFY(shell.messages.shown.empty());
+        f.OpenEditor(velt::platform::Direction::Sending);
+        f.shell.clipboard.SetText(u"before"_s);
+        f.Type(f.Plain(), u"a letter"_s);
+        CancelWhenOffered(*f.shell.progress);
+        f.ClickStart();
+        QCOMPARE(f.Plain()->toPlainText() + f.Coded()->toPlainText() + f.shell.clipboard.Text(), u"a letterbefore"_s);
+        f.Exit();
+        f.shell.clipboard.SetText(u"plain"_s);
+        CancelWhenOffered(*f.shell.progress);
+        f.shell.Click(u"cbCheat"_s);
+        QCOMPARE(f.shell.clipboard.Text(), u"plain"_s);
+        QVERIFY(f.shell.messages.shown.empty());
     }
 };
 
