@@ -23,19 +23,19 @@ template <typename T> T Next(std::deque<T>& script, T fallback) {
     return fallback;
 }
 
+/// Notes `request` in `log` and answers it from `script`.
+template <typename Request, typename Answer>
+Answer Ask(std::vector<Request>& log, const Request& request, std::deque<Answer>& script) {
+    log.push_back(request);
+    return Next(script, Answer{});
+}
+
 struct ScriptedDialogs final : platform::IDialogs {
-    platform::OpenFileResult OpenFile(const platform::OpenFileRequest& request) override {
-        opened.push_back(request);
-        return Next(openAnswers, {});
+    platform::OpenFileResult OpenFile(const platform::OpenFileRequest& r) override {
+        return Ask(opened, r, openAnswers);
     }
-    QString SaveFile(const platform::SaveFileRequest& request) override {
-        saved.push_back(request);
-        return Next(saveAnswers, {});
-    }
-    QString FolderBrowser(const QString& title) override {
-        folderTitles.push_back(title);
-        return Next(folderAnswers, {});
-    }
+    QString SaveFile(const platform::SaveFileRequest& r) override { return Ask(saved, r, saveAnswers); }
+    QString FolderBrowser(const QString& title) override { return Ask(folderTitles, title, folderAnswers); }
     std::deque<platform::OpenFileResult> openAnswers;
     std::deque<QString> saveAnswers, folderAnswers;
     std::vector<platform::OpenFileRequest> opened;
@@ -54,17 +54,14 @@ struct ScriptedMessages final : IMessages {
 
 /// Counts the job windows asked for and keeps the last request of each kind.
 struct RecordingJobWindows final : platform::IJobWindows {
-    bool OpenEditor(QWidget&, platform::Direction direction) override {
-        editorDirection = direction;
-        return ++editor > 0;
+    bool OpenEditor(QWidget&, platform::Direction d) override { return Note(editorDirection, d, editor); }
+    bool OpenFileWindow(QWidget&, const platform::FileJob& j) override { return Note(file, j, fileWindow); }
+    bool OpenFolderWindow(QWidget&, const platform::FolderJob& j) override {
+        return Note(folder, j, folderWindow);
     }
-    bool OpenFileWindow(QWidget&, const platform::FileJob& job) override {
-        file = job;
-        return ++fileWindow > 0;
-    }
-    bool OpenFolderWindow(QWidget&, const platform::FolderJob& job) override {
-        folder = job;
-        return ++folderWindow > 0;
+    template <typename T> static bool Note(std::optional<T>& last, const T& request, int& count) {
+        last = request;
+        return ++count > 0;
     }
     int editor = 0, fileWindow = 0, folderWindow = 0;
     std::optional<platform::Direction> editorDirection;
