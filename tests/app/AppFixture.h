@@ -62,7 +62,7 @@ struct LoopProbe final {
     qint64 longest = 0;
 };
 
-struct AppFixture final {
+struct AppFixture {
     /// Starts the main window, over a KEY.ORB of `keyRecords` positions when that is not 0.
     explicit AppFixture(int keyRecords = 0) {
         if (keyRecords > 0) {

@@ -27,7 +27,9 @@ QString Caption(QWidget* window, const char* button) { return In<GlossButton>(wi
 void Click(QWidget* window, const char* button) { QTest::mouseClick(In(window, button), Qt::LeftButton); }
 void Leave(QWidget* window) { In<QAction>(window, "Kilépés")->trigger(); }
 
-struct JobsFixture final {
+/// A main window on a key of 366 positions that opens the job windows.
+struct JobsFixture final : AppFixture {
+    JobsFixture() : AppFixture(366) {}
     /// A test that failed half-way must not leave its windows to the next one.
     ~JobsFixture() {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -39,19 +41,19 @@ struct JobsFixture final {
     /// The file or folder window, opened as the main window opens it, the main window hidden as it hides itself.
     QPointer<QWidget> OpenFile(const QString& name, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        const platform::FileJob job{Of(reception), shell.Path(name).toStdString(), name.toStdString()};
-        return Opened(jobs::FileWindow::Open(*shell.state, shell.jobs, *shell.window, job), before);
+        const platform::FileJob job{Of(reception), Path(name).toStdString(), name.toStdString()};
+        return Opened(jobs::FileWindow::Open(*state, jobs, *window, job), before);
     }
-    QPointer<QWidget> OpenFolder(const QString& folder, bool reception) {
+    QPointer<QWidget> OpenFolder(const QString& path, bool reception) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        return Opened(jobs::FolderWindow::Open(*shell.state, *shell.window, {Of(reception), folder.toStdString()}),
+        return Opened(jobs::FolderWindow::Open(*state, *window, {Of(reception), path.toStdString()}),
                       before);
     }
     static platform::Direction Of(bool reception) {
         return reception ? platform::Direction::Reception : platform::Direction::Sending;
     }
     QPointer<QWidget> Opened(bool opened, const QWidgetList& before) {
-        shell.window->hide();
+        window->hide();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (opened && !before.contains(widget) && widget->isVisible()) {
                 return widget;
@@ -59,7 +61,6 @@ struct JobsFixture final {
         }
         return nullptr;
     }
-    AppFixture shell{366};
 };
 
 QString Result(QWidget* window) { return In<QLabel>(window, "Label4")->text(); }
@@ -128,15 +129,14 @@ class JobWindowsTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void FileWindow_EncodeThenRestore_GivesBackTheBytesAndTheMainWindow() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         QByteArray original;
         for (int c = 0; c < 3 * 256; ++c) {
             original += static_cast<char>(c);
         }
         WriteFile(shell.Path("notes.txt"), original);
 
-        QPointer window = jobs.OpenFile(u"notes.txt"_s, false);
+        QPointer window = shell.OpenFile(u"notes.txt"_s, false);
         QCOMPARE(window->windowTitle() + In<QGroupBox>(window, "Frame1")->title() + In<QLabel>(window, "Label2")->text() +
                      u" "_s + Result(window) + u" "_s + Caption(window, "Command1"),
                  u"Transfer  O.K. ?File notes.txt notes.txt.JPG START PROCESS"_s);
@@ -147,13 +147,13 @@ private Q_SLOTS:
         QCOMPARE(coded.size(), 2 * original.size());
 
         // Encoded again with the overwrite declined: nothing changes, the main window returns all the same.
-        window = jobs.OpenFile(u"notes.txt"_s, false);
+        window = shell.OpenFile(u"notes.txt"_s, false);
         Click(window, "Command1");
         QTRY_VERIFY(!window && shell.window->isVisible());
         QCOMPARE(ReadFile(shell.Path("notes.txt.JPG")), coded);
 
         QVERIFY(QFile::rename(shell.Path("notes.txt"), shell.Path("original.txt")));
-        window = jobs.OpenFile(u"notes.txt.JPG"_s, true);
+        window = shell.OpenFile(u"notes.txt.JPG"_s, true);
         QCOMPARE(Result(window), u"notes.txt"_s);
         QVERIFY(shell.state->codedText.empty()); // a coded file is streamed, never also held whole
         Click(window, "Command1");
@@ -163,14 +163,13 @@ private Q_SLOTS:
     }
 
     void FileWindow_CodedTextFile_HandedToEditorOnlyUnderItsSavedName() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const std::string coded = "\"\"8A41C3\"\"";
         const std::string saved = ComposeCodedTextFile(coded);
         WriteFile(shell.Path("SelTextC_093005.JPG"), QByteArray::fromStdString(saved));
         for (const Language language : {Language::English, Language::Hungarian}) {
             shell.state->language = language;
-            QPointer window = jobs.OpenFile(u"SelTextC_093005.JPG"_s, true);
+            QPointer window = shell.OpenFile(u"SelTextC_093005.JPG"_s, true);
             QCOMPARE(Result(window), language == Language::English ? u"A rescue was direct ...!"_s
                                                                    : u"Közvetlen mentés volt...!"_s);
             QCOMPARE(Caption(window, "Command1"),
@@ -186,14 +185,14 @@ private Q_SLOTS:
         // Marked 0x99 0x99 at its start, or renamed without the prefix, it is a coded file to restore.
         shell.state->language = Language::English;
         WriteFile(shell.Path("SelTextC_093006.JPG"), QByteArray::fromStdString("\x99\x99" + saved));
-        QPointer window = jobs.OpenFile(u"SelTextC_093006.JPG"_s, true);
+        QPointer window = shell.OpenFile(u"SelTextC_093006.JPG"_s, true);
         QCOMPARE(Result(window), u"SelTextC_093006"_s);
         QVERIFY(shell.state->codedText.empty());
         window->close();
         for (const std::string& body : {saved, saved + "x"}) {
             WriteFile(shell.Path("Text_093005.JPG"), QByteArray::fromStdString(body));
             shell.messages.shown.clear();
-            window = jobs.OpenFile(u"Text_093005.JPG"_s, true);
+            window = shell.OpenFile(u"Text_093005.JPG"_s, true);
             QCOMPARE(Result(window), u"Text_093005"_s);
             Click(window, "Command1");
             QTRY_VERIFY(!window);
@@ -206,8 +205,7 @@ private Q_SLOTS:
     }
 
     void FileWindow_UnusableFileOrLeaving_ConvertsNothingAndShowsMainWindow() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         WriteFile(shell.Path("a.JP"), "ab");
         WriteFile(shell.Path("notes.txt"), "hello");
         QVERIFY(QDir(shell.folder.path()).mkdir(u"folder.JPG"_s));
@@ -228,7 +226,7 @@ private Q_SLOTS:
             {u"notes.txt"_s, false, {}},
         };
         for (const auto& c : cases) {
-            QPointer window = jobs.OpenFile(c.name, c.reception);
+            QPointer window = shell.OpenFile(c.name, c.reception);
             if (c.note.isEmpty()) {
                 window->close();
             } else {
@@ -243,12 +241,11 @@ private Q_SLOTS:
     }
 
     void FileWindow_NameWithMarkup_ShownAsItIsInLabelsAndQuestion() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const QString name = u"<h1><font color=red>invoice.pdf<font color=white size=1>.exe"_s;
         WriteFile(shell.Path(name), "bill");
         WriteFile(shell.Path(name + u".JPG"_s), "earlier");
-        QPointer window = jobs.OpenFile(name, false);
+        QPointer window = shell.OpenFile(name, false);
         for (const char* label : {"Label2", "Label4"}) {
             QCOMPARE(In<QLabel>(window, label)->textFormat(), Qt::PlainText);
         }
@@ -260,12 +257,11 @@ private Q_SLOTS:
     }
 
     void FolderWindow_ListAndSelection_StartFollowsItAndLeavingConvertsNothing() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const Folder folder(shell, {"b.txt", "A.JPG", "c.Jpg", "d.jpg.txt", "jpg", ".hidden.jpg"});
         QVERIFY(QDir().mkpath(folder.File("sub.jpg")));
 
-        QPointer window = jobs.OpenFolder(folder.path, false);
+        QPointer window = shell.OpenFolder(folder.path, false);
         QCOMPARE(Entries(window),
                  (QStringList{u"A.JPG"_s, u"b.txt"_s, u"c.Jpg"_s, u"d.jpg.txt"_s, u"jpg"_s}));
         QCOMPARE(window->windowTitle() + Caption(window, "Command"),
@@ -285,7 +281,7 @@ private Q_SLOTS:
         // Esc, the toolbar and the close box each leave without converting.
         shell.state->language = Language::Hungarian;
         for (int way = 0; way < 3; ++way) {
-            window = jobs.OpenFolder(folder.path, true);
+            window = shell.OpenFolder(folder.path, true);
             QCOMPARE(Entries(window), (QStringList{u"A.JPG"_s, u"c.Jpg"_s}));
             QCOMPARE(window->windowTitle() + Caption(window, "Command"),
                      u"A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !HELYREÁLLÍTÁS INDÍTÁSA"_s);
@@ -305,12 +301,11 @@ private Q_SLOTS:
     }
 
     void FolderWindow_SecondOfThreeDeclined_RunGoesOnAndTellsTheCounts() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const Folder folder(shell, {"a.txt", "b.txt", "c.txt"});
         WriteFile(folder.File("b.txt.JPG"), "kept");
 
-        QPointer window = jobs.OpenFolder(folder.path, false);
+        QPointer window = shell.OpenFolder(folder.path, false);
         Select(window, {u"c.txt"_s, u"a.txt"_s, u"b.txt"_s});
         Click(window, "Command");
         QTRY_VERIFY(!window && shell.window->isVisible());
@@ -328,7 +323,7 @@ private Q_SLOTS:
         QVERIFY(QFile::rename(folder.File("c.txt"), folder.File("c.orig")));
         WriteFile(folder.File("SelTextC_093005.JPG"), "\"\"41\"\"\r\n!");
         shell.messages.shown.clear();
-        window = jobs.OpenFolder(folder.path + u'/', true);
+        window = shell.OpenFolder(folder.path + u'/', true);
         Select(window, {u"a.txt.JPG"_s, u"SelTextC_093005.JPG"_s, u"c.txt.JPG"_s});
         Click(window, "Command");
         QTRY_VERIFY(!window);
@@ -342,14 +337,13 @@ private Q_SLOTS:
     }
 
     void FolderWindow_NameNotUtf8_ListedWithReplacementAndConvertedUnderItsBytes() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const Folder folder(shell, {"b.txt"});
         const std::filesystem::path in = folder.path.toStdString();
         const std::string latin1 = "caf\xE9.txt"; // written by a system that names files in Latin-1
         std::filesystem::copy_file(in / "b.txt", in / latin1);
 
-        QPointer window = jobs.OpenFolder(folder.path, false);
+        QPointer window = shell.OpenFolder(folder.path, false);
         QCOMPARE(Entries(window), (QStringList{u"b.txt"_s, u"caf\uFFFD.txt"_s}));
         Select(window, {u"caf\uFFFD.txt"_s});
         Click(window, "Command");
@@ -358,7 +352,7 @@ private Q_SLOTS:
         QCOMPARE(shell.messages.shown.back().text, "Files converted: 1\r\nKept, not overwritten: 0\r\nFailed: 0");
 
         std::filesystem::remove(in / latin1);
-        window = jobs.OpenFolder(folder.path, true);
+        window = shell.OpenFolder(folder.path, true);
         QCOMPARE(Entries(window), (QStringList{u"caf\uFFFD.txt.JPG"_s}));
         List(window)->selectAll();
         Click(window, "Command");
@@ -368,10 +362,9 @@ private Q_SLOTS:
     }
 
     void FolderWindow_DuringARun_ControlsOffAndLeavingHasNoEffect() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const Folder folder(shell, {"a.txt", "b.txt"});
-        QPointer window = jobs.OpenFolder(folder.path, false);
+        QPointer window = shell.OpenFolder(folder.path, false);
         QVERIFY(QTest::qWaitForWindowActive(window));
         ProbeProgress probe;
         QStringList seen;
@@ -394,8 +387,7 @@ private Q_SLOTS:
     }
 
     void FolderWindow_CancelledFile_YesStopsTheRunNoGoesOn() {
-        JobsFixture jobs;
-        AppFixture& shell = jobs.shell;
+        JobsFixture shell;
         const Folder folder(shell, {"a", "b", "c"});
         CancellingProgress cancel;
         shell.state->Attach({.progress = &cancel});
@@ -409,7 +401,7 @@ private Q_SLOTS:
             cancel.files = 0;
             shell.messages = {};
             shell.messages.answers = {run.answer};
-            QPointer window = jobs.OpenFolder(folder.path, false);
+            QPointer window = shell.OpenFolder(folder.path, false);
             List(window)->selectAll();
             Click(window, "Command");
             QTRY_VERIFY(!window);
