@@ -56,12 +56,13 @@ QMap<QString, QString> VisibleTexts(AppFixture& shell) {
     return texts;
 }
 
-/// Drags local `paths` over `target` and drops them there; returns whether the drag was welcomed.
-bool Drop(QWidget* target, const QStringList& paths, const QList<QUrl>& more = {}) {
+/// Drags files `names` of the program's folder over `target` and drops them there; returns whether the
+/// drag was welcomed.
+bool Drop(AppFixture& shell, QWidget* target, const QStringList& names, const QList<QUrl>& more = {}) {
     QMimeData data;
     QList<QUrl> urls;
-    for (const QString& path : paths) {
-        urls << QUrl::fromLocalFile(path);
+    for (const QString& name : names) {
+        urls << QUrl::fromLocalFile(shell.Path(name));
     }
     data.setUrls(urls + more);
     const QPoint at = target->rect().center();
@@ -577,17 +578,13 @@ private Q_SLOTS:
             {{u"photo.Jpg"_s, u"letter.txt"_s}, u"."_s, Direction::Sending}}; // one plain file among them
         int opened = 0;
         for (const auto& [names, folder, direction] : drops) {
-            QStringList paths;
-            for (const QString& name : names) {
-                paths << shell.Path(name);
-            }
-            QVERIFY(Drop(shell.window.get(), paths));
+            QVERIFY(Drop(shell, shell.window.get(), names));
             ++opened;
             QTRY_COMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, opened);
             QVERIFY(!shell.window->isVisible());
             if (folder.isEmpty()) {
                 QVERIFY(shell.jobs.file->direction == direction);
-                QCOMPARE(shell.jobs.file->source, std::filesystem::path(paths[0].toStdString()));
+                QCOMPARE(shell.jobs.file->source, std::filesystem::path(shell.Path(names[0]).toStdString()));
             } else {
                 QVERIFY(shell.jobs.folder->direction == direction);
                 QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(QDir::cleanPath(shell.Path(folder)).toStdString()));
@@ -597,19 +594,19 @@ private Q_SLOTS:
         // Over the reference text, which would otherwise take the file's name as text.
         auto* reference = shell.Find<app::MaskedTextEdit>("txtRef")->findChild<QPlainTextEdit*>();
         const QString before = reference->toPlainText();
-        QVERIFY(Drop(reference->viewport(), {shell.Path("photo.Jpg")}));
+        QVERIFY(Drop(shell, reference->viewport(), {u"photo.Jpg"_s}));
         QTRY_COMPARE(shell.jobs.fileWindow, 2);
         QVERIFY(shell.jobs.file->direction == Direction::Reception && shell.jobs.file->title == "photo.Jpg");
         QCOMPARE(reference->toPlainText(), before);
         shell.window->show();
 
         // Not local files, or a modal window (such as the wait window) up: the window does not take the drag.
-        QVERIFY(!Drop(shell.window.get(), {}, {QUrl(u"https://example.org/a.txt"_s)}));
-        QVERIFY(!Drop(shell.window.get(), {shell.Path("letter.txt")}, {QUrl(u"https://e.org/b"_s)}));
+        QVERIFY(!Drop(shell, shell.window.get(), {}, {QUrl(u"https://example.org/a.txt"_s)}));
+        QVERIFY(!Drop(shell, shell.window.get(), {u"letter.txt"_s}, {QUrl(u"https://e.org/b"_s)}));
         QWidget wait;
         wait.setWindowModality(Qt::ApplicationModal);
         wait.show();
-        QVERIFY(!Drop(shell.window.get(), {shell.Path("letter.txt")}));
+        QVERIFY(!Drop(shell, shell.window.get(), {u"letter.txt"_s}));
         wait.close();
         QCoreApplication::processEvents(); // an open it might have queued
         QCOMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, 5);
