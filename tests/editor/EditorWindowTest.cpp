@@ -97,6 +97,12 @@ struct EditorFixture final {
         QTRY_VERIFY(!window);
         QVERIFY(shell.window->isVisible());
     }
+    /// Pasted as a user would: `text` on the clipboard, a click in the box, then paste.
+    void Paste(QPlainTextEdit* box, const QString& text) {
+        shell.clipboard.SetText(text);
+        Click(box);
+        box->paste();
+    }
     /// Typed as a user would: focus by a click, then the keys.
     void Type(QPlainTextEdit* box, const QString& text) const {
         Click(box);
@@ -168,9 +174,7 @@ private Q_SLOTS:
         f.Press(u"Törlés"_s);
         QVERIFY(f.Plain()->toPlainText().isEmpty() && f.Coded()->toPlainText().isEmpty());
         QVERIFY(!f.shell.clipboard.HasText() && !f.Start()->isEnabled() && !f.Plain()->isReadOnly());
-        f.shell.clipboard.SetText(u"pasted"_s);
-        f.Click(f.Plain());
-        f.Plain()->paste();
+        f.Paste(f.Plain(), u"pasted"_s);
         QVERIFY(f.Start()->isEnabled());
         f.Exit();
         QVERIFY(f.shell.state->codedText.empty() && f.shell.state->plainText.empty());
@@ -184,9 +188,7 @@ private Q_SLOTS:
         QVERIFY(f.Coded()->toPlainText().isEmpty()); // the earlier encoding's leftover is no hand-over
         QVERIFY(f.Plain()->isReadOnly() && !f.Coded()->isReadOnly() && !f.Start()->isEnabled());
         // A whole mail: the words around the markers are ignored.
-        f.shell.clipboard.SetText(u"Hello,\n\n"_s + armoured + u"\n-- \nBye"_s);
-        f.Click(f.Coded());
-        f.Coded()->paste();
+        f.Paste(f.Coded(), u"Hello,\n\n"_s + armoured + u"\n-- \nBye"_s);
         f.ClickStart();
         QCOMPARE(f.Plain()->toPlainText(), letter);
         QVERIFY(f.Coded()->isReadOnly() && !f.Start()->isEnabled());
@@ -206,9 +208,7 @@ private Q_SLOTS:
             letter += u"Kedves Anna, ez egy hosszú levél egy sora: árvíztűrő tükörfúrógép.\n"_s;
         }
         f.Open(true);
-        f.shell.clipboard.SetText(letter);
-        f.Click(f.Plain());
-        f.Plain()->paste(); // too large to lay out: taken whole and drawn
+        f.Paste(f.Plain(), letter); // too large to lay out: taken whole and drawn
         QVERIFY(f.Plain()->Drawn());
         QCOMPARE(f.Plain()->Text(), letter);
 
@@ -236,9 +236,7 @@ private Q_SLOTS:
         f.Exit();
 
         f.Open(false);
-        f.shell.clipboard.SetText(armoured);
-        f.Click(f.Coded());
-        f.Coded()->paste();
+        f.Paste(f.Coded(), armoured);
         f.ClickStart();
         QCOMPARE(f.Plain()->Text(), letter);
     }
