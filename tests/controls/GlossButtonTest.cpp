@@ -71,7 +71,7 @@ class GlossButtonTest final : public QObject {
     }
 
 private Q_SLOTS:
-    void Properties_SchemeOutOfRangeOrUnchanged_TabledClampedOrIgnored() {
+    void Properties_SchemeOutOfRangeUnchangedOrBlended_TabledClampedOrIgnored() {
         RecordingButton b;
         const auto colours = [&b] {
             return QList<QColor>{b.ColorButtonUp(), b.ColorButtonHover(), b.ColorButtonDown(),
@@ -98,18 +98,16 @@ private Q_SLOTS:
         b.setButtonStyle(7); // unchanged: no redraw, no event
         b.setPictureAlignment(0);
         QVERIFY(b.take().isEmpty() && changes.isEmpty());
-    }
 
-    void BlendColors_Percentages_TruncatedAndClamped() {
+        // Blending: at 50, 255 - 127.5 truncates towards zero to 128, and 10 - 3.5 to 7.
         const auto blend = [](int percent) {
             return GlossButton::BlendColors(QColor(255, 0, 10), QColor(0, 255, 3), percent);
         };
-        // At 50, 255 - 127.5 truncates towards zero to 128, and 10 - 3.5 to 7.
         QCOMPARE(QList<QColor>({blend(0), blend(50), blend(100), blend(150), blend(-20)}),
                  QList<QColor>({{255, 0, 10}, {128, 127, 7}, {0, 255, 3}, {0, 255, 3}, {255, 0, 10}}));
     }
 
-    void Pointer_EveryGesture_RaisesTheStateTableSequence() {
+    void PointerAndKeyboard_EveryGesture_RaisesTheStateTableSequence() {
         RecordingButton b;
         QSignalSpy clicked(&b, &QAbstractButton::clicked);
         b.setEnabled(false); // only MouseEnter and MouseLeave
@@ -153,10 +151,10 @@ private Q_SLOTS:
         b.setCheckedLook(false);
         QCOMPARE(b.visualState(), 0);
         QCOMPARE(clicked.count(), 3); // none while disabled or released outside
-    }
 
-    void Keyboard_FocusAndEnterKey_FocusedLookAndLeftButtonAtOrigin() {
-        RecordingButton b;
+        // Focus and the Enter key: the focused look, and the left button at the origin.
+        leave(b);
+        b.take();
         send(b, QFocusEvent(QEvent::FocusIn));
         send(b, QFocusEvent(QEvent::FocusOut));
         QTest::keyPress(&b, Qt::Key_Return);
