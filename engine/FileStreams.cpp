@@ -216,11 +216,16 @@ ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<st
 void ReplacingFile::OpenNamed(const std::filesystem::path& folder) {
     for (int attempt = 0; m_fd < 0; ++attempt) {
         const auto name = folder / TemporaryName(m_destination, attempt).filename();
+        // Told before the file exists, so that a signal at any moment finds its name to remove;
+        // the name holds our process id, so it can only be ours or a dead process's.
+        Remember(name);
         m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (m_fd >= 0) {
-            Remember(name);
-        } else if (errno != EEXIST || attempt == 1000) {
-            Fail(errno);
+        if (m_fd < 0) {
+            const int error = errno;
+            Forget();
+            if (error != EEXIST || attempt == 1000) {
+                Fail(error);
+            }
         }
     }
 }
@@ -307,10 +312,11 @@ void ReplacingFile::Commit(CommitMode mode) {
             // A link cannot replace: give the file a hidden name beside (still 0600), then rename it over.
             for (int attempt = 0;; ++attempt) {
                 const auto name = TemporaryName(m_destination, attempt);
+                Remember(name); // before the name exists, as in OpenNamed()
                 if (LinkUnnamed(name)) {
-                    Remember(name);
                     break;
                 }
+                Forget();
                 if (attempt == 1000) {
                     Fail(EEXIST);
                 }
