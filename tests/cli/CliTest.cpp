@@ -112,7 +112,7 @@ TEST(Cli_Failures, OneLineNamingTheFileAndWhyNoOutputNothingChanged) {
     WriteAll(folder / "empty.orb", {});
     WriteAll(folder / "short.orb", KeyBytes(99));
     WriteAll(folder / "huge.orb", KeyBytes(10001));
-    WriteAll(folder / "data", {'d', 'a', 't', 'a'});
+    WriteFile(folder / "data", "data");
     ASSERT_EQ(RunCli(folder, "encode-file --key friend.orb data").status, 0);
     std::ofstream(folder / "huge") << std::string((1 << 20) + 1, 'r'); // a reference is a few words
     const std::string armoured = RunCli(folder, "encode --key friend.orb", "abc").out;
@@ -148,7 +148,7 @@ TEST(Cli_Failures, OneLineNamingTheFileAndWhyNoOutputNothingChanged) {
     }
     EXPECT_EQ(RunCli(folder, "encode-file --key none.orb data").err,
               "velt-cli encode-file: The key file none.orb does not exist.\n");
-    EXPECT_EQ(ReadAll(folder / "data"), (std::vector<std::uint8_t>{'d', 'a', 't', 'a'}));
+    EXPECT_EQ(ReadFile(folder / "data"), "data");
 }
 
 // The option parser's mistakes are told through velt-cli itself, above.

@@ -18,7 +18,7 @@ struct Outcome {
 
 /// Runs `script` with bash in `folder`, velt-cli as "$VELT"; its exit status, or 128 + the signal.
 inline int RunBash(const TempFolder& folder, const std::string& script) {
-    WriteAll(folder / ".script", {script.begin(), script.end()});
+    WriteFile(folder / ".script", script);
     const std::string command =
         "cd '" + folder.Path().string() + "' && VELT='" VELT_CLI "' bash .script; s=$?; rm -f .script; exit $s";
     const int raw = std::system(command.c_str());
@@ -27,16 +27,13 @@ inline int RunBash(const TempFolder& folder, const std::string& script) {
 
 /// Runs velt-cli with `args` in `folder`, `input` on its standard input.
 inline Outcome RunCli(const TempFolder& folder, const std::string& args, const std::string& input = "") {
-    WriteAll(folder / ".in", {input.begin(), input.end()});
-    const std::string command =
-        "cd '" + folder.Path().string() + "' && '" VELT_CLI "' " + args + " <.in >.out 2>.err";
-    const int raw = std::system(command.c_str());
-    const auto out = ReadAll(folder / ".out");
-    const auto err = ReadAll(folder / ".err");
+    WriteFile(folder / ".in", input);
+    const int status = RunBash(folder, "\"$VELT\" " + args + " <.in >.out 2>.err");
+    Outcome outcome{status, ReadFile(folder / ".out"), ReadFile(folder / ".err")};
     for (const char* name : {".in", ".out", ".err"}) {
         std::filesystem::remove(folder / name);
     }
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {out.begin(), out.end()}, {err.begin(), err.end()}};
+    return outcome;
 }
 
 } // namespace velt::test

@@ -71,8 +71,8 @@ TEST(Cli_Signals, AnInterruptedRunLeavesNothingAndTheOldFileAsItWas) {
     TempFolder folder;
     ASSERT_EQ(RunCli(folder, "keygen").status, 0);
     const std::string big((std::size_t{48} << 20), 'v');
-    WriteAll(folder / "big", {big.begin(), big.end()});
-    WriteAll(folder / "big.JPG", {'o', 'l', 'd'});
+    WriteFile(folder / "big", big);
+    WriteFile(folder / "big.JPG", "old");
     const std::vector<std::string> expected{"KEY.ORB", "big", "big.JPG"};
     for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
         for (const int afterMs : {0, 40, 300}) {
@@ -85,19 +85,18 @@ TEST(Cli_Signals, AnInterruptedRunLeavesNothingAndTheOldFileAsItWas) {
             EXPECT_EQ(folder.Names(), expected);
             if (WIFSIGNALED(status)) {
                 EXPECT_EQ(WTERMSIG(status), signal) << "ends as the signal would";
-                EXPECT_EQ(ReadAll(folder / "big.JPG"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+                EXPECT_EQ(ReadFile(folder / "big.JPG"), "old");
             } else {
                 // Finished before the signal came: then the new file is whole.
                 EXPECT_EQ(fs::file_size(folder / "big.JPG"), 2 * big.size());
-                WriteAll(folder / "big.JPG", {'o', 'l', 'd'});
+                WriteFile(folder / "big.JPG", "old");
             }
         }
     }
     // A file-size limit is a clear "no room", not a silent death.
     ASSERT_EQ(RunBash(folder, "ulimit -f 1000 && \"$VELT\" encode-file --force --key KEY.ORB big 2>err"), 1);
-    const auto err = ReadAll(folder / "err");
+    EXPECT_NE(ReadFile(folder / "err").find("There is no room left on the disk"), std::string::npos);
     fs::remove(folder / "err");
-    EXPECT_NE(std::string(err.begin(), err.end()).find("There is no room left on the disk"), std::string::npos);
     EXPECT_EQ(folder.Names(), expected);
 }
 
@@ -144,13 +143,13 @@ TEST(Cli_Signals, KilledWithNamedTemporariesNothingIsExposedAndTheNextRunClearsW
     TempFolder folder;
     ASSERT_EQ(RunCli(folder, "keygen").status, 0);
     const std::string plain((std::size_t{8} << 20), 'p');
-    WriteAll(folder / "big", {plain.begin(), plain.end()});
+    WriteFile(folder / "big", plain);
     fs::permissions(folder / "big", fs::perms(0600));
     ASSERT_EQ(RunCli(folder, "encode-file --key KEY.ORB big").status, 0);
     // A coded file that anyone may read restores to such a file, but only once it is whole and in place.
     fs::permissions(folder / "big.JPG", fs::perms(0644));
-    const std::set<std::string> public_{"big 420", "big.JPG 420", ".in 420", ".out 420", ".err 420"};
-    WriteAll(folder / "small", {'s'});
+    const std::set<std::string> public_{"big 420", "big.JPG 420", ".in 420", ".out 420", ".err 420", ".script 420"};
+    WriteFile(folder / "small", "s");
     fs::permissions(folder / "small", fs::perms(0600));
     const std::vector<std::string> names{"KEY.ORB", "big", "big.JPG", "small", "small.JPG"};
 
@@ -224,15 +223,14 @@ TEST(Cli_Keys, PipesAndFifosAreRefusedAtOnce) {
     for (const std::string args : {"encode --key <(cat good.orb)", "encode --key fifo", "encode --key good.orb --ref-file fifo",
                                    "encode-file --key good.orb fifo", "check --key fifo", "check --key <(cat good.orb)"}) {
         EXPECT_EQ(RunBash(folder, "echo text | timeout 10 \"$VELT\" " + args + " >out 2>err"), 1) << args;
-        const auto err = ReadAll(folder / "err");
-        EXPECT_NE(std::string(err.begin(), err.end()).find("is not a regular file"), std::string::npos) << args;
-        EXPECT_EQ(ReadAll(folder / "out"), std::vector<std::uint8_t>{}) << args;
+        EXPECT_NE(ReadFile(folder / "err").find("is not a regular file"), std::string::npos) << args;
+        EXPECT_EQ(ReadFile(folder / "out"), "") << args;
     }
 }
 
 TEST(Cli_Keys, OneVerdictFromEveryCommandAndTheFingerprintFromCheck) {
     TempFolder folder;
-    WriteAll(folder / "data", {'d'});
+    WriteFile(folder / "data", "d");
     for (const UnsoundKey& key : UnsoundKeys()) {
         WriteAll(folder / "k.orb", key.bytes);
         const std::string says =

@@ -8,15 +8,6 @@
 
 namespace velt::test {
 
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    WriteAll(path, {bytes.begin(), bytes.end()});
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    const auto bytes = ReadAll(path);
-    return {bytes.begin(), bytes.end()};
-}
-
 /// Runs `action` while no file may grow past `bytes`: writes beyond fail with EFBIG as on a full disk.
 template <class Action> void WithFileSizeLimit(rlim_t bytes, Action action) {
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);

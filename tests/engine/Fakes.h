@@ -7,7 +7,6 @@
 #include "engine/SystemServices.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <sys/mount.h>
 #include <vector>
 
@@ -34,11 +34,10 @@ struct ScriptedRandom final : IRandomSource {
     std::mt19937 engine{12345};
     float Draw() override {
         ++draws;
-        if (script.empty()) {
-            return std::uniform_real_distribution<float>(0.0f, 1.0f)(engine);
+        const float x = script.empty() ? std::uniform_real_distribution<float>(0.0f, 1.0f)(engine) : script.front();
+        if (!script.empty()) {
+            script.pop_front();
         }
-        const float x = script.front();
-        script.pop_front();
         return x;
     }
 };
@@ -89,10 +88,7 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "velt-test-XXXXXX").string();
         m_path = ::mkdtemp(pattern.data());
     }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
+    ~TempFolder() { std::filesystem::remove_all(m_path); }
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
     std::vector<std::string> Names() const {
@@ -108,31 +104,27 @@ private:
     std::filesystem::path m_path;
 };
 
-/// `folder` made read-only for everyone, the superuser included, by binding it read-only onto
-/// itself; undone when destroyed. Not Active() where the test may not mount (then skip).
+/// `folder` bound read-only onto itself (the superuser cannot write either) while the object lives;
+/// not Active() where the test may not mount.
 class ReadOnlyMount final {
 public:
     explicit ReadOnlyMount(std::filesystem::path folder) : m_folder(std::move(folder)) {
-        if (::mount(m_folder.c_str(), m_folder.c_str(), nullptr, MS_BIND, nullptr) != 0) {
-            return;
-        }
-        m_active = true;
-        if (::mount(nullptr, m_folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
-            Undo();
+        m_active = ::mount(m_folder.c_str(), m_folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        if (m_active && ::mount(nullptr, m_folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+            m_active = false;
         }
     }
-    ~ReadOnlyMount() { Undo(); }
+    ~ReadOnlyMount() {
+        if (m_active) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+        }
+    }
     ReadOnlyMount(const ReadOnlyMount&) = delete;
     ReadOnlyMount& operator=(const ReadOnlyMount&) = delete;
     bool Active() const { return m_active; }
 
 private:
-    void Undo() {
-        if (m_active) {
-            ::umount2(m_folder.c_str(), MNT_DETACH);
-            m_active = false;
-        }
-    }
     std::filesystem::path m_folder;
     bool m_active = false;
 };
@@ -142,9 +134,17 @@ inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string ReadFile(const std::filesystem::path& file) {
+    const auto bytes = ReadAll(file);
+    return {bytes.begin(), bytes.end()};
+}
+
+inline void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 inline void WriteAll(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteFile(file, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 /// A well-formed key file of `records` records. Each grid is a different permutation
