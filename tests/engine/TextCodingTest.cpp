@@ -44,6 +44,17 @@ std::string DecodeByHand(const std::string& armoured, const std::vector<std::uin
     return plain;
 }
 
+/// The character named by the VeltError that `run` throws.
+template <class Run> char32_t RefusedCharacter(Run run) {
+    try {
+        run();
+    } catch (const VeltError& error) {
+        return error.kind == ErrorKind::UncodableCharacter || error.kind == ErrorKind::StrayInCodedText ? error.codePoint
+                                                                                                       : U'?';
+    }
+    return U'\0';
+}
+
 struct Coder : Program {
     explicit Coder(int keyLength) {
         // A short key length in use, the key file as long as any sound one must be.
@@ -158,11 +169,7 @@ TEST(Armour_PackAndUnpack, UpperCaseOutDigitsAndTransportNoiseIn) {
                 << text << " cut at " << cut;
         }
     }
-    try {
-        armour::Unpack("\"\"41é2\"\"");
-    } catch (const VeltError& error) {
-        EXPECT_EQ(error.codePoint, U'é');
-    }
+    EXPECT_EQ(RefusedCharacter([] { armour::Unpack("\"\"41é2\"\""); }), U'é');
 }
 
 TEST(Armour_Unpack, FoldedAndQuotedMailsDecodeACutOneIsDamaged) {
@@ -187,17 +194,9 @@ TEST(Armour_Unpack, FoldedAndQuotedMailsDecodeACutOneIsDamaged) {
         }
     }
     // Without its closing marker the signature would be read as code: refused instead.
-    const auto kindOf = [&](const std::string& text) {
-        try {
-            coder.Decode(text);
-        } catch (const VeltError& error) {
-            return std::optional(error.kind);
-        }
-        return std::optional<ErrorKind>();
-    };
     const std::string cut = "Hello,\r\n" + armoured.substr(0, armoured.size() - 2);
-    EXPECT_EQ(kindOf(cut + "\r\n-- \r\nBob 1F"), ErrorKind::StrayInCodedText);
-    EXPECT_EQ(kindOf(cut + "\r\n> "), ErrorKind::UnclosedCodedText);
+    EXPECT_EQ(FailureOf([&] { coder.Decode(cut + "\r\n-- \r\nBob 1F"); }).first, ErrorKind::StrayInCodedText);
+    EXPECT_EQ(FailureOf([&] { coder.Decode(cut + "\r\n> "); }).first, ErrorKind::UnclosedCodedText);
 }
 
 TEST(CodePage_Conversion, EveryCodeRoundTripsOthersAreRefusedByName) {
@@ -214,14 +213,7 @@ TEST(CodePage_Conversion, EveryCodeRoundTripsOthersAreRefusedByName) {
     EXPECT_EQ(codepage::FromUtf8("árvíztűrő tükörfúrógép ŐŰ€Š„˙"), codes);
     EXPECT_EQ(codepage::ToUtf8(codes), "árvíztűrő tükörfúrógép ŐŰ€Š„˙");
 
-    const auto refused = [](const char* text) {
-        try {
-            codepage::FromUtf8(text);
-        } catch (const VeltError& error) {
-            return error.kind == ErrorKind::UncodableCharacter ? error.codePoint : U'?';
-        }
-        return U'\0';
-    };
+    const auto refused = [](const char* text) { return RefusedCharacter([&] { codepage::FromUtf8(text); }); };
     EXPECT_EQ(refused("ok \xF0\x9F\x98\x80 more"), U'\U0001F600');
     EXPECT_EQ(refused("Жук"), U'Ж');
     EXPECT_EQ(refused("São"), U'ã'); // Latin, but not Central European
@@ -264,23 +256,13 @@ TEST(TextCoder_RoundTrip, LongTextsInPlainAndReferenceMode) {
     EXPECT_NE(c.Decode(withReference), plain);
 }
 
-TEST(TextCoder_Failures, NothingHalfDoneIsHandedBack) {
-    Coder c(3);
+TEST(TextCoder_MissingKey, MessageInEachLanguageAndNothingHalfDoneIsHandedBack) {
+    Coder c(1);
     std::filesystem::remove(c.folder / "KEY.ORB");
     c.state.plainText = "typed";
     c.state.codedText = "earlier";
     EXPECT_THROW(c.state.textCoder.EncodeText(), VeltError);
     EXPECT_EQ(c.state.codedText, "earlier");
-
-    WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
-    c.state.codedText = "odd";
-    EXPECT_THROW(c.state.textCoder.DecodeText(), VeltError);
-    EXPECT_EQ(c.state.plainText, "");
-}
-
-TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
-    Coder c(1);
-    std::filesystem::remove(c.folder / "KEY.ORB");
     for (const Language language : {Language::English, Language::Hungarian,
                                     static_cast<Language>(2)}) { // 2: no message, decoding still skipped
         c.state.language = language;
@@ -297,6 +279,10 @@ TEST(TextCoder_KeyCheck, MissingKeyMessageInEachLanguage) {
               "HIBA|ÖN NEM JOGOSULT A SZÖVEG MEGTEKINTÉSÉRE !\r\nA kulcsfájl nem létezik !");
 
     WriteAll(c.folder / "KEY.ORB", KeyBytes(100));
+    c.state.plainText = "typed";
+    c.state.codedText = "odd";
+    EXPECT_THROW(c.state.textCoder.DecodeText(), VeltError);
+    EXPECT_EQ(c.state.plainText, "");
     EXPECT_TRUE(c.state.textCoder.KeyCheck());
     c.state.keyMissing = true; // left set by an earlier caller: skips once, silently
     EXPECT_FALSE(c.state.textCoder.KeyCheck());
