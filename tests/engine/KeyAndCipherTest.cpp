@@ -93,59 +93,49 @@ TEST(KeyGenerator_Permutation, ByteAboveTheFairLimitIsDrawnAgain) {
     EXPECT_EQ(std::set<std::uint8_t>(record.begin(), record.end()).size(), 256u);
 }
 
-TEST(KeyFile_GenerateKey, WritesAWholeKeyOrLeavesTheOldOne) {
+TEST(KeyFile_GenerateKey, WritesAWholePrivateKeyOrLeavesTheOldOne) {
     Program f;
-    f.state.GenerateKey();
-    const auto bytes = ReadAll(f.folder / "KEY.ORB");
+    const auto file = f.folder / "KEY.ORB";
+    const ::mode_t oldMask = ::umask(022);
+    f.state.GenerateKey(CommitMode::NoReplace);
+    const auto bytes = ReadAll(file);
     ASSERT_EQ(bytes.size(), 94428u);
     for (std::size_t p = 0; p < 366; ++p) {
         ASSERT_TRUE(bytes[p * 258] == 0x00 && bytes[p * 258 + 1] == 0x01) << p;
     }
-    EXPECT_EQ(ReadWholeKey(f.folder / "KEY.ORB", "KEY.ORB").records, 366);
+    EXPECT_EQ(ReadWholeKey(file, "KEY.ORB").records, 366);
     EXPECT_EQ(f.settings.Read("key"), "KEY.ORB");
     EXPECT_EQ(f.settings.Read("keyLenght"), "366");
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"}) << "no temporary file left";
 
+    std::filesystem::permissions(file, std::filesystem::perms(0644));
     f.state.GenerateKey();
-    EXPECT_NE(ReadAll(f.folder / "KEY.ORB"), bytes) << "two generations differ";
+    EXPECT_NE(ReadAll(file), bytes) << "two generations differ";
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << "replaced too";
+    ::umask(oldMask);
 
     // An old, longer file is replaced by exactly the new records.
-    WriteAll(f.folder / "KEY.ORB", std::vector<std::uint8_t>(258 * 500, 0xAB));
+    WriteAll(file, std::vector<std::uint8_t>(258 * 500, 0xAB));
     f.state.keyLength = 100;
     f.state.GenerateKey();
-    const auto old = ReadAll(f.folder / "KEY.ORB");
+    const auto old = ReadAll(file);
     EXPECT_EQ(old.size(), 25800u);
+    EXPECT_EQ(FailureOf([&] { f.state.GenerateKey(CommitMode::NoReplace); }).first, ErrorKind::DestinationExists);
+    EXPECT_EQ(ReadAll(file), old);
 
     // Disk full halfway: the old key stays as it was and nothing else is left.
     f.state.keyLength = 1000;
     std::pair<ErrorKind, int> failure;
     WithFileSizeLimit(100000, [&] { failure = FailureOf([&] { f.state.GenerateKey(); }); });
     EXPECT_EQ(failure.first, ErrorKind::KeyWriteFailed);
-    EXPECT_EQ(ReadAll(f.folder / "KEY.ORB"), old);
+    EXPECT_EQ(ReadAll(file), old);
     EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"});
     EXPECT_EQ(f.settings.Read("keyLenght"), "100") << "settings only follow a written key";
 
     f.state.keyLength = 10001;
     EXPECT_EQ(FailureOf([&] { f.state.GenerateKey(); }).first, ErrorKind::KeyTooLong);
-    EXPECT_EQ(ReadAll(f.folder / "KEY.ORB"), old);
-}
-
-TEST(KeyFile_GenerateKey, KeyFilesAreTheOwnersOnlyAndKeptWhenNotToBeReplaced) {
-    Program f;
-    const ::mode_t oldMask = ::umask(022);
-    const auto file = f.folder / "KEY.ORB";
-    f.state.keyLength = 100;
-    f.state.GenerateKey(CommitMode::NoReplace);
-    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
-    std::filesystem::permissions(file, std::filesystem::perms(0644));
-    f.state.GenerateKey();
-    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << "replaced too";
-    ::umask(oldMask);
-
-    const auto kept = ReadAll(file);
-    EXPECT_EQ(FailureOf([&] { f.state.GenerateKey(CommitMode::NoReplace); }).first, ErrorKind::DestinationExists);
-    EXPECT_EQ(ReadAll(file), kept);
-    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"KEY.ORB"});
+    EXPECT_EQ(ReadAll(file), old);
 }
 
 TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
