@@ -160,12 +160,13 @@ inline std::vector<std::uint8_t> KeyBytes(int records) {
     return bytes;
 }
 
-/// A key file that is not whole sound records, and the verdict every caller gives on it.
+/// A key file that is not whole sound records, and the verdict every caller gives on it, in words.
 struct UnsoundKey {
     const char* what;
     std::vector<std::uint8_t> bytes;
     ErrorKind kind;
     int record;
+    const char* says;
 };
 
 inline std::vector<UnsoundKey> UnsoundKeys() {
@@ -175,12 +176,13 @@ inline std::vector<UnsoundKey> UnsoundKeys() {
     tooLong.push_back(0);
     auto repeated = KeyBytes(366);
     repeated[6 * 258 + 3] = repeated[6 * 258 + 2];
-    return {{"200 records and 100 bytes", cut, ErrorKind::KeyRecordTruncated, 201},
-            {"99 records", KeyBytes(99), ErrorKind::KeyOutOfRange, 99},
-            {"10000 records and 1 byte", tooLong, ErrorKind::KeyTooLong, 10001},
-            {"10001 records", KeyBytes(10001), ErrorKind::KeyTooLong, 10001},
-            {"no bytes", {}, ErrorKind::KeyFileEmpty, 0},
-            {"record 7 repeats a code", repeated, ErrorKind::KeyRecordNotPermutation, 7}};
+    return {{"200 records and 100 bytes", cut, ErrorKind::KeyRecordTruncated, 201, "is damaged: record 201 is cut short."},
+            {"99 records", KeyBytes(99), ErrorKind::KeyOutOfRange, 99, "holds 99 positions; a key needs 100 to 10000."},
+            {"10000 records and 1 byte", tooLong, ErrorKind::KeyTooLong, 10001, "is above 10000; the key file"},
+            {"10001 records", KeyBytes(10001), ErrorKind::KeyTooLong, 10001, "is above 10000; the key file"},
+            {"no bytes", {}, ErrorKind::KeyFileEmpty, 0, "is empty."},
+            {"record 7 repeats a code", repeated, ErrorKind::KeyRecordNotPermutation, 7,
+             "is damaged: record 7 does not hold every code once."}};
 }
 
 /// An application state on a fresh program folder, every service recorded.
