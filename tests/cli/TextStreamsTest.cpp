@@ -95,13 +95,12 @@ template <class Coder, class Whole> void ExpectSameAtEveryCut(const std::string&
 
 TEST(TextStreams_Encode, PiecesCutAnywhereGiveTheWholeTextsResult) {
     const auto whole = [](const std::string& text, bool bytes) { return EncodeWhole(text, bytes); };
-    // A byte order mark, characters of two and three bytes, markers and line ends in the text.
-    ExpectSameAtEveryCut<cli::TextEncoder>("\xEF\xBB\xBF\xC5\x91\"\"\xE2\x82\xAC a\r\n\xC3\x81", false, whole);
-    ExpectSameAtEveryCut<cli::TextEncoder>("\xEF\xBB", false, whole);
-    ExpectSameAtEveryCut<cli::TextEncoder>("", false, whole);
-    // Failures are the whole text's: a character without a code, a cut-off one at the end.
-    ExpectSameAtEveryCut<cli::TextEncoder>("ab\xF0\x9F\x98\x80" "cd", false, whole);
-    ExpectSameAtEveryCut<cli::TextEncoder>("ab\xE2\x82", false, whole);
+    // A byte order mark, characters of two and three bytes, markers and line ends in the text; failures are
+    // the whole text's: a character without a code, a cut-off one at the end.
+    for (const std::string text : {"\xEF\xBB\xBF\xC5\x91\"\"\xE2\x82\xAC a\r\n\xC3\x81", "\xEF\xBB", "",
+                                   "ab\xF0\x9F\x98\x80" "cd", "ab\xE2\x82"}) {
+        ExpectSameAtEveryCut<cli::TextEncoder>(text, false, whole);
+    }
     EXPECT_NE(whole("ab\xE2\x82", false).rfind("failed", 0), std::string::npos);
     ExpectSameAtEveryCut<cli::TextEncoder>(std::string("\xEF\xBB\xBF\x00\xFF\"", 6), true, whole);
 

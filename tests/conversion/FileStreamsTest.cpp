@@ -199,6 +199,16 @@ TEST(FileStreams_Destination, ReplacedOnlyAtCommitWithTheRightBits) {
         EXPECT_EQ(registry.live, "");
         EXPECT_EQ(folder.Names(), std::vector<std::string>{"report.doc.JPG"});
         fs::remove(target);
+
+        // Not to be replaced: a file that appeared meanwhile is kept.
+        {
+            ReplacingFile file(target, fs::perms(0600), nullptr, kind);
+            file.Write(Bytes("new key"));
+            WriteFile(target, "someone else's");
+            EXPECT_EQ(FailureOf([&] { file.Commit(CommitMode::NoReplace); }).first, ErrorKind::DestinationExists);
+        }
+        EXPECT_EQ(ReadFile(target), "someone else's");
+        fs::remove(target);
     }
     // No room left in the name for a temporary suffix.
     for (const TemporaryKind kind : {TemporaryKind::Unnamed, TemporaryKind::Named}) {
@@ -207,20 +217,6 @@ TEST(FileStreams_Destination, ReplacedOnlyAtCommitWithTheRightBits) {
     }
     EXPECT_EQ(folder.Names(), std::vector<std::string>{std::string(250, 'n')});
     EXPECT_EQ(FailureOf([&] { ReplacingFile(folder / "no" / "such" / "file"); }).first, ErrorKind::FolderMissing);
-}
-
-TEST(FileStreams_Destination, NoReplaceKeepsAFileThatAppearedMeanwhile) {
-    TempFolder folder;
-    for (const TemporaryKind kind : {TemporaryKind::Unnamed, TemporaryKind::Named}) {
-        const auto target = folder / "K.ORB";
-        ReplacingFile file(target, fs::perms(0600), nullptr, kind);
-        file.Write(Bytes("new key"));
-        WriteFile(target, "someone else's");
-        EXPECT_EQ(FailureOf([&] { file.Commit(CommitMode::NoReplace); }).first, ErrorKind::DestinationExists);
-        EXPECT_EQ(ReadFile(target), "someone else's");
-        fs::remove(target);
-    }
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{}) << "no temporary file left";
 }
 
 // Pipes and devices as sources are refused through the file coder and velt-cli.
