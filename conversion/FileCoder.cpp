@@ -171,7 +171,8 @@ FileOutcome FileCoder::EncodeFile() {
             return FileOutcome::Declined;
         }
         SourceFile source(s.sourcePath);
-        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
+        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries(), TemporaryKind::Unnamed,
+                                  SweepFor(s.destinationPath));
         if (m_fileWindow != nullptr) {
             m_fileWindow->CloseFileWindow();
             m_fileWindow = nullptr;
@@ -184,6 +185,18 @@ FileOutcome FileCoder::EncodeFile() {
         destination.Commit(*commit);
         return FileOutcome::Converted;
     });
+}
+
+StaleSweep FileCoder::SweepFor(const std::filesystem::path& destination) {
+    std::filesystem::path folder = destination.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    if (folder == m_sweptFolder) {
+        return StaleSweep::AlreadySwept;
+    }
+    m_sweptFolder = std::move(folder);
+    return StaleSweep::Sweep;
 }
 
 FileOutcome FileCoder::RestoreFile() {
@@ -206,7 +219,8 @@ FileOutcome FileCoder::RestoreFile() {
         LoadUsableKey(s);
         s.plainText.clear();
         // A restored file is as private as the coded file it came from.
-        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries());
+        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries(), TemporaryKind::Unnamed,
+                                  SweepFor(s.destinationPath));
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
             RestorePairs(s, source, destination, ticker);

@@ -1,6 +1,8 @@
 #pragma once
 // Conversion of any file into a coded file and back, and reading a file as text.
 
+#include "engine/FileStreams.h"
+
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -69,9 +71,13 @@ private:
     /// Runs a conversion, turning any failure into its message and FileOutcome::Failed.
     template <class Conversion>
     FileOutcome Reporting(Conversion conversion);
+    /// Sweep for the first file this coder writes into a folder, AlreadySwept after: a run over
+    /// a large folder lists it once, not once per file.
+    StaleSweep SweepFor(const std::filesystem::path& destination);
 
     AppState& m_state;
     IFileWindow* m_fileWindow;
+    std::filesystem::path m_sweptFolder;
 };
 
 } // namespace velt

@@ -189,13 +189,15 @@ std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
 }
 
 ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<std::filesystem::perms> mode,
-                             ITemporaryFiles* temporaries, TemporaryKind kind)
+                             ITemporaryFiles* temporaries, TemporaryKind kind, StaleSweep sweep)
     : m_destination(std::move(destination)), m_mode(mode), m_temporaries(temporaries) {
     std::filesystem::path folder = m_destination.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    RemoveStaleTemporaries(folder);
+    if (sweep == StaleSweep::Sweep) {
+        RemoveStaleTemporaries(folder);
+    }
 #ifdef O_TMPFILE
     if (kind == TemporaryKind::Unnamed) {
         m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);

@@ -58,10 +58,14 @@ inline constexpr const char* kTemporarySuffix = ".part";
 /// writing process no longer exists: a kill can leave one behind.
 void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
+/// Whether a new ReplacingFile first removes stale temporaries in its folder.
+enum class StaleSweep { Sweep, AlreadySwept };
+
 /// A destination written into a temporary file beside it and put in place by Commit().
 /// On Linux the temporary file has no name (O_TMPFILE), so no crash or kill can leave
 /// it behind; elsewhere it is a hidden name reported to `temporaries` while it exists,
-/// and one left by a killed process is removed by the next ReplacingFile in that folder.
+/// and one left by a killed process is removed by the next ReplacingFile in that folder
+/// (unless its caller swept that folder already in the same run).
 /// The file is 0600 until Commit() has put it in place and only then gets the permission
 /// bits (0777) of `mode`; without a mode an existing destination's bits are kept and a new
 /// one gets 0666 less the umask. Commit() flushes the data before the file takes its name and
@@ -72,7 +76,8 @@ class ReplacingFile final {
 public:
     explicit ReplacingFile(std::filesystem::path destination,
                            std::optional<std::filesystem::perms> mode = std::nullopt,
-                           ITemporaryFiles* temporaries = nullptr, TemporaryKind kind = TemporaryKind::Unnamed);
+                           ITemporaryFiles* temporaries = nullptr, TemporaryKind kind = TemporaryKind::Unnamed,
+                           StaleSweep sweep = StaleSweep::Sweep);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
