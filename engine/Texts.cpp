@@ -181,7 +181,8 @@ std::string DescribeError(const VeltError& error, Language language) {
     const bool hasReason = error.kind == ErrorKind::FileReadFailed || error.kind == ErrorKind::FileWriteFailed ||
                            error.kind == ErrorKind::KeyFileUnreadable || error.kind == ErrorKind::KeyWriteFailed;
     if (hasReason && error.systemError != 0) {
-        text += " " + *FormatText(TextId::ReasonOther, lang, {Reason(error.systemError, lang)});
+        text += ' ';
+        text += *FormatText(TextId::ReasonOther, lang, {Reason(error.systemError, lang)});
     }
     return text;
 }
