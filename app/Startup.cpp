@@ -15,7 +15,7 @@ using namespace platform;
 
 void NameApplication() {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.velt.Velt"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velt.velt"));
 }
 
 std::filesystem::path ProgramFolder(const CanCreateFiles& canCreateFiles) {

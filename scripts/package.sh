@@ -8,7 +8,7 @@ source "$root/scripts/deps.sh"
 # dpkg-shlibdeps (dpkg-dev) works out the libraries the package depends on.
 velt_ensure_packages dpkg-dev file
 build="${VELT_PACKAGE_DIR:-$root/build-package}"
-VELT_BUILD_TARGETS=(velt velt-cli velt-cli-man)
+VELT_BUILD_TARGETS=(velt velt-cli velt-cli-man velt-changelog)
 # Only the installed programs are built; the tests stay in the development build.
 velt_configure_and_build "$root" "$build" -DCMAKE_BUILD_TYPE=Release -DVELT_BENCH=OFF \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON

@@ -16,28 +16,31 @@ fail() {
 
 icons=""
 for size in 16 32 48 64 128 256; do
-    icons+="usr/share/icons/hicolor/${size}x${size}/apps/org.velt.Velt.png"$'\n'
+    icons+="usr/share/icons/hicolor/${size}x${size}/apps/org.velt.velt.png"$'\n'
 done
 expected="$(LC_ALL=C sort <<EOF2
 usr/bin/velt
 usr/bin/velt-cli
-usr/share/applications/org.velt.Velt.desktop
+usr/share/applications/org.velt.velt.desktop
 usr/share/bash-completion/completions/velt-cli
+usr/share/doc/velt/README.md
+usr/share/doc/velt/changelog.Debian.gz
+usr/share/doc/velt/copyright
 ${icons}usr/share/man/man1/velt-cli.1.gz
-usr/share/metainfo/org.velt.Velt.metainfo.xml
+usr/share/metainfo/org.velt.velt.metainfo.xml
 EOF2
 )"
 actual="$(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)"
 diff <(echo "$expected") <(echo "$actual") >&2 || fail "the installed files differ from the list (< expected, > installed)"
 
 for size in 16 32 48 64 128 256; do
-    png="$root/usr/share/icons/hicolor/${size}x${size}/apps/org.velt.Velt.png"
+    png="$root/usr/share/icons/hicolor/${size}x${size}/apps/org.velt.velt.png"
     read -r width height < <(od -An -tu1 -j16 -N8 "$png" |
         awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "icon in ${size}x${size} is ${width}x${height}"
 done
 
-desktop="$root/usr/share/applications/org.velt.Velt.desktop"
+desktop="$root/usr/share/applications/org.velt.velt.desktop"
 program="$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")"
 [ -x "$root/usr/bin/$program" ] || fail "the menu entry starts '$program', which is not installed in /usr/bin"
 icon="$(sed -n 's/^Icon=//p' "$desktop")"
