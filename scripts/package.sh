@@ -8,9 +8,14 @@ source "$root/scripts/deps.sh"
 # dpkg-shlibdeps (dpkg-dev) works out the libraries the package depends on.
 velt_ensure_packages dpkg-dev file
 build="${VELT_PACKAGE_DIR:-$root/build-package}"
-VELT_BUILD_TARGETS=(velt velt-cli velt-cli-man velt-changelog)
+VELT_BUILD_TARGETS=(velt velt-cli velt-cli-man velt-man velt-changelog)
+# Debian's hardening: stack protector, fortified functions, PIE, read-only relocations bound at start.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(cd "$root" && dpkg-buildflags --get CPPFLAGS) $(cd "$root" && dpkg-buildflags --get CXXFLAGS)"
+ldflags="$(dpkg-buildflags --get LDFLAGS)"
 # Only the installed programs are built; the tests stay in the development build.
 velt_configure_and_build "$root" "$build" -DCMAKE_BUILD_TYPE=Release -DVELT_BENCH=OFF \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags" \
+    "-DCMAKE_STRIP=$root/packaging/strip.sh"
 (cd "$build" && cpack -G DEB >&2)
 ls "$build"/velt_*.deb

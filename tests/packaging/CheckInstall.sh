@@ -26,7 +26,9 @@ usr/share/bash-completion/completions/velt-cli
 usr/share/doc/velt/README.md
 usr/share/doc/velt/changelog.Debian.gz
 usr/share/doc/velt/copyright
-${icons}usr/share/man/man1/velt-cli.1.gz
+${icons}usr/share/lintian/overrides/velt
+usr/share/man/man1/velt-cli.1.gz
+usr/share/man/man1/velt.1.gz
 usr/share/metainfo/org.velt.velt.metainfo.xml
 EOF2
 )"
