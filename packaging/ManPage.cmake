@@ -44,6 +44,17 @@ foreach(command IN LISTS commands)
   string(APPEND page ".SS ${command}\n${text}")
 endforeach()
 
+string(APPEND page
+  ".SH EXIT STATUS\n0 on success, 2 on bad usage, 1 on any other failure; the reason is one line on\n"
+  "standard error.\n"
+  ".SH FILES\n.TP\n.I KEY.ORB\nThe key a command uses without\n.BR \\-\\-key :\n"
+  "the one in the current folder when there is one, otherwise the desktop program's key,\n"
+  ".I ~/.local/share/VELT/KEY.ORB\nfor an installed Velt. Such a default key is refused when it, or its folder,\n"
+  "belongs to another user or can be written by others.\n"
+  ".SH ENVIRONMENT\n.TP\n.B XDG_DATA_HOME\nWhere the desktop program's key folder\n.I VELT\n"
+  "lies; by default\n.IR ~/.local/share .\n"
+  ".SH SEE ALSO\n.BR velt (1)\n")
+
 get_filename_component(plain "${OUTPUT}" NAME_WLE)
 get_filename_component(folder "${OUTPUT}" DIRECTORY)
 file(WRITE "${folder}/${plain}" "${page}")
