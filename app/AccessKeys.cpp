@@ -3,10 +3,11 @@
 namespace velt::app {
 
 QString WithAccessKey(const QString& text, QString& taken) {
-    // Letters only: a shifted sign such as "!" is not matched as an access key everywhere.
+    // Plain Latin letters only: a shifted sign such as "!" is not matched everywhere, and an accented
+    // letter such as "Á" cannot be typed on every keyboard.
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i].toLower();
-        if (c.isLetter() && !taken.contains(c)) {
+        if (c >= u'a' && c <= u'z' && !taken.contains(c)) {
             taken += c;
             return text.left(i) + u'&' + text.mid(i);
         }

@@ -39,7 +39,9 @@ using namespace Qt::StringLiterals;
 
 void MainWindow::ShowClock() {
     const QDateTime now = m_services.wallClock.Now();
-    const QLocale locale;
+    // The date follows the window's language; in English the system's own form, as before.
+    const QLocale locale = m_state.language == Language::Hungarian ? QLocale(QLocale::Hungarian, QLocale::Hungary)
+                                                                    : QLocale();
     m_panels[2]->setText(locale.toString(now.date(), QLocale::ShortFormat));
     m_panels[3]->setText(now.time().toString(u"HH:mm"_s));
 }
@@ -100,6 +102,7 @@ void MainWindow::ApplyLanguage() {
     SetAccessKeys();
     RefreshAccessibleNames();
     FollowLanguageInQtTexts(language);
+    ShowClock();
 }
 
 void MainWindow::FollowLanguageInQtTexts(Language language) {

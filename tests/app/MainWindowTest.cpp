@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextDocumentFragment>
 #include <QToolBar>
@@ -122,6 +123,9 @@ private Q_SLOTS:
         QCOMPARE(yes(), u"&Igen"_s);
         const QMap<QString, QString> hungarian = VisibleTexts(shell);
         QCOMPARE(hungarian[u"Frame2.title"_s], u"KÜLDÉS"_s);
+        // The date at once in the Hungarian form; English keeps the system's.
+        QCOMPARE(hungarian[u"Panel3.text"_s], u"2013. 08. 28."_s);
+        QCOMPARE(english[u"Panel3.text"_s], QLocale().toString(QDate(2013, 8, 28), QLocale::ShortFormat));
         QCOMPARE(hungarian[u"clb.accessibleName"_s], u"Vágólap ablak"_s);
         // Screen readers get a name for every control, those without a text of their own included.
         for (const QString& name :
@@ -238,6 +242,8 @@ private Q_SLOTS:
             keys << QKeySequence::mnemonic(shell.Find<GlossButton>(name)->Caption()).toString();
         }
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 9);
+        // Each one typeable on a US keyboard: "Fájl konvertálása" takes no Alt+Á.
+        QCOMPARE(keys.filter(QRegularExpression(u"^Alt\\+[A-Z]$"_s)), keys);
         QTest::keyClick(shell.window.get(), Qt::Key_3, Qt::AltModifier); // "!" has no letter: Alt+3
         QCOMPARE(tabs->currentIndex(), 2);
         QVERIFY(!keys.contains(QString()));
