@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <array>
 
@@ -72,6 +73,8 @@ FileWindow::FileWindow(AppState& state, platform::IJobWindows& jobs, QWidget& ma
 
     m_leave = AddLeaveToolbar(*this, u"Toolbar1"_s);
     connect(m_leave, &QAction::triggered, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(m_start, &GlossButton::Click, this, &FileWindow::Start);
     setMinimumWidth(460);
 }

@@ -25,6 +25,8 @@ FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, platform::Folde
     setObjectName(u"Form3"_s);
 
     auto* body = new QWidget(this);
+    m_folder = new PathLabel(u"FolderPath"_s, body);
+    m_folder->SetPath(QString::fromStdString(m_job.folder.string()));
     m_list = new QListWidget(body);
     m_list->setObjectName(u"File"_s);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -34,6 +36,7 @@ FolderWindow::FolderWindow(AppState& state, QWidget& mainWindow, platform::Folde
     QWidget* const panel = StartPanel(u"Picture"_s, m_start, body);
 
     auto* layout = new QVBoxLayout(body);
+    layout->addWidget(m_folder);
     layout->addWidget(m_list, 1);
     layout->addWidget(panel);
     setCentralWidget(body);
@@ -183,7 +186,7 @@ void FolderWindow::Start() {
 }
 
 bool FolderWindow::StopRun(const QString& name) {
-    const auto title = Text(WindowTextId::CancelButton, m_state.language);
+    const auto title = Text(WindowTextId::FolderStopTitle, m_state.language);
     if (!title) {
         return true; // no language to ask in: the cancel stands for the whole run
     }

@@ -14,6 +14,7 @@ class AppState;
 }
 
 namespace velt::jobs {
+class PathLabel;
 
 /// `Form3`: lists the chosen folder's files (coded files only in reception mode) and
 /// converts or restores every selected one in one run. It ends by closing itself and
@@ -51,6 +52,7 @@ private:
     bool m_allSelected = false; ///< the last double-click selected every entry
     bool m_anySelected = false; ///< at least one entry is selected; START follows it
 
+    PathLabel* m_folder;  // the folder listed
     QListWidget* m_list;  // File
     GlossButton* m_start; // Command
     QAction* m_leave;     // Toolbar's "Kilépés"

@@ -62,6 +62,7 @@ QAction* AddLeaveToolbar(QMainWindow& window, const QString& name) {
     if (QWidget* button = toolbar->widgetForAction(leave)) {
         button->setObjectName(kLeaveKey);
         button->setAccessibleName(tooltip);
+        button->setFocusPolicy(Qt::TabFocus); // toolbars leave their buttons out of the Tab chain
     }
     window.addToolBar(Qt::TopToolBarArea, toolbar);
     return leave;
@@ -71,6 +72,28 @@ void SetLeaveIcon(QAction& leave) {
     InitJobIcons();
     const QPixmap strip(u":/icons/jobs_toolbar.png"_s);
     leave.setIcon(platform::CutIcons(strip, 32, 1, QColor(255, 0, 255)).value(0));
+}
+
+PathLabel::PathLabel(const QString& name, QWidget* parent) : QLabel(parent) {
+    setObjectName(name);
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void PathLabel::SetPath(const QString& path) {
+    m_path = path;
+    // Escaped, as a tooltip that looks like markup is drawn as markup; kept on one line.
+    setToolTip(u"<p style='white-space:pre'>"_s + path.toHtmlEscaped() + u"</p>"_s);
+    Elide();
+}
+
+void PathLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    Elide();
+}
+
+void PathLabel::Elide() {
+    setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, contentsRect().width()));
 }
 
 void ShowMainWindow(const QPointer<QWidget>& mainWindow) {

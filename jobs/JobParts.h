@@ -5,6 +5,7 @@
 #include "platform/SkippedStep.h"
 #include "platform/WindowTexts.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QString>
 
@@ -44,6 +45,21 @@ template <class Apply> void WithText(platform::WindowTextId id, Language languag
 template <class Step> void LoadStep(Step step) {
     platform::RunOrSkip("A step of a job window's load", step);
 }
+
+/// A label for a path: shown whole when it fits, else elided in the middle, never widening its
+/// window; the whole path is in its tooltip. Always plain text.
+class PathLabel final : public QLabel {
+public:
+    explicit PathLabel(const QString& name, QWidget* parent);
+    void SetPath(const QString& path);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Elide();
+    QString m_path;
+};
 
 /// Shows the main window again, when it still exists.
 void ShowMainWindow(const QPointer<QWidget>& mainWindow);

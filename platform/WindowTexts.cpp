@@ -115,6 +115,7 @@ constexpr TextEntry<WindowTextId> kWindowTexts[] = {
      "The conversion of %1 was cancelled; nothing was written.\r\nStop converting the remaining files?",
      "A(z) %1 konvertálása megszakítva, semmi sem íródott ki.\r\nLeállítsam a többi fájl konvertálását?"},
     {WindowTextId::FolderRunCancelled, "Cancelled, not converted: %1", "Megszakítva, nem konvertálva: %1"},
+    {WindowTextId::FolderStopTitle, "Stop converting?", "Leállítsam a konvertálást?"},
 };
 
 static_assert(std::size(kWindowTexts) == static_cast<std::size_t>(WindowTextId::Count_), "every text needs an entry");

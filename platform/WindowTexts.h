@@ -87,6 +87,7 @@ enum class WindowTextId {
     CancelButton,
     FolderStopQuestion, ///< %1 = the file whose conversion was cancelled
     FolderRunCancelled, ///< %1 files not converted because of a cancel
+    FolderStopTitle,
     Count_
 };
 

@@ -26,6 +26,17 @@ template <typename T = QWidget> T* In(QWidget* window, const char* name) {
 QString Caption(QWidget* window, const char* button) { return In<GlossButton>(window, button)->Caption(); }
 void Click(QWidget* window, const char* button) { QTest::mouseClick(In(window, button), Qt::LeftButton); }
 void Leave(QWidget* window) { In<QAction>(window, "Kilépés")->trigger(); }
+/// Tab pressed in the active `window` until `name` has the focus; false when it never comes.
+bool TabReaches(QWidget* window, const char* name) {
+    for (int i = 0; i < 8; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->objectName() == QString::fromUtf8(name)) {
+            return true;
+        }
+        QTest::keyClick(focus ? focus : window, Qt::Key_Tab);
+    }
+    return false;
+}
 
 /// A main window on a key of 366 positions that opens the job windows.
 struct JobsFixture final : AppFixture {
@@ -140,7 +151,10 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle() + In<QGroupBox>(window, "Frame1")->title() + In<QLabel>(window, "Label2")->text() +
                      u" "_s + Result(window) + u" "_s + Caption(window, "Command1"),
                  u"Transfer  O.K. ?File notes.txt notes.txt.JPG START PROCESS"_s);
-        Click(window, "Command1");
+        // By keys alone: Tab passes the leave button and reaches START, Space starts.
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QVERIFY(TabReaches(window, "Kilépés") && TabReaches(window, "Command1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QTRY_VERIFY(!window);
         QVERIFY(shell.window->isVisible());
         const QByteArray coded = ReadFile(shell.Path("notes.txt.JPG"));
@@ -232,7 +246,12 @@ private Q_SLOTS:
             } else {
                 QVERIFY2(Result(window).contains(c.note), qPrintable(c.name));
                 QVERIFY(!In(window, "Command1")->isEnabled());
-                Leave(window);
+                if (c.reception) { // Esc leaves as the toolbar does
+                    QVERIFY(QTest::qWaitForWindowActive(window));
+                    QTest::keyClick(window, Qt::Key_Escape);
+                } else {
+                    Leave(window);
+                }
             }
             QTRY_VERIFY(!window && shell.window->isVisible());
         }
@@ -298,6 +317,20 @@ private Q_SLOTS:
         }
         QCOMPARE(FilesIn(folder.path).size(), 5);
         QVERIFY(shell.messages.shown.empty());
+
+        // The folder listed is named above the list: whole when it fits, else elided in the middle
+        // with the whole path, markup and all, in the tooltip; the window keeps its width.
+        const QString longer = shell.Path("<b>") + QString(200, u'x') + u"/end"_s;
+        QVERIFY(QDir().mkpath(longer));
+        for (const QString& path : {folder.path, longer}) {
+            window = shell.OpenFolder(path, false);
+            auto* label = In<QLabel>(window, "FolderPath");
+            QCOMPARE(label->text() == path, path == folder.path);
+            QVERIFY(label->text().startsWith(shell.folder.path()) && label->text().endsWith(path.right(3)));
+            QCOMPARE(label->toolTip(), u"<p style='white-space:pre'>"_s + path.toHtmlEscaped() + u"</p>"_s);
+            QCOMPARE(window->width(), 520);
+            window->close();
+        }
     }
 
     void FolderWindow_SecondOfThreeDeclined_RunGoesOnAndTellsTheCounts() {
@@ -411,7 +444,7 @@ private Q_SLOTS:
                 QFile::remove(folder.path + u'/' + file);
             }
             QCOMPARE(shell.Said().join(u'|'),
-                     (run.at == 2 ? u"Cancel: The conversion of b was cancelled; nothing was written.\r\n"
+                     (run.at == 2 ? u"Stop converting?: The conversion of b was cancelled; nothing was written.\r\n"
                                     u"Stop converting the remaining files?|"_s
                                   : QString()) +
                          u"Folder finished: Files converted: %1\r\nKept, not overwritten: 0\r\nFailed: 0\r\n"
