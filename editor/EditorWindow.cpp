@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
@@ -47,6 +48,16 @@ const QString kSaveKey = u"Mentés"_s;
 const QString kPrintKey = u"Nyomtatás"_s;
 const QString kEraseKey = u"Törlés"_s;
 const QString kExitKey = u"Kilépés"_s;
+// In the toolbar's order. Erasing takes a chord that no slip of the hand gives.
+const std::array<QKeySequence, 4> kShortcuts{
+    QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_P),
+    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete), QKeySequence(Qt::Key_Escape)};
+const QKeySequence kStartShortcut(Qt::CTRL | Qt::Key_Return);
+
+/// `tip` with the key that does the same, as "Save file (Ctrl+S)".
+QString WithShortcut(const QString& tip, const QKeySequence& shortcut) {
+    return tip + u" ("_s + shortcut.toString(QKeySequence::NativeText) + u')';
+}
 
 /// A box's whole text as single-byte codes, line breaks as CR LF as the correspondents' copies
 /// keep them. Throws VeltError(UncodableCharacter).
@@ -138,13 +149,21 @@ void EditorWindow::BuildToolbar() {
         const QString key = keys[i];
         QAction* action = m_toolbar->addAction(key);
         action->setObjectName(key);
+        action->setShortcut(kShortcuts[i]);
         connect(action, &QAction::triggered, this, [this, key] { OnToolbar(key); });
         if (QWidget* button = m_toolbar->widgetForAction(action)) {
             button->setObjectName(key);
+            button->setFocusPolicy(Qt::TabFocus); // toolbars leave their buttons out of the Tab chain
         }
         m_actions[i] = action;
     }
     addToolBar(Qt::TopToolBarArea, m_toolbar);
+    auto* start = new QShortcut(kStartShortcut, this);
+    connect(start, &QShortcut::activated, this, [this] {
+        if (m_start->isEnabled()) {
+            StartProcess();
+        }
+    });
 }
 
 void EditorWindow::Load() {
@@ -160,11 +179,12 @@ void EditorWindow::Load() {
     const Language language = m_state.language;
     if (const auto caption = platform::UiText(WindowTextId::StartProcess, language)) {
         m_start->setCaption(*caption);
+        m_start->setToolTip(WithShortcut(*caption, kStartShortcut));
         const std::array<WindowTextId, 4> tips{WindowTextId::SaveTooltip, WindowTextId::PrintTooltip,
                                                WindowTextId::EraseTooltip, WindowTextId::ExitTooltip};
         for (std::size_t i = 0; i < m_actions.size(); ++i) {
             const QString tip = *platform::UiText(tips[i], language);
-            m_actions[i]->setToolTip(tip);
+            m_actions[i]->setToolTip(WithShortcut(tip, kShortcuts[i]));
             if (QWidget* button = m_toolbar->widgetForAction(m_actions[i])) {
                 button->setAccessibleName(tip);
             }
@@ -172,6 +192,10 @@ void EditorWindow::Load() {
         m_plainBox->setAccessibleName(*platform::UiText(WindowTextId::AccessiblePlainBox, language));
         m_codedBox->setAccessibleName(*platform::UiText(WindowTextId::AccessibleCodedBox, language));
     }
+    FocusInputBox();
+}
+
+void EditorWindow::FocusInputBox() {
     // The user starts typing or pasting at once, into the box that takes input.
     (m_direction == platform::Direction::Reception ? m_codedBox : m_plainBox)->setFocus();
 }
@@ -358,6 +382,7 @@ void EditorWindow::EraseContent() {
     SetReadOnly(m_plainBox, m_direction != platform::Direction::Sending);
     SetReadOnly(m_codedBox, m_direction == platform::Direction::Sending);
     m_start->setEnabled(false);
+    FocusInputBox();
 }
 
 void EditorWindow::OnToolbar(const QString& key) {

@@ -69,6 +69,8 @@ private:
     void BuildToolbar();
     void Load();
     void Initialise();
+    /// Puts the focus in the box the direction takes input in.
+    void FocusInputBox();
     void SetReadOnly(TextBox* box, bool readOnly);
     void SetBoxText(TextBox* box, const QString& text);
     void OnToolbar(const QString& key);

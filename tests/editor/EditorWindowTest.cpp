@@ -152,9 +152,20 @@ private Q_SLOTS:
         QCOMPARE(f.Start()->Caption(), u"START PROCESS"_s);
         QVERIFY(!f.Start()->isEnabled() && f.Coded()->isReadOnly() && !f.Plain()->isReadOnly());
 
+        QStringList tips; // each command's key is in its tooltip
+        for (const QString& key : {u"Mentés"_s, u"Nyomtatás"_s, u"Törlés"_s, u"Kilépés"_s}) {
+            tips << f.window->findChild<QAction*>(key)->toolTip();
+        }
+        QCOMPARE(tips.join(u'|') + u'|' + f.Start()->toolTip(),
+                 u"Save file (Ctrl+S)|Active window print (Ctrl+P)|Erase content (Ctrl+Shift+Del)|Exit (Esc)|"
+                 u"START PROCESS (Ctrl+Return)"_s);
+
+        // By keys alone: typed, then Ctrl+Return (START is off until something is typed).
+        QTest::keyClick(f.window, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(f.shell.messages.shown.empty());
         const QString letter = u"Dear Anna,\nőű \"\" ÁÉ!"_s;
         f.Type(f.Plain(), letter); // START comes on, and the first key typed is kept: the codes below show both
-        f.ClickStart();
+        QTest::keyClick(f.Plain(), Qt::Key_Return, Qt::ControlModifier);
         const QString armoured = f.Coded()->toPlainText();
         QCOMPARE(f.shell.clipboard.Text(), armoured);
         const std::string codes = Codes(letter);
@@ -170,13 +181,20 @@ private Q_SLOTS:
         // A double-click on the plain box copies its whole text, read-only as it now is.
         QTest::mouseDClick(f.Plain()->viewport(), Qt::LeftButton);
         QCOMPARE(f.shell.clipboard.Text(), letter);
-        // Erase: both boxes and the clipboard empty, ready to type again; pasting enables START too.
-        f.Press(u"Törlés"_s);
+        // Erase (Ctrl+Shift+Delete): both boxes and the clipboard empty, the focus in the plain box
+        // ready to type again; pasting enables START too.
+        f.window->activateWindow(); // the wait window took it headless, where no manager gives it back
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        f.Coded()->setFocus();
+        QTest::keyClick(f.Coded(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(f.Plain()->toPlainText().isEmpty() && f.Coded()->toPlainText().isEmpty());
         QVERIFY(!f.shell.clipboard.HasText() && !f.Start()->isEnabled() && !f.Plain()->isReadOnly());
+        QCOMPARE(QApplication::focusWidget(), f.Plain());
         f.Paste(f.Plain(), u"pasted"_s);
         QVERIFY(f.Start()->isEnabled());
-        f.Exit();
+        QTest::keyClick(f.Plain(), Qt::Key_Escape); // leaves as Exit does
+        QTRY_VERIFY(!f.window);
+        QVERIFY(f.shell.window->isVisible());
         QVERIFY(f.shell.state->codedText.empty() && f.shell.state->plainText.empty());
     }
 
@@ -363,7 +381,7 @@ private Q_SLOTS:
         EditorFixture f(1);
         f.Open(false);
         QCOMPARE(f.Start()->Caption(), u"FOLYAMAT INDÍTÁSA"_s);
-        QCOMPARE(f.window->findChild<QAction*>(u"Kilépés"_s)->toolTip(), u"Kilépés az alkalmazásból"_s);
+        QCOMPARE(f.window->findChild<QAction*>(u"Kilépés"_s)->toolTip(), u"Kilépés az alkalmazásból (Esc)"_s);
         // START with both boxes empty, then both filled: the same message, nothing changed.
         f.Start()->setEnabled(true);
         f.ClickStart();
