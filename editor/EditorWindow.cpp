@@ -136,6 +136,7 @@ EditorWindow::EditorWindow(AppState& state, EditorServices services, QWidget& ma
 TextBox* EditorWindow::MakeBox(const QString& name) {
     auto* box = new TextBox(this);
     box->setObjectName(name);
+    box->setTabChangesFocus(true); // Tab leaves the box; Ctrl+Tab types a tab character
     box->installEventFilter(this);
     box->viewport()->installEventFilter(this);
     connect(box, &QPlainTextEdit::textChanged, this, &EditorWindow::OnUserChange);
@@ -289,6 +290,13 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::KeyPress:
+        if (const auto* key = static_cast<QKeyEvent*>(event);
+            watched == box && key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            if (!box->isReadOnly()) {
+                box->insertPlainText(u"\t"_s);
+            }
+            return true;
+        }
         if (watched == box && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
             m_start->setEnabled(true);
         }

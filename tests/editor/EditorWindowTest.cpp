@@ -190,6 +190,13 @@ private Q_SLOTS:
         QVERIFY(f.Plain()->toPlainText().isEmpty() && f.Coded()->toPlainText().isEmpty());
         QVERIFY(!f.shell.clipboard.HasText() && !f.Start()->isEnabled() && !f.Plain()->isReadOnly());
         QCOMPARE(QApplication::focusWidget(), f.Plain());
+        QTest::keyClick(f.Plain(), Qt::Key_Tab, Qt::ControlModifier); // a tab character, for a letter that needs one
+        QCOMPARE(f.Plain()->toPlainText(), u"\t"_s);
+        QTest::keyClick(f.Plain(), Qt::Key_Tab); // Tab leaves the box, and reaches the toolbar
+        for (int i = 0; i < 8 && QApplication::focusWidget()->objectName() != u"Mentés"_s; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"Mentés"_s);
         f.Paste(f.Plain(), u"pasted"_s);
         QVERIFY(f.Start()->isEnabled());
         QTest::keyClick(f.Plain(), Qt::Key_Escape); // leaves as Exit does
