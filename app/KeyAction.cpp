@@ -9,6 +9,8 @@
 #include "platform/Dialogs.h"
 #include "platform/UiText.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -55,7 +57,9 @@ void FormKey(AppState& state, const std::string& previousName, std::int16_t prev
         ShowError(state, error);
         return;
     }
-    state.OpenKeyStore();
+    if (const std::string why = state.OpenKeyStore(); !why.empty()) {
+        qWarning("The key just formed is not in use, %s: %s", state.keyFileName.c_str(), why.c_str());
+    }
     if (state.keyPresent) {
         Confirm(state, WindowTextId::KeyFormed, state.keyFileName, state.keyLength);
     }

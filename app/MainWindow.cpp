@@ -66,7 +66,9 @@ void MainWindow::Load() {
         ApplyLanguage();
     });
     step([this] {
-        m_state.OpenKeyStore();
+        if (const std::string why = m_state.OpenKeyStore(); !why.empty()) {
+            qInfo("No key in use, %s: %s", m_state.keyFileName.c_str(), why.c_str());
+        }
         if (!m_state.keyPresent) {
             // The fallback key is the one in use: the window must not keep naming the refused one.
             ShowKeyFileName(m_state.keyFileName);

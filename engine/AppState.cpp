@@ -82,8 +82,8 @@ void AppState::GenerateKey(CommitMode commit) {
     Options().SaveKey(keyFileName, length);
 }
 
-void AppState::OpenKeyStore() {
-    velt::OpenKeyStore(m_programFolder, Settings(), Indicators(),
+std::string AppState::OpenKeyStore() {
+    return velt::OpenKeyStore(m_programFolder, Settings(), Indicators(),
                        KeyStoreFields{keyFileName, keyLength, keyPresent, keyFingerprint, keyFileRecords}, !keyPlaceUnsafe);
 }
 

@@ -79,7 +79,8 @@ public:
     /// before writing anything for a length above 10000.
     void GenerateKey(CommitMode commit = CommitMode::Replace);
     /// Refreshes key file name, key length and the key indicators from the program's folder.
-    void OpenKeyStore();
+    /// Returns why the fallback key was taken instead, empty when the key was found whole.
+    std::string OpenKeyStore();
 
     // --- character cipher
     Cipher cipher;

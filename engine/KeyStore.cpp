@@ -22,10 +22,35 @@ bool IsFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
+/// The fallback to "KEY.ORB" of 366 positions, unchecked and without a fingerprint.
+/// Returns `why`, with any further failure of the fallback itself added.
+std::string Fallback(OptionSettings& settings, IKeyIndicators& indicators, KeyStoreFields& fields, std::string why) {
+    fields.keyFileName = kDefaultKeyFileName;
+    fields.keyLength = kDefaultKeyLength;
+    fields.keyFileRecords = 0;
+    fields.keyFingerprint.clear();
+    // Start-up goes on whatever the settings store or the window does; the caller hears of it.
+    const auto attempt = [&why](const char* step, auto&& action) {
+        try {
+            action();
+        } catch (const std::exception& error) {
+            why += std::string("; ") + step + ": " + error.what();
+        } catch (...) {
+            why += std::string("; ") + step + " failed";
+        }
+    };
+    attempt("saving the default key", [&] { settings.SaveDefaultKey(); });
+    attempt("showing the fallback", [&] {
+        indicators.SetKeyFileChecked(false);
+        indicators.ShowFingerprint({});
+    });
+    return why;
+}
+
 } // namespace
 
-void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& store, IKeyIndicators& indicators,
-                  KeyStoreFields fields, bool safe) {
+std::string OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& store, IKeyIndicators& indicators,
+                         KeyStoreFields fields, bool safe) {
     OptionSettings settings(store);
     try {
         if (!safe) {
@@ -54,21 +79,11 @@ void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& store, IK
         indicators.ShowFingerprint(fields.keyFingerprint);
         indicators.SetKeyFileChecked(true);
         fields.keyPresent = true;
+        return {};
+    } catch (const std::exception& error) {
+        return Fallback(settings, indicators, fields, error.what());
     } catch (...) {
-        fields.keyFileName = kDefaultKeyFileName;
-        fields.keyLength = kDefaultKeyLength;
-        fields.keyFileRecords = 0;
-        fields.keyFingerprint.clear();
-        // Start-up goes on whatever the settings store or the window does.
-        try {
-            settings.SaveDefaultKey();
-        } catch (...) {
-        }
-        try {
-            indicators.SetKeyFileChecked(false);
-            indicators.ShowFingerprint({});
-        } catch (...) {
-        }
+        return Fallback(settings, indicators, fields, "unknown failure");
     }
 }
 

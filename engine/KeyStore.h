@@ -23,8 +23,9 @@ struct KeyStoreFields {
 /// "KEY.ORB" must exist for any key to be used; every failure, a key file that is not
 /// whole sound records included, takes the fallback to "KEY.ORB" of 366 positions with
 /// the key-file box unchecked and no fingerprint. A folder that is not `safe` (another user
-/// could swap keys in it) always takes the fallback.
-void OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
-                  KeyStoreFields fields, bool safe = true);
+/// could swap keys in it) always takes the fallback. Returns why the fallback was taken
+/// (empty when the key was found whole), for the caller to log.
+std::string OpenKeyStore(const std::filesystem::path& folder, ISettingsStore& settings, IKeyIndicators& indicators,
+                         KeyStoreFields fields, bool safe = true);
 
 } // namespace velt

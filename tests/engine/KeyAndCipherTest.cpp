@@ -201,8 +201,9 @@ TEST(KeyStore_OpenKeyStore, TakesAWholeKeyOrFallsBack) {
             s.settings.Write("key", c.setting);
             s.settings.Write("keyLenght", "untouched");
         }
-        s.state.OpenKeyStore();
+        const std::string why = s.state.OpenKeyStore();
         const bool used = c.name != nullptr;
+        EXPECT_EQ(why.empty(), used) << why;
         const std::string name = used ? c.name : "KEY.ORB";
         const bool keepsSettings = used && c.setting != nullptr && name == c.setting;
         SCOPED_TRACE(name);
@@ -225,7 +226,7 @@ TEST(KeyStore_OpenKeyStore, TakesAWholeKeyOrFallsBack) {
             WriteAll(s.folder / "KEY.ORB", KeyBytes(366));
             WriteAll(s.folder / current, key.bytes);
             s.settings.Write("key", current);
-            s.state.OpenKeyStore();
+            EXPECT_NE(s.state.OpenKeyStore(), "");
             EXPECT_EQ(std::tuple(s.state.keyPresent, s.state.keyLength, s.indicators.checked, s.indicators.fingerprint),
                       std::tuple(false, 366, std::optional(false), "")) << key.what << " as " << current;
         }
