@@ -35,6 +35,13 @@ namespace velt::app {
 using namespace platform;
 namespace {
 using namespace Qt::StringLiterals;
+
+void ToFront(QWidget& window) {
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 } // namespace
 
 void MainWindow::ShowClock() {
@@ -221,6 +228,55 @@ bool MainWindow::OpenFromOutside(const QStringList& paths) {
         hide();
     }
     return opened;
+}
+
+void MainWindow::TakeHandedOver(const QStringList& paths) {
+    QWidget* inUse = QApplication::activeModalWidget();
+    if (inUse == nullptr && !isVisible()) {
+        // A job window stands in for the main window while it is open.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto shown = std::find_if(windows.begin(), windows.end(),
+                                        [](const QWidget* window) { return window->isVisible(); });
+        inUse = shown != windows.end() ? *shown : nullptr;
+    }
+    if (inUse != nullptr || m_state.Busy()) {
+        if (!paths.isEmpty() && !m_handedOver.contains(paths)) {
+            m_handedOver.append(paths);
+        }
+        ToFront(inUse != nullptr ? *inUse : *this);
+        return;
+    }
+    ToFront(*this);
+    OpenFromOutside(paths);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    TakeWaiting();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A modal window over this one has closed.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        TakeWaiting();
+    }
+}
+
+void MainWindow::TakeWaiting() {
+    if (m_handedOver.isEmpty()) {
+        return;
+    }
+    // Once the window that was in use has handed back and this one is settled.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_handedOver.isEmpty() && isVisible() && QApplication::activeModalWidget() == nullptr &&
+                !m_state.Busy()) {
+                TakeHandedOver(m_handedOver.takeFirst());
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -82,8 +82,15 @@ public:
     /// JobLauncher::OpenPaths does. Returns true when a window opened; the main window then hides.
     bool OpenFromOutside(const QStringList& paths);
 
+    /// A later start of Velt handed these over: the window comes to the front and opens them as
+    /// OpenFromOutside does. While another of Velt's windows is in use, that one comes to the front
+    /// and the paths wait until the main window shows again.
+    void TakeHandedOver(const QStringList& paths);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,6 +112,8 @@ private:
     void OnToolbar(ToolbarCommand command);
     void OnTabChanged(int index);
     void RunJob(Job job);
+    /// Opens the oldest waiting hand-over once nothing else of Velt's is in use.
+    void TakeWaiting();
     void ShowClock();
     void RefreshReference();
     void RefreshAccessibleNames();
@@ -152,6 +161,8 @@ private:
 
     std::string m_referenceCodes;
     std::optional<VeltError> m_referenceError;
+    /// Handed-over paths that came while another window was in use, oldest first.
+    QList<QStringList> m_handedOver;
 };
 
 } // namespace velt::app

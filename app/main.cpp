@@ -1,5 +1,6 @@
 // Velt: the main window is the program; closing it ends the process.
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "editor/EditorWindow.h"
 #include "engine/AppState.h"
@@ -25,6 +26,12 @@ int main(int argc, char* argv[]) {
     velt::ITemporaryFiles& temporaries = velt::InstallInterruptCleanup();
     QApplication application(argc, argv);
     velt::app::NameApplication();
+    // A later start hands its files to the running Velt and ends before it touches the key or the settings.
+    velt::app::SingleInstance instance(velt::app::InstanceFolder());
+    const QStringList paths = QCoreApplication::arguments().mid(1);
+    if (instance.HandOverOrListen(paths)) {
+        return 0;
+    }
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         icon.addFile(QStringLiteral(":/icons/velt-%1.png").arg(size));
@@ -63,6 +70,7 @@ int main(int argc, char* argv[]) {
     velt::app::MainWindow window(state, {dialogs, jobs, clipboard, wallClock, [] { QCoreApplication::exit(0); }});
     window.Load();
     // `velt FILE...`, as the menu entry passes them: straight to the file or folder window.
-    window.OpenFromOutside(QCoreApplication::arguments().mid(1));
+    window.OpenFromOutside(paths);
+    instance.Serve([&window](const QStringList& handed) { window.TakeHandedOver(handed); });
     return QApplication::exec();
 }

@@ -639,6 +639,44 @@ private Q_SLOTS:
         QVERIFY(!shell.window->OpenFromOutside({}));
         QCOMPARE(shell.Said(), QStringList{u"HIBA: "_s + missing + u" nem nyitható meg: nincs ilyen fájl vagy mappa."_s});
     }
+
+    void HandedOver_IdleOrInUse_OpensNowOrOnceVeltIsFree() {
+        AppFixture shell;
+        WriteFile(shell.Path("a.txt"), "x");
+        WriteFile(shell.Path("b.JPG"), "x");
+        shell.window->showMinimized();
+        shell.window->TakeHandedOver({});
+        QVERIFY(shell.window->isVisible() && !shell.window->isMinimized());
+        shell.window->TakeHandedOver({shell.Path("a.txt")});
+        QCOMPARE(shell.jobs.fileWindow, 1);
+
+        // A job window in use: it comes first; the same request twice waits once.
+        QWidget jobWindow;
+        jobWindow.show();
+        shell.window->TakeHandedOver({shell.Path("b.JPG")});
+        shell.window->TakeHandedOver({shell.Path("b.JPG")});
+        QCoreApplication::processEvents();
+        QVERIFY(jobWindow.isVisible() && !shell.window->isVisible() && shell.jobs.fileWindow == 1);
+        jobWindow.close();
+        shell.window->show();
+        QTRY_COMPARE(shell.jobs.fileWindow, 2);
+        QVERIFY(shell.jobs.file->direction == velt::platform::Direction::Reception);
+
+        // A modal window over the main window: the request waits until the main window is active again.
+        shell.window->show();
+        QWidget dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        shell.window->TakeHandedOver({shell.Path("a.txt")});
+        QCoreApplication::processEvents();
+        QCOMPARE(shell.jobs.fileWindow, 2);
+        dialog.close();
+        shell.window->activateWindow();
+        QTRY_COMPARE(shell.jobs.fileWindow, 3);
+        QCoreApplication::processEvents();
+        QVERIFY(shell.jobs.fileWindow == 3 && shell.jobs.file->direction == velt::platform::Direction::Sending);
+        QVERIFY(shell.messages.shown.empty());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

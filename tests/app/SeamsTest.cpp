@@ -1,5 +1,6 @@
 // The platform seams and the small widgets behind them.
 #include "app/MaskedTextEdit.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "platform/Messages.h"
 #include "tests/app/AppFixture.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,12 +17,45 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTimer>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace velt;
 using namespace velt::app;
 using namespace velt::platform;
 using namespace velt::testing;
+using namespace std::chrono_literals;
+
+namespace {
+/// What a start in another process would get from HandOverOrListen, while this one's loop runs.
+bool StartAgain(const QString& folder, const QStringList& paths) {
+    auto later =
+        std::async(std::launch::async, [&] { return SingleInstance(folder, 5s).HandOverOrListen(paths); });
+    while (later.wait_for(5ms) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents(); // what the answered request queued
+    return later.get();
+}
+
+/// A socket file as a crashed Velt leaves it (nobody listens), or one that a hung Velt listens on
+/// without ever answering. Returns the listening descriptor, to close.
+int LeaveSocket(const QString& path, bool listening) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (bound && listening && ::listen(socket, 4) == 0) {
+        return socket;
+    }
+    ::close(socket);
+    return -1;
+}
+} // namespace
 
 class SeamsTest final : public QObject {
     Q_OBJECT
@@ -156,6 +191,74 @@ private Q_SLOTS:
         }
         const qint64 allowed = timer.elapsed() / 25 + 2;
         QVERIFY2(moved.count() <= allowed, qPrintable(u"%1 > %2"_s.arg(moved.count()).arg(allowed)));
+    }
+
+    void SingleInstance_LaterStart_HandsItsPathsToTheRunningOne() {
+        QTemporaryDir folder;
+        SingleInstance running(folder.path());
+        QVERIFY(!running.HandOverOrListen({}));
+        QVERIFY(running.Listening());
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                            QFileDevice::WriteOther;
+        QCOMPARE(QFileInfo(folder.path() + u"/velt.socket"_s).permissions() & others,
+                 QFileDevice::Permissions());
+
+        // Requests that come before the window serves are kept for it, in their order.
+        QList<QStringList> requests;
+        QVERIFY(StartAgain(folder.path(), {u"levél ő.txt"_s, u"/tmp/photo.JPG"_s}));
+        QVERIFY(StartAgain(folder.path(), {}));
+        running.Serve([&requests](const QStringList& paths) { requests.append(paths); });
+        QCOMPARE(requests,
+                 QList<QStringList>(
+                     {{QDir::current().absoluteFilePath(u"levél ő.txt"_s), u"/tmp/photo.JPG"_s}, {}}));
+        QVERIFY(StartAgain(folder.path(), {u"/a.txt"_s}));
+        QCOMPARE(requests.back(), QStringList{u"/a.txt"_s});
+
+        // A sender that does not speak Velt's request is cut off and delivers nothing.
+        QLocalSocket stranger;
+        stranger.connectToServer(folder.path() + u"/velt.socket"_s);
+        QVERIFY(stranger.waitForConnected(1000));
+        QDataStream out(&stranger);
+        out << u"other/1"_s << QStringList{u"/b.txt"_s};
+        QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(requests.size(), 3);
+    }
+
+    void SingleInstance_CrashedOrHungOne_LaterStartTakesOver() {
+        for (const bool hung : {false, true}) {
+            QTemporaryDir folder;
+            const QString socket = folder.path() + u"/velt.socket"_s;
+            const int left = LeaveSocket(socket, hung);
+            QVERIFY(QFileInfo::exists(socket) && (left >= 0) == hung);
+            SingleInstance later(folder.path(), 300ms);
+            QVERIFY(!later.HandOverOrListen({u"/a.txt"_s}));
+            QVERIFY(later.Listening());
+            QList<QStringList> requests;
+            later.Serve([&requests](const QStringList& paths) { requests.append(paths); });
+            QVERIFY(StartAgain(folder.path(), {u"/b.txt"_s}));
+            QCOMPARE(requests, QList<QStringList>{{u"/b.txt"_s}});
+            ::close(left);
+        }
+    }
+
+    void InstanceFolder_OpenToOthersOrNotOwn_NotUsed() {
+        QTemporaryDir runtime, temporary;
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR"), tmpBefore = qgetenv("TMPDIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        qputenv("TMPDIR", temporary.path().toUtf8());
+        QFile::setPermissions(runtime.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(InstanceFolder(), runtime.path());
+        // Others may enter: a folder of the user's own in the temporary folder instead, closed to them.
+        QFile::setPermissions(runtime.path(), QFile::permissions(runtime.path()) | QFileDevice::ExeOther);
+        const QString own = temporary.path() + u"/velt-"_s + QString::number(::geteuid());
+        QCOMPARE(InstanceFolder(), own);
+        QCOMPARE(QFile::permissions(own) & ~QFileDevice::Permissions(0x7700), QFileDevice::Permissions());
+        // One that others could have made ready is not trusted.
+        QFile::setPermissions(own, QFile::permissions(own) | QFileDevice::WriteOther);
+        QCOMPARE(InstanceFolder(), QString());
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        qputenv("TMPDIR", tmpBefore);
     }
 };
 
