@@ -4,7 +4,7 @@ velt_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
     xvfb xauth
-    desktop-file-utils appstream lintian libcli11-dev
+    desktop-file-utils appstream lintian libcli11-dev librsvg2-bin
     poppler-utils libssl-dev
 )
 

@@ -4,7 +4,8 @@
 The icon is a code grid on a dark tile with one pair of cells lit: the first character
 of a coded pair in the plain character's column, the second in its row. Each size is drawn
 for itself: small sizes get fewer, pixel-aligned cells and thicker gaps, so that the grid
-stays a grid instead of a grey blur. Run it to rebuild the PNGs beside it."""
+stays a grid instead of a grey blur. Run it to rebuild the PNGs beside it; velt.svg is the
+256 px drawing written out by hand as the scalable icon: change the two together."""
 import os
 import struct
 import zlib

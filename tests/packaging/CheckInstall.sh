@@ -18,6 +18,7 @@ icons=""
 for size in 16 32 48 64 128 256; do
     icons+="usr/share/icons/hicolor/${size}x${size}/apps/org.velt.velt.png"$'\n'
 done
+icons+="usr/share/icons/hicolor/scalable/apps/org.velt.velt.svg"$'\n'
 expected="$(LC_ALL=C sort <<EOF2
 usr/bin/velt
 usr/bin/velt-cli
@@ -35,6 +36,8 @@ EOF2
 actual="$(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)"
 diff <(echo "$expected") <(echo "$actual") >&2 || fail "the installed files differ from the list (< expected, > installed)"
 
+svg="$root/usr/share/icons/hicolor/scalable/apps/org.velt.velt.svg"
+rsvg-convert -w 48 "$svg" >/dev/null || fail "the scalable icon does not draw"
 for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/org.velt.velt.png"
     read -r width height < <(od -An -tu1 -j16 -N8 "$png" |
