@@ -18,16 +18,23 @@ namespace {
 
 constexpr const char* kKeygenUsage =
     "Usage: velt-cli keygen [--length N] [--out FILE] [--force]\n"
-    "Forms a new key of N positions (100 to 10000, default 366) into FILE\n"
-    "(default KEY.ORB in the current folder). An existing FILE is replaced only with --force.\n";
+    "Forms a new key file for you and your correspondent to share.\n"
+    "\n"
+    "  --length N  the key length in positions, 100 to 10000 (default 366)\n"
+    "  --out FILE  where to write the key (default: KEY.ORB in the current folder)\n"
+    "  --force     replace an existing FILE\n";
 
-constexpr const char* kCheckUsage = "Usage: velt-cli check --key FILE\n"
-                                    "Reads a key file and reports its key length and fingerprint. Exits 0\n"
-                                    "only when every 258-byte record is whole, starts with the length 256\n"
-                                    "and holds each of the 256 codes exactly once, and there are 100 to\n"
-                                    "10000 records; otherwise names the first bad record. Read the\n"
-                                    "fingerprint to your correspondent by phone: the same key file gives\n"
-                                    "the same fingerprint on both sides.\n";
+constexpr const char* kCheckUsage =
+    "Usage: velt-cli check --key FILE\n"
+    "Reads a key file and reports its key length and fingerprint.\n"
+    "\n"
+    "  --key FILE  the key file to check\n"
+    "\n"
+    "Exits 0 only when every 258-byte record is whole, starts with the length\n"
+    "256 and holds each of the 256 codes exactly once, and there are 100 to\n"
+    "10000 records; otherwise names the first bad record. Read the\n"
+    "fingerprint to your correspondent by phone: the same key file gives\n"
+    "the same fingerprint on both sides.\n";
 
 /// A failure in the program's own words, as a one-line exception.
 std::runtime_error Failure(TextId id, std::initializer_list<std::string_view> args) {

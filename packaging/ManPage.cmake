@@ -9,16 +9,59 @@ function(run_help out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# Help text as it is printed: backslashes and minus signs escaped, no line read as a request.
-function(as_roff out text)
-  string(REPLACE "\\" "\\e" text "${text}")
-  string(REPLACE "-" "\\-" text "${text}")
-  string(REPLACE "\n." "\n\\&." text "${text}")
-  string(REPLACE "\n'" "\n\\&'" text "${text}")
-  if(text MATCHES "^[.']")
-    set(text "\\&${text}")
+# One line of help text as roff: backslashes and minus signs escaped, never read as a request.
+function(roff_line out line)
+  string(REPLACE "\\" "\\e" line "${line}")
+  string(REPLACE "-" "\\-" line "${line}")
+  if(line MATCHES "^[.']")
+    set(line "\\&${line}")
   endif()
-  set(${out} ".nf\n${text}.fi\n" PARENT_SCOPE)
+  set(${out} "${line}" PARENT_SCOPE)
+endfunction()
+
+# One command's --help as man text: its usage line as the synopsis, its "  --option ARG  what"
+# lines as the list of its options, the rest as paragraphs.
+function(command_text out help)
+  string(REPLACE ";" "<semicolon>" help "${help}")
+  string(REPLACE "\n" ";" lines "${help}")
+  set(text "")
+  set(paragraph FALSE)
+  set(options FALSE)
+  foreach(line IN LISTS lines)
+    string(REPLACE "<semicolon>" ";" line "${line}")
+    if(line MATCHES "^Usage: (.*)$")
+      roff_line(usage "${CMAKE_MATCH_1}")
+      string(APPEND text ".B ${usage}\n")
+      set(paragraph TRUE)
+    elseif(line STREQUAL "")
+      set(paragraph TRUE)
+    elseif(line MATCHES "^  (--[a-z-]+)( [A-Z]+)?  +(.*)$")
+      roff_line(name "${CMAKE_MATCH_1}")
+      string(STRIP "${CMAKE_MATCH_2}" argument)
+      roff_line(what "${CMAKE_MATCH_3}")
+      if(NOT options)
+        string(APPEND text ".PP\nOptions:\n")
+        set(options TRUE)
+      endif()
+      if(NOT argument STREQUAL "")
+        string(APPEND text ".TP\n.BI ${name} \" \" ${argument}\n${what}\n")
+      else()
+        string(APPEND text ".TP\n.B ${name}\n${what}\n")
+      endif()
+      set(paragraph FALSE)
+    else()
+      if(paragraph)
+        string(APPEND text ".PP\n")
+        set(paragraph FALSE)
+      endif()
+      roff_line(line "${line}")
+      string(APPEND text "${line}\n")
+    endif()
+  endforeach()
+  if(NOT options)
+    message(FATAL_ERROR "the --help of a command lists no options:\n${help}")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
 run_help(overview)
@@ -32,15 +75,26 @@ if(NOT commands)
   message(FATAL_ERROR "velt-cli --help lists no commands")
 endif()
 
-as_roff(description "${overview}")
 string(CONCAT page ".TH VELT\\-CLI 1 \"${DATE}\" \"velt\\-cli ${VERSION}\" \"User Commands\"\n"
          ".SH NAME\nvelt\\-cli \\- code text and files with a Velt key file, without a desktop\n"
-         ".SH SYNOPSIS\n.B velt\\-cli\n.I COMMAND\n.RI [ OPTIONS ]\n"
-         ".SH DESCRIPTION\n${description}"
+         ".SH SYNOPSIS\n.B velt\\-cli\n.I COMMAND\n.RI [ OPTIONS ]\n.br\n"
+         ".B velt\\-cli\n.RI [ COMMAND ]\n.B \\-\\-help\n.br\n.B velt\\-cli \\-\\-version\n"
+         ".SH DESCRIPTION\n"
+         "Two correspondents who share one key file exchange text and files in coded form with\n"
+         ".BR velt (1).\n"
+         ".B velt\\-cli\n"
+         "does the same work where there is no desktop, in scripts and over a remote login:\n"
+         "it forms and checks key files, codes text between standard input and standard output\n"
+         "as armoured coded text that can travel in a mail, and codes files into coded files and back.\n"
+         "Its key files, coded texts and coded files are those of the desktop program, so either side\n"
+         "may use either program.\n"
+         ".PP\n"
+         "A coded text or file is read back only with the same key file and the same reference text.\n"
+         "Each command is described below with its options.\n"
          ".SH COMMANDS\n")
 foreach(command IN LISTS commands)
   run_help(help ${command})
-  as_roff(text "${help}")
+  command_text(text "${help}")
   string(APPEND page ".SS ${command}\n${text}")
 endforeach()
 
