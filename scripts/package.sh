@@ -15,7 +15,6 @@ cxxflags="$(cd "$root" && dpkg-buildflags --get CPPFLAGS) $(cd "$root" && dpkg-b
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 # Only the installed programs are built; the tests stay in the development build.
 velt_configure_and_build "$root" "$build" -DCMAKE_BUILD_TYPE=Release -DVELT_BENCH=OFF \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags" \
-    "-DCMAKE_STRIP=$root/packaging/strip.sh"
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags"
 (cd "$build" && cpack -G DEB >&2)
 ls "$build"/velt_*.deb
