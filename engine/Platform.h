@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,6 +60,9 @@ public:
         return {&m_drawnNibble, 1};
     }
     virtual void TakeNibbles(std::size_t /*count*/) {}
+    /// A source whose draws are independent of this one's, to be used on another thread;
+    /// none (so the work stays on one thread) when the source cannot make one.
+    virtual std::unique_ptr<IRandomSource> Independent() { return nullptr; }
 
 private:
     std::uint8_t m_drawnNibble = 0;

@@ -389,7 +389,7 @@ TEST(RandomSource_Nibbles, UniformInRunsWithTheClockOncePerRun) {
         take = take % 700 + 1;
     }
     EXPECT_LT(ChiSquare(counts, got), 50.0);
-    EXPECT_NEAR(clock.fineReads, got / 512, 2) << "one clock reading per run of 512 nibbles";
+    EXPECT_NEAR(clock.fineReads, got / (2 * RandomSource::kRunBytes), 2) << "one clock reading per run";
 }
 
 TEST(Cipher_EncodeRun, SameAsOneCharacterAtATimeOverLongRunsInAnyCut) {
