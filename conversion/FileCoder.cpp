@@ -67,21 +67,44 @@ void Stream(SourceFile& source, ReplacingFile& destination, std::size_t inPiece,
     }
 }
 
-/// Encodes every byte of `source` into its pair in `destination`. The reference text is read
-/// once per run between two progress reports, the only place where another window may change it.
+/// Below this many bytes a run is encoded on one thread: the threads would cost more.
+constexpr std::size_t kCutBytes = std::size_t{1} << 16;
+
+/// Encodes every byte of `source` into its pair in `destination`, each run on every core when
+/// the file is large. The reference text is read once per run between two progress reports,
+/// the only place where another window may change it.
 void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
     const std::size_t piece =
         static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, kFileChunk));
+    std::vector<std::unique_ptr<IRandomSource>> sources;
+    if (source.Size() >= 2 * kCutBytes) {
+        for (std::size_t k = 1; k < UsefulCores(); ++k) {
+            auto independent = random.Independent();
+            if (!independent) {
+                break;
+            }
+            sources.push_back(std::move(independent));
+        }
+    }
+    Workers helpers(sources.size());
     s.schedule.Start(s.keyLength, &s.Reference());
     std::int64_t index = 0;
     Stream(source, destination, piece, 2 * piece,
            [&](const std::uint8_t* codes, std::size_t got, std::uint8_t* pairs) {
                for (std::size_t i = 0; i < got;) {
-                   const auto count =
+                   auto count =
                        static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
+                   if (!sources.empty()) {
+                       // Runs worth cutting, at the cost of fewer reports on middling files.
+                       count = std::min(got - i, std::max(count, kCutBytes));
+                   }
                    PositionWalk walk = s.schedule.Walk();
-                   s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);
+                   if (count >= kCutBytes && !sources.empty()) {
+                       s.cipher.EncodeSplit(s.key, random, walk, codes + i, count, pairs + 2 * i, helpers, sources);
+                   } else {
+                       s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);
+                   }
                    s.schedule.Continue(walk, count);
                    i += count;
                    index += static_cast<std::int64_t>(count);

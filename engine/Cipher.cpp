@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 #include <string>
+#include <type_traits>
 
 namespace velt {
 namespace {
@@ -41,10 +42,16 @@ CodePair Cipher::EncodeChar(const KeyMaterial& key, IRandomSource& random, int p
 
 namespace {
 
-/// The encoder's loop over `count` codes, codes[k] at position positionAt(k).
-template <class PositionAt>
+/// Takes no note of the state after each code.
+struct NoRecord {
+    void operator()(std::size_t, const EncoderState&) const {}
+};
+
+/// The encoder's loop over `count` codes, codes[k] at position positionAt(k); record(k, state)
+/// hears the state after code k.
+template <class PositionAt, class Record = NoRecord>
 void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& random, std::size_t count,
-                 PositionAt positionAt, const std::uint8_t* codes, std::uint8_t* out) {
+                 PositionAt positionAt, const std::uint8_t* codes, std::uint8_t* out, Record record = {}) {
     // Nibbles are asked for only when one is needed, and the count taken reported back.
     const std::uint8_t* begin = nullptr;
     const std::uint8_t* at = nullptr;
@@ -108,6 +115,12 @@ void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
         // Cells are taken modulo 16, as KeyMaterial::Cell does, whatever state a run starts from.
         out[2 * k] = grid[((drawnRow - 1) & 15) << 4 | (q - 1)];
         out[2 * k + 1] = grid[(r - 1) << 4 | ((drawnColumn - 1) & 15)];
+        if constexpr (!std::is_same_v<Record, NoRecord>) {
+            const auto row = static_cast<std::uint8_t>(drawnRow), column = static_cast<std::uint8_t>(drawnColumn);
+            record(k, EncoderState{row, column, static_cast<std::uint8_t>(previousRow),
+                                   static_cast<std::uint8_t>(previousColumn), row, column,
+                                   startFlipped == ((k & 1) != 0)});
+        }
         ++k;
     };
     if (count == 0) {
@@ -178,6 +191,89 @@ void Cipher::EncodeWalk(const KeyMaterial& key, IRandomSource& random, PositionW
         done += stretch;
         walk.Skip(stretch);
     }
+}
+
+namespace {
+
+/// How many codes at the start of a piece keep a note of the state after them: the chain
+/// carried on into a piece meets one of them after a few hundred codes on average.
+constexpr std::size_t kNotedCodes = 4096;
+
+/// Encodes a piece from `state`, noting the state after each of its first codes in `noted`.
+void EncodePiece(EncoderState& state, const KeyMaterial& key, IRandomSource& random, PositionWalk walk,
+                 const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::vector<EncoderState>& noted) {
+    const std::size_t first = std::min(count, kNotedCodes);
+    std::vector<std::uint16_t> positions(first);
+    for (auto& position : positions) {
+        position = static_cast<std::uint16_t>(walk.Next());
+    }
+    noted.resize(first);
+    EncodeCodes(state, key, random, first, [&positions](std::size_t k) { return int{positions[k]}; }, codes, out,
+                [&noted](std::size_t k, const EncoderState& after) { noted[k] = after; });
+    Cipher rest;
+    rest.state = state;
+    rest.EncodeWalk(key, random, walk, codes + first, count - first, out + 2 * first);
+    state = rest.state;
+}
+
+} // namespace
+
+void Cipher::EncodeSplit(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk,
+                         const std::uint8_t* codes, std::size_t count, std::uint8_t* out, Workers& helpers,
+                         std::span<const std::unique_ptr<IRandomSource>> pieceSources) {
+    const std::size_t pieces = std::min(helpers.Size(), pieceSources.size()) + 1;
+    const std::size_t piece = (count + pieces - 1) / pieces;
+    if (pieces == 1 || piece == 0 || !KeyMaterial::InCapacity(walk.keyLength)) {
+        EncodeWalk(key, random, walk, codes, count, out);
+        return;
+    }
+    struct Piece {
+        std::size_t at = 0, count = 0;
+        PositionWalk walk;
+        EncoderState end;
+        std::vector<EncoderState> noted;
+    };
+    std::vector<Piece> cut;
+    PositionWalk start = walk;
+    for (std::size_t at = 0; at < count; at += piece) {
+        cut.push_back(Piece{at, std::min(piece, count - at), start, {}, {}});
+        start.Skip(piece);
+    }
+    // Any state of the chain will do for a piece's own start; the alternation is the one that
+    // the chain has there.
+    for (std::size_t k = 1; k < cut.size(); ++k) {
+        Piece& p = cut[k];
+        p.end.alternation = state.alternation != ((p.at & 1) != 0);
+        helpers.Start(k - 1, [&key, &p, &source = *pieceSources[k - 1], codes, out] {
+            EncodePiece(p.end, key, source, p.walk, codes + p.at, p.count, out + 2 * p.at, p.noted);
+        });
+    }
+    try {
+        EncodeWalk(key, random, cut[0].walk, codes, cut[0].count, out);
+    } catch (...) {
+        helpers.Wait(); // nothing may still write into `out` once we leave
+        throw;
+    }
+    helpers.Wait();
+    // Each seam: the chain goes on from where it really stands, code by code, until its state
+    // is one the piece had after the same code. From there on the piece's pairs and end are
+    // what the chain would give with the piece's draws.
+    for (std::size_t k = 1; k < cut.size(); ++k) {
+        Piece& p = cut[k];
+        std::size_t done = 0;
+        bool met = false;
+        while (done < p.noted.size() && !met) {
+            EncodeWalk(key, random, p.walk, codes + p.at + done, 1, out + 2 * (p.at + done));
+            met = state == p.noted[done];
+            ++done;
+        }
+        if (met) {
+            state = p.end;
+        } else {
+            EncodeWalk(key, random, p.walk, codes + p.at + done, p.count - done, out + 2 * (p.at + done));
+        }
+    }
+    walk.Skip(count);
 }
 
 void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs, std::size_t count,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace velt {
@@ -22,6 +23,7 @@ struct EncoderState {
     std::uint8_t lastOutputRow = 0;
     std::uint8_t lastOutputColumn = 0;
     bool alternation = false;
+    friend bool operator==(const EncoderState&, const EncoderState&) = default;
 };
 
 /// The two codes that stand for one plain code at one key position.
@@ -52,6 +54,15 @@ public:
     /// EncodeRun over `count` codes at the positions of `walk`, which moves on by `count`.
     void EncodeWalk(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
                     std::size_t count, std::uint8_t* out);
+    /// EncodeWalk over `count` codes cut into pieces encoded side by side: the first on this
+    /// thread from `state` with `random`, piece k on thread k - 1 of `helpers` with
+    /// `pieceSources[k - 1]`, from a state of its own. Where a piece meets the one before, the
+    /// chain is carried on from the real end of that one with draws of `random` until it is in
+    /// a state that the piece went through, and the piece is taken from there on: the pairs are
+    /// those of one chain. `walk` moves on by `count`.
+    void EncodeSplit(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
+                     std::size_t count, std::uint8_t* out, Workers& helpers,
+                     std::span<const std::unique_ptr<IRandomSource>> pieceSources);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
                                    std::uint8_t second) {
