@@ -42,17 +42,10 @@ void FillFromSystem(void* target, std::size_t size) {
 } // namespace
 
 RandomSource::RandomSource(IClock& clock)
-    : m_clock(clock), m_systemClock(dynamic_cast<SystemClock*>(&clock)),
-      m_context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free) {
-    if (!m_context) {
-        throw std::bad_alloc();
-    }
+    : m_clock(clock), m_systemClock(dynamic_cast<SystemClock*>(&clock)), m_context(nullptr, EVP_CIPHER_CTX_free) {
     FillFromSystem(m_key.data(), m_key.size());
     FillFromSystem(m_nonce.data(), m_nonce.size());
     FillFromSystem(&m_mix, sizeof m_mix);
-    if (EVP_EncryptInit_ex(m_context.get(), EVP_chacha20(), nullptr, nullptr, nullptr) != 1) {
-        CipherFailed();
-    }
 }
 
 RandomSource::~RandomSource() = default;
@@ -81,6 +74,18 @@ void RandomSource::Keystream(std::uint8_t* out, std::size_t bytes) {
     }
     std::memcpy(&iv[12], m_nonce.data(), m_nonce.size());
     ++m_runs;
+    if (!m_context) {
+        // On first use only: libcrypto's first cipher costs about a millisecond to set up,
+        // which a program that never draws should not pay at its start.
+        m_context.reset(EVP_CIPHER_CTX_new());
+        if (!m_context) {
+            throw std::bad_alloc();
+        }
+        if (EVP_EncryptInit_ex(m_context.get(), EVP_chacha20(), nullptr, nullptr, nullptr) != 1) {
+            m_context.reset();
+            CipherFailed();
+        }
+    }
     std::memset(out, 0, bytes);
     int written = 0;
     if (EVP_EncryptInit_ex(m_context.get(), nullptr, nullptr, key.data(), iv.data()) != 1 ||
