@@ -5,6 +5,7 @@
 #include "controls/GlossButton.h"
 #include "engine/AppState.h"
 #include "platform/Clipboard.h"
+#include "platform/WindowPlace.h"
 
 #include <QTimer>
 
@@ -75,10 +76,20 @@ void ClipboardFollower::OnSwitch() {
     }
 }
 
+void ClipboardFollower::RememberPlace() {
+    if (m_view) {
+        m_state.Options().SavePlace(PlacedWindow::Clipboard, platform::PlaceOf(*m_view));
+    }
+}
+
 void ClipboardFollower::ShowClipboardWindow() {
     if (!m_view) {
-        m_view = new ClipboardWindow(m_clipboard, m_mainWindow, m_state);
-        connect(m_view, &ClipboardWindow::Closed, this, [this] { m_switch.setProperty("tag", u"0"_s); });
+        m_view = new ClipboardWindow(m_clipboard, m_mainWindow, m_state,
+                                     m_state.Options().Place(PlacedWindow::Clipboard));
+        connect(m_view, &ClipboardWindow::Closed, this, [this] {
+            RememberPlace();
+            m_switch.setProperty("tag", u"0"_s);
+        });
     }
     m_view->show();
     m_switch.setProperty("tag", u"1"_s);

@@ -33,6 +33,9 @@ public:
     /// Whether CHECK follows the clipboard (the `Timer`); off while its state is not on show.
     void SetFollowing(bool on);
 
+    /// Stores the clipboard window's place for the next run, when it is open.
+    void RememberPlace();
+
 private:
     void OnTimer();
     void OnTranslate();

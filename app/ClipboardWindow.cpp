@@ -3,6 +3,7 @@
 #include "engine/AppState.h"
 #include "platform/Clipboard.h"
 #include "platform/UiText.h"
+#include "platform/WindowPlace.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -34,7 +35,8 @@ int twips::Snapped(int edge, int target) {
     return std::abs(edge - target) < kSnapDistance ? target : edge;
 }
 
-ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow, const AppState& state)
+ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow, const AppState& state,
+                                 const std::optional<WindowPlace>& remembered)
     : QWidget(&mainWindow, Qt::Window), m_clipboard(clipboard), m_state(state), m_mainWindow(&mainWindow),
       m_text(new QPlainTextEdit(this)), m_follow(new QTimer(this)) {
     setObjectName(QStringLiteral("frmCLB"));
@@ -52,9 +54,16 @@ ClipboardWindow::ClipboardWindow(IClipboard& clipboard, QWidget& mainWindow, con
     m_text->setPalette(colours);
     m_text->move(kTextInset, kTextInset);
 
-    const QRect main = mainWindow.frameGeometry();
-    resize(twips::ToPixels(twips::kMinimumWidth), twips::ToPixels(twips::kMinimumHeight));
-    move(main.x() + main.width() + twips::ToPixels(10), main.y());
+    // The design size is the outer one; before the window is shown its frame is taken to be the
+    // main window's.
+    const QMargins frame = FrameOf(*this, mainWindow);
+    if (!remembered || !MoveToPlace(*this, *remembered, frame)) {
+        const QSize design(twips::ToPixels(twips::kMinimumWidth), twips::ToPixels(twips::kMinimumHeight));
+        SetOuterGeometry(
+            *this,
+            BesideMain(mainWindow.frameGeometry(), design, AvailableAround(mainWindow), twips::ToPixels(10)),
+            frame);
+    }
 
     m_follow->setObjectName(QStringLiteral("tclb"));
     m_follow->setInterval(kFollowInterval);
@@ -83,23 +92,26 @@ void ClipboardWindow::Follow() {
 
 void ClipboardWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_sized) {
-        // The design size is the outer one; the frame is known once the window exists.
-        m_sized = true;
-        const QSize frame = frameGeometry().size() - size();
-        resize(QSize(twips::ToPixels(twips::kMinimumWidth), twips::ToPixels(twips::kMinimumHeight)) - frame);
-    }
+    ApplySizeRules(); // a resize while hidden reaches no resize rule
 }
 
 void ClipboardWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (isVisible()) {
+        ApplySizeRules();
+    }
+}
+
+void ClipboardWindow::ApplySizeRules() {
     if (isMinimized()) {
         return;
     }
-    // The rules speak of the outer size, frame included; the frame is what the outer size adds.
-    const QSize frame = frameGeometry().size() - size();
-    const int width = twips::FromPixels(frameGeometry().width());
-    const int height = twips::FromPixels(frameGeometry().height());
+    // The rules speak of the outer size, frame included; before the window manager has told the
+    // frame, it is taken to be the main window's.
+    const QMargins margins = m_mainWindow ? FrameOf(*this, *m_mainWindow) : QMargins();
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const int width = twips::FromPixels(this->width() + frame.width());
+    const int height = twips::FromPixels(this->height() + frame.height());
     setMinimumSize(QSize(twips::ToPixels(twips::kMinimumWidth), twips::ToPixels(twips::kMinimumHeight)) - frame);
     if (width < twips::kMinimumWidth) {
         resize(twips::ToPixels(twips::kMinimumWidth) - frame.width(), this->height());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Language.h"
+#include "engine/OptionSettings.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -53,9 +54,11 @@ QString ShownPart(const QString& text, Language language);
 class ClipboardWindow final : public QWidget {
     Q_OBJECT
 public:
-    /// Placed just right of `mainWindow`, which owns it and which it never hides.
-    /// The note on a long text follows the current language of `state`.
-    ClipboardWindow(platform::IClipboard& clipboard, QWidget& mainWindow, const AppState& state);
+    /// Placed at `remembered` when that lies on a screen, else beside `mainWindow` (which owns it
+    /// and which it never hides) on the screen that holds it. The note on a long text follows the
+    /// current language of `state`.
+    ClipboardWindow(platform::IClipboard& clipboard, QWidget& mainWindow, const AppState& state,
+                    const std::optional<WindowPlace>& remembered = std::nullopt);
 
     /// txtCLB := the clipboard's text, fetched now.
     void ShowClipboardText();
@@ -72,6 +75,8 @@ protected:
 
 private:
     void Follow();
+    /// The minimum outer size, and the text box fitted to the window.
+    void ApplySizeRules();
 
     platform::IClipboard& m_clipboard;
     const AppState& m_state;
@@ -79,7 +84,6 @@ private:
     QPlainTextEdit* m_text;
     QTimer* m_follow;
     std::optional<std::uint64_t> m_shownChange;
-    bool m_sized = false;
 };
 
 } // namespace velt::app

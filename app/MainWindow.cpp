@@ -11,6 +11,7 @@
 #include "platform/SkippedStep.h"
 #include "platform/UiText.h"
 #include "platform/WallClock.h"
+#include "platform/WindowPlace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,7 +30,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QWindow>
 #include <algorithm>
+#include <utility>
 
 namespace velt::app {
 using namespace platform;
@@ -63,6 +66,11 @@ void MainWindow::Load() {
         m_toolbar->setFixedHeight(m_toolbar->sizeHint().height());
         resize(sizeHint().expandedTo(QSize(480, 400)));
         OfferToolbar(false);
+    });
+    step([this] {
+        if (const auto remembered = m_state.Options().Place(PlacedWindow::Main)) {
+            MoveToPlace(*this, *remembered, QMargins());
+        }
     });
     step([this] { m_state.keyPresent = false; });
     step([this] { DisableGroups(); });
@@ -395,9 +403,26 @@ const std::string& MainWindow::Codes() {
     return m_referenceCodes;
 }
 
+void MainWindow::setVisible(bool visible) {
+    if (!visible && isVisible()) {
+        m_hiddenAt = geometry().topLeft();
+    } else if (visible && m_hiddenAt) {
+        // Asked for on purpose even where it stands already: else a window manager places the
+        // window anew when it comes back.
+        const QPoint place = *std::exchange(m_hiddenAt, std::nullopt);
+        setGeometry(QRect(place, size()));
+        if (QWindow* handle = windowHandle()) {
+            handle->setPosition(place);
+        }
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     // An empty selector saves English.
     m_state.Options().SaveLanguage(m_language->currentIndex() == 1 ? Language::Hungarian : Language::English);
+    m_state.Options().SavePlace(PlacedWindow::Main, PlaceOf(*this));
+    m_follower->RememberPlace();
     event->accept();
     m_services.endProcess();
 }

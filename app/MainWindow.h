@@ -87,6 +87,9 @@ public:
     /// and the paths wait until the main window shows again.
     void TakeHandedOver(const QStringList& paths);
 
+    /// Hidden while a job window is up; shown again where it stood.
+    void setVisible(bool visible) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -159,6 +162,7 @@ private:
     QTranslator m_qtTexts;
     QTimer* m_clockTimer = nullptr;
 
+    std::optional<QPoint> m_hiddenAt; // the inner corner the window had when a job window hid it
     std::string m_referenceCodes;
     std::optional<VeltError> m_referenceError;
     /// Handed-over paths that came while another window was in use, oldest first.

@@ -15,6 +15,7 @@
 #include "platform/SkippedStep.h"
 #include "platform/UiText.h"
 #include "platform/WallClock.h"
+#include "platform/WindowPlace.h"
 #include "resources/CoverImage.h"
 
 #include <QAction>
@@ -489,7 +490,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
 bool OpenEditor(AppState& state, const EditorServices& services, QWidget& mainWindow, platform::Direction direction) {
     auto* editor = new EditorWindow(state, services, mainWindow, direction);
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->show();
+    platform::ShowOver(*editor, mainWindow);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "engine/KeyMaterial.h"
 
+#include <array>
+#include <charconv>
 #include <string_view>
 
 namespace velt {
@@ -10,6 +12,12 @@ namespace {
 constexpr const char* kLanguageKey = "lang";
 constexpr const char* kKeyFileKey = "key";
 constexpr const char* kKeyLengthKey = "keyLenght";
+constexpr const char* kMainPlaceKey = "mainWindow";
+constexpr const char* kClipboardPlaceKey = "clipboardWindow";
+
+const char* PlaceKey(PlacedWindow window) {
+    return window == PlacedWindow::Main ? kMainPlaceKey : kClipboardPlaceKey;
+}
 
 /// True for a decimal 1, blanks around it, a plus sign and leading zeros allowed.
 bool ReadsAsOne(std::string_view text) {
@@ -48,6 +56,36 @@ void OptionSettings::SaveKey(const std::string& fileName, int length) {
 
 void OptionSettings::SaveDefaultKey() {
     SaveKey(kDefaultKeyFileName, kDefaultKeyLength);
+}
+
+std::optional<WindowPlace> OptionSettings::Place(PlacedWindow window) const {
+    const std::optional<std::string> stored = m_store.Read(PlaceKey(window));
+    if (!stored) {
+        return std::nullopt;
+    }
+    // "x,y,width,height"
+    std::array<int, 4> numbers{};
+    const char* at = stored->data();
+    const char* const end = at + stored->size();
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0 && (at == end || *at++ != ',')) {
+            return std::nullopt;
+        }
+        const auto [next, error] = std::from_chars(at, end, numbers[i]);
+        if (error != std::errc()) {
+            return std::nullopt;
+        }
+        at = next;
+    }
+    if (at != end || numbers[2] <= 0 || numbers[3] <= 0) {
+        return std::nullopt;
+    }
+    return WindowPlace{numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+void OptionSettings::SavePlace(PlacedWindow window, const WindowPlace& place) {
+    m_store.Write(PlaceKey(window), std::to_string(place.x) + ',' + std::to_string(place.y) + ',' +
+                                        std::to_string(place.width) + ',' + std::to_string(place.height));
 }
 
 } // namespace velt

@@ -7,6 +7,7 @@
 #include "engine/FileStreams.h"
 #include "jobs/JobParts.h"
 #include "platform/JobWindows.h"
+#include "platform/WindowPlace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -83,7 +84,7 @@ bool FileWindow::Open(AppState& state, platform::IJobWindows& jobs, QWidget& mai
     auto* window = new FileWindow(state, jobs, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
-    window->show();
+    platform::ShowOver(*window, mainWindow);
     return true;
 }
 

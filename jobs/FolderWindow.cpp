@@ -4,6 +4,7 @@
 #include "conversion/FileCoder.h"
 #include "engine/AppState.h"
 #include "jobs/JobParts.h"
+#include "platform/WindowPlace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -54,7 +55,7 @@ bool FolderWindow::Open(AppState& state, QWidget& mainWindow, const platform::Fo
     auto* window = new FolderWindow(state, mainWindow, job);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Load();
-    window->show();
+    platform::ShowOver(*window, mainWindow);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/Errors.h"
 #include "engine/Fingerprint.h"
 #include "engine/Texts.h"
+#include "platform/WindowPlace.h"
 #include "tests/app/AppFixture.h"
 
 #include <QAccessible>
@@ -108,6 +109,44 @@ private Q_SLOTS:
             QCOMPARE(shell.Find<QComboBox>("Nyelv")->currentIndex(), hungarian ? 1 : 0);
             QCOMPARE(shell.Text("Label8"), hungarian ? u"Kulcs fájl ? :"_s : u"Key file ? :"_s);
         }
+    }
+
+    void Place_JobWindowRestartAndOffScreen_KeptOrIgnored() {
+        AppFixture shell;
+        const QRect placed(40, 30, 500, 420);
+        shell.window->setGeometry(placed);
+        // A job window: owned by the main window (transient for it) and centred over it.
+        auto* job = new QWidget;
+        job->resize(200, 100);
+        platform::ShowOver(*job, *shell.window);
+        QCOMPARE(job->windowHandle()->transientParent(), shell.window->windowHandle());
+        QCOMPARE(job->geometry().center(), placed.center());
+        // Hidden meanwhile and placed anew, as a window manager does; it comes back where it stood.
+        shell.window->hide();
+        shell.window->move(300, 200);
+        shell.window->show();
+        QCOMPARE(shell.window->geometry(), placed);
+        delete job;
+
+        // The main and the clipboard window where they were at the last close; off every screen, ignored.
+        shell.Find<QTabWidget>("SSTab2")->setCurrentIndex(2);
+        shell.Click("clb");
+        auto* clipboard = shell.Find<QWidget>("frmCLB");
+        clipboard->setGeometry(60, 70, 520, 330);
+        shell.window->close();
+        shell.Start();
+        QCOMPARE(shell.window->geometry(), placed);
+        shell.Click("clb");
+        QCOMPARE(shell.Find<QWidget>("frmCLB")->geometry(), QRect(60, 70, 520, 330));
+        shell.settings.Write("mainWindow", "-3000,-3000,500,420");
+        shell.settings.Write("clipboardWindow", "5000,70,520,330");
+        shell.Start();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(shell.window->frameGeometry()));
+        // The headless screen is too narrow for both side by side: against its right edge.
+        shell.Click("clb");
+        QCOMPARE(shell.Find<QWidget>("frmCLB")->frameGeometry(),
+                 QRect(screen.right() - 478, shell.window->frameGeometry().top(), 479, 304));
     }
 
     void Language_SwitchThereAndBack_RestoresEveryEnglishTextAndName() {

@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "platform/Messages.h"
+#include "platform/WindowPlace.h"
 #include "tests/app/AppFixture.h"
 
 #include <QApplication>
@@ -60,6 +61,26 @@ int LeaveSocket(const QString& path, bool listening) {
 class SeamsTest final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void WindowPlace_EdgesAndSmallScreens_BesideOrOverMainWhollyInside() {
+        const QRect screen(0, 0, 1280, 1024);
+        const QSize clip(479, 304);
+        // Room on the right; at the right edge on the left; a screen too small for both: against its
+        // right edge; lower than the screen allows: raised; larger than the screen: shrunk into it.
+        QCOMPARE(BesideMain({0, 100, 480, 404}, clip, screen, 1), QRect(QPoint(481, 100), clip));
+        QCOMPARE(BesideMain({790, 300, 490, 404}, clip, screen, 1), QRect(QPoint(310, 300), clip));
+        QCOMPARE(BesideMain({100, 500, 480, 404}, clip, {0, 0, 800, 600}, 1), QRect(QPoint(321, 296), clip));
+        QCOMPARE(BesideMain({0, 0, 480, 404}, clip, {0, 0, 400, 300}, 1), QRect(0, 0, 400, 300));
+        QCOMPARE(BesideMain({1300, 0, 480, 404}, clip, {1280, 0, 1024, 768}, 1),
+                 QRect(QPoint(1781, 0), clip));
+        QCOMPARE(CentredOver({0, 0, 200, 100}, {400, 300}, screen), QRect(0, 0, 400, 300));
+        QCOMPARE(CentredOver({100, 100, 600, 500}, {400, 300}, screen), QRect(200, 200, 400, 300));
+        // A remembered place: on the screen it overlaps most, pulled inside; off every screen, none.
+        const QList<QRect> screens{screen, {1280, 0, 1024, 768}};
+        QCOMPARE(OnAScreen({2200, 700, 300, 200}, screens), QRect(2004, 568, 300, 200));
+        QCOMPARE(OnAScreen({-400, 0, 300, 200}, screens), std::nullopt);
+        QCOMPARE(OnAScreen({1280, 768, 300, 200}, screens), std::nullopt);
+    }
+
     void ProgramFolder_WritableOrNot_ExecutableFolderOrPrivateDataFolder() {
         QTemporaryDir home;
         const QByteArray xdg = qgetenv("XDG_DATA_HOME"), homeVariable = qgetenv("HOME");

@@ -67,7 +67,10 @@ struct JobsFixture final : AppFixture {
         window->hide();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (opened && !before.contains(widget) && widget->isVisible()) {
-                return widget;
+                // As a window manager does once the main window is gone.
+                widget->activateWindow();
+                return QTest::qWaitFor([widget] { return QApplication::activeWindow() == widget; }) ? widget
+                                                                                                    : nullptr;
             }
         }
         return nullptr;
