@@ -7,6 +7,7 @@
 #include "engine/FileStreams.h"
 #include "jobs/JobParts.h"
 #include "platform/JobWindows.h"
+#include "platform/WindowTexts.h"
 #include "platform/WindowPlace.h"
 
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 #include <array>
+#include <climits>
+#include <unistd.h>
 
 namespace velt::jobs {
 
@@ -30,6 +33,20 @@ QLabel* NamedLabel(const QString& name, QWidget* parent) {
     label->setTextFormat(Qt::PlainText); // file names are shown as they are, never as markup
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+/// Why `name` cannot be made in `folder`: longer, in bytes as it is written, than the folder takes.
+std::optional<std::string> NameTooLong(const std::filesystem::path& folder, const std::string& name,
+                                       Language language) {
+    long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (limit <= 0) {
+        limit = NAME_MAX; // the folder does not say; the common limit
+    }
+    if (name.size() <= static_cast<std::size_t>(limit)) {
+        return std::nullopt;
+    }
+    return platform::FormatText(WindowTextId::ResultNameTooLong, language,
+                                {name, std::to_string(name.size()), std::to_string(limit)});
 }
 
 /// True when the file begins with the two bytes that mark it as no coded text file;
@@ -50,17 +67,18 @@ FileWindow::FileWindow(AppState& state, platform::IJobWindows& jobs, QWidget& ma
     m_frame = new QGroupBox(body);
     m_frame->setObjectName(u"Frame1"_s);
     m_selected = NamedLabel(u"Label1"_s, m_frame);
-    m_title = NamedLabel(u"Label2"_s, m_frame);
+    m_title = new PathLabel(u"Label2"_s, m_frame);
     m_resultName = NamedLabel(u"Label3"_s, m_frame);
-    m_result = NamedLabel(u"Label4"_s, m_frame);
-    for (QLabel* shown : {m_title, m_result}) {
+    m_result = new PathLabel(u"Label4"_s, m_frame);
+    for (PathLabel* shown : {m_title, m_result}) {
+        shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
         QFont bold = shown->font();
         bold.setBold(true);
         shown->setFont(bold);
         shown->setIndent(12);
     }
     auto* frameLayout = new QVBoxLayout(m_frame);
-    for (QLabel* label : {m_selected, m_title, m_resultName, m_result}) {
+    for (QLabel* label : std::initializer_list<QLabel*>{m_selected, m_title, m_resultName, m_result}) {
         frameLayout->addWidget(label);
     }
 
@@ -113,20 +131,24 @@ void FileWindow::ApplyTexts() {
 }
 
 void FileWindow::LoadSending() {
-    const QString title = QString::fromStdString(m_job.title);
-    m_title->setText(title);
+    m_title->SetPath(QString::fromStdString(m_job.title));
     try {
         SourceFile probe(m_job.source);
     } catch (const VeltError& error) {
         Refuse(QString::fromStdString(DescribeError(error, m_state.language)));
         return;
     }
-    m_result->setText(title + u".JPG"_s);
+    const std::string result = m_job.title + ".JPG";
+    if (const auto tooLong = NameTooLong(m_job.source.parent_path(), result, m_state.language)) {
+        Refuse(QString::fromStdString(*tooLong));
+        return;
+    }
+    m_result->SetPath(QString::fromStdString(result));
 }
 
 void FileWindow::LoadReception() {
     const std::string& title = m_job.title;
-    m_title->setText(QString::fromStdString(title));
+    m_title->SetPath(QString::fromStdString(title));
     // The buffer would otherwise keep an earlier text, possibly a large one.
     m_state.codedText.clear();
     m_state.codedText.shrink_to_fit();
@@ -136,7 +158,7 @@ void FileWindow::LoadReception() {
         // telling one apart takes its name and its first two bytes.
         const bool marked = StartsWithNoTextMark(m_job.source);
         const bool codedTextFile = HasCodedTextFileName(title) && !marked;
-        m_result->setText(QString::fromStdString(restored));
+        m_result->SetPath(QString::fromStdString(restored));
         if (!codedTextFile) {
             return;
         }
@@ -153,14 +175,14 @@ void FileWindow::LoadReception() {
         return;
     }
     WithText(WindowTextId::DirectSaveNote, m_state.language,
-             [this](const QString& text) { m_result->setText(text); });
+             [this](const QString& text) { m_result->SetNote(text); });
     WithText(WindowTextId::DirectSaveStart, m_state.language,
              [this](const QString& text) { m_start->setCaption(text); });
     m_directSave = true;
 }
 
 void FileWindow::Refuse(const QString& note) {
-    m_result->setText(note);
+    m_result->SetNote(note);
     m_start->setEnabled(false);
 }
 

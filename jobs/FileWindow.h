@@ -16,6 +16,7 @@ class AppState;
 }
 
 namespace velt::jobs {
+class PathLabel;
 
 /// `Form4`: shows the chosen file and the file that will result, and converts it
 /// (sending), restores it (reception) or hands a saved coded text to the editor.
@@ -56,9 +57,9 @@ private:
 
     QGroupBox* m_frame;   // Frame1
     QLabel* m_selected;   // Label1
-    QLabel* m_title;      // Label2
+    PathLabel* m_title;   // Label2
     QLabel* m_resultName; // Label3
-    QLabel* m_result;     // Label4
+    PathLabel* m_result;  // Label4
     GlossButton* m_start; // Command1
     QAction* m_leave;     // Toolbar1's "Kilépés"
 };

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QToolBar>
 #include <QWidget>
+#include <algorithm>
 
 static void InitJobIcons() {
     Q_INIT_RESOURCE(jobs_icons);
@@ -82,9 +83,17 @@ PathLabel::PathLabel(const QString& name, QWidget* parent) : QLabel(parent) {
 
 void PathLabel::SetPath(const QString& path) {
     m_path = path;
+    setWordWrap(false);
     // Escaped, as a tooltip that looks like markup is drawn as markup; kept on one line.
     setToolTip(u"<p style='white-space:pre'>"_s + path.toHtmlEscaped() + u"</p>"_s);
     Elide();
+}
+
+void PathLabel::SetNote(const QString& note) {
+    m_path.clear();
+    setToolTip(QString());
+    setWordWrap(true);
+    setText(note);
 }
 
 void PathLabel::resizeEvent(QResizeEvent* event) {
@@ -93,7 +102,9 @@ void PathLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void PathLabel::Elide() {
-    setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, contentsRect().width()));
+    if (!wordWrap()) {
+        setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, contentsRect().width() - std::max(0, indent())));
+    }
 }
 
 void ShowMainWindow(const QPointer<QWidget>& mainWindow) {

@@ -52,6 +52,8 @@ class PathLabel final : public QLabel {
 public:
     explicit PathLabel(const QString& name, QWidget* parent);
     void SetPath(const QString& path);
+    /// A sentence instead of a path: shown whole, wrapped at the label's width, without tooltip.
+    void SetNote(const QString& note);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

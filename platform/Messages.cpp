@@ -19,6 +19,35 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+/// `text` with a zero-width space after each folder separator of a long word and within every long
+/// run without one, so that a long path wraps instead of widening the box past the screen.
+QString Breakable(const QString& text) {
+    constexpr int kLongWord = 40;
+    QString breakable;
+    qsizetype word = 0; // where the word being copied begins
+    for (qsizetype at = 0; at <= text.size(); ++at) {
+        if (at < text.size() && !text[at].isSpace()) {
+            continue;
+        }
+        const QStringView piece = QStringView(text).mid(word, at - word);
+        int run = 0;
+        for (const QChar c : piece) {
+            breakable += c;
+            ++run;
+            if (piece.size() > kLongWord && !c.isHighSurrogate() &&
+                (c == u'/' || c == u'\\' || run >= kLongWord)) {
+                breakable += QChar(0x200B);
+                run = 0;
+            }
+        }
+        if (at < text.size()) {
+            breakable += text[at];
+        }
+        word = at + 1;
+    }
+    return breakable;
+}
+
 QMessageBox::StandardButton ButtonOf(MessageAnswer answer) {
     switch (answer) {
     case MessageAnswer::Yes:
@@ -35,7 +64,7 @@ QMessageBox::StandardButton ButtonOf(MessageAnswer answer) {
 MessageAnswer Messages::Show(const Message& message) {
     const bool yesNo = message.buttons == MessageButtons::YesNo;
     QMessageBox box(
-        IconOf(message.icon), QString::fromStdString(message.title), QString::fromStdString(message.text),
+        IconOf(message.icon), QString::fromStdString(message.title), Breakable(QString::fromStdString(message.text)),
         yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
     // Messages name files and quote texts: never read as markup.
     box.setTextFormat(Qt::PlainText);

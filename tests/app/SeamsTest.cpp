@@ -166,6 +166,17 @@ private Q_SLOTS:
             MessageAnswer::No);
     }
 
+    void Messages_LongPath_WrapsWithinTheScreen() {
+        QSize shown;
+        QTimer::singleShot(0, [&shown] {
+            shown = QApplication::activeModalWidget()->frameGeometry().size();
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+        });
+        const std::string path = "/home/anna/" + std::string(300, 'x') + "/" + std::string(200, 'y') + ".txt";
+        Messages().Show({MessageIcon::Critical, MessageButtons::Ok, MessageAnswer::Ok, "T", path + " cannot be read."});
+        QVERIFY(!shown.isEmpty() && shown.width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
+    }
+
     void MaskedTextEdit_EditingWhileMasked_KeepsRealText() {
         MaskedTextEdit edit;
         edit.SetMasked(true);

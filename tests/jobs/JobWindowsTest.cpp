@@ -262,20 +262,35 @@ private Q_SLOTS:
         QVERIFY(shell.messages.shown.empty());
     }
 
-    void FileWindow_NameWithMarkup_ShownAsItIsInLabelsAndQuestion() {
+    void FileWindow_LongOrMarkupName_ElidedWholeInTooltipTooLongRefusedBeforeStart() {
         JobsFixture shell;
         const QString name = u"<h1><font color=red>invoice.pdf<font color=white size=1>.exe"_s;
         WriteFile(shell.Path(name), "bill");
         WriteFile(shell.Path(name + u".JPG"_s), "earlier");
         QPointer window = shell.OpenFile(name, false);
-        for (const char* label : {"Label2", "Label4"}) {
-            QCOMPARE(In<QLabel>(window, label)->textFormat(), Qt::PlainText);
+        // Elided in the middle, as plain text; whole in the tooltip.
+        for (const auto& [label, shown] : {std::pair{"Label2", name}, {"Label4", name + u".JPG"_s}}) {
+            const auto* text = In<QLabel>(window, label);
+            QCOMPARE(text->textFormat(), Qt::PlainText);
+            QVERIFY(text->text().startsWith(u"<h1>"_s) && text->text().contains(u'\u2026') &&
+                    text->text().endsWith(shown.right(4)) && text->toolTip().contains(shown.toHtmlEscaped()));
         }
-        QCOMPARE(In<QLabel>(window, "Label2")->text() + u" "_s + Result(window), name + u" "_s + name + u".JPG"_s);
         Click(window, "Command1");
         QTRY_VERIFY(!window);
         QCOMPARE(shell.messages.shown.size(), 1u); // the overwrite question names the file as it is
         QVERIFY(QString::fromStdString(shell.messages.shown[0].text).contains(name + u".JPG"_s));
+
+        // A result name longer than the folder takes: told in the window, START not offered.
+        const QString longName = QString(248, u'n') + u".txt"_s;
+        WriteFile(shell.Path(longName), "x");
+        for (const Language language : {Language::English, Language::Hungarian}) {
+            shell.state->language = language;
+            window = shell.OpenFile(longName, false);
+            QVERIFY(!In(window, "Command1")->isEnabled());
+            QVERIFY(Result(window).contains(language == Language::English ? u"256 bytes long"_s : u"256 bájt"_s));
+            Leave(window);
+            QTRY_VERIFY(!window);
+        }
     }
 
     void FolderWindow_ListAndSelection_StartFollowsItAndLeavingConvertsNothing() {
