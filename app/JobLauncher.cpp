@@ -73,7 +73,7 @@ bool JobLauncher::RunFolderJob(Direction direction, QWidget& mainWindow) {
     const QString folder =
         m_dialogs.FolderBrowser(UiText(WindowTextId::FolderBrowserTitle, m_state.language).value_or(QString()));
     return !folder.isEmpty() &&
-           m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString())});
+           m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString()), {}});
 }
 
 bool JobLauncher::OpenPaths(const QStringList& paths, QWidget& mainWindow) {
@@ -100,7 +100,13 @@ bool JobLauncher::OpenPaths(const QStringList& paths, QWidget& mainWindow) {
                                                      first.fileName().toStdString()});
     }
     const QString folder = items.size() == 1 ? first.absoluteFilePath() : first.absolutePath();
-    return m_windows.OpenFolderWindow(mainWindow, {direction, std::filesystem::path(folder.toStdString())});
+    FolderJob job{direction, std::filesystem::path(folder.toStdString()), {}};
+    for (const QFileInfo& item : items) {
+        if (items.size() > 1 && !item.isDir() && item.absolutePath() == folder) {
+            job.selected.push_back(item.fileName().toStdString());
+        }
+    }
+    return m_windows.OpenFolderWindow(mainWindow, job);
 }
 
 } // namespace velt::app

@@ -49,7 +49,7 @@ public:
 
     /// Opens files and folders handed in from outside (the command line, a drop): one file the
     /// file window, one folder the folder window, several paths the folder window of the folder
-    /// holding the first. Names ending in ".JPG" are restored, any other converted. A path that
+    /// holding the first, with the files among them that lie in it selected. Names ending in ".JPG" are restored, any other converted. A path that
     /// does not exist is named in a message and nothing opens. Returns true when a window opened.
     bool OpenPaths(const QStringList& paths, QWidget& mainWindow);
 

@@ -94,9 +94,17 @@ void FolderWindow::FillList() {
         const int order = a.first.compare(b.first, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a.second < b.second;
     });
+    const auto& chosen = m_job.selected;
     for (const auto& [shown, name] : entries) {
         auto* item = new QListWidgetItem(shown, m_list);
         item->setData(Qt::UserRole, QByteArray::fromStdString(name));
+        // The files dropped on the main window stay the choice.
+        if (std::find(chosen.begin(), chosen.end(), name) != chosen.end()) {
+            item->setSelected(true);
+            if (m_list->currentItem() == nullptr || !m_list->currentItem()->isSelected()) {
+                m_list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -22,6 +23,7 @@ struct FileJob {
 struct FolderJob {
     Direction direction = Direction::Sending;
     std::filesystem::path folder;
+    std::vector<std::string> selected; ///< names of the folder's files selected at the start
 };
 
 /// Opens the job windows of the main window. Each returns true when a window

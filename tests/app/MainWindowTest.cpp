@@ -615,14 +615,16 @@ private Q_SLOTS:
             WriteFile(shell.Path(name), "x");
         }
         using velt::platform::Direction;
-        // Dropped names; the folder window's folder, or none for the file window; the direction.
-        const std::tuple<QStringList, QString, Direction> drops[] = {
-            {{u"letter.txt"_s}, {}, Direction::Sending},
-            {{u"letters"_s}, u"letters"_s, Direction::Sending},
-            {{u"letters/a.JPG"_s, u"letters/b.jpg"_s}, u"letters"_s, Direction::Reception}, // coded: restoring
-            {{u"photo.Jpg"_s, u"letter.txt"_s}, u"."_s, Direction::Sending}}; // one plain file among them
+        // Dropped names; the folder window's folder, or none for the file window; the direction; the
+        // files selected in the folder window.
+        using Chosen = std::vector<std::string>;
+        const std::tuple<QStringList, QString, Direction, Chosen> drops[] = {
+            {{u"letter.txt"_s}, {}, Direction::Sending, {}},
+            {{u"letters"_s}, u"letters"_s, Direction::Sending, {}},
+            {{u"letters/a.JPG"_s, u"letters/b.jpg"_s}, u"letters"_s, Direction::Reception, {"a.JPG", "b.jpg"}},
+            {{u"photo.Jpg"_s, u"letter.txt"_s}, u"."_s, Direction::Sending, {"photo.Jpg", "letter.txt"}}};
         int opened = 0;
-        for (const auto& [names, folder, direction] : drops) {
+        for (const auto& [names, folder, direction, chosen] : drops) {
             QVERIFY(Drop(shell, shell.window.get(), names));
             ++opened;
             QTRY_COMPARE(shell.jobs.fileWindow + shell.jobs.folderWindow, opened);
@@ -633,6 +635,7 @@ private Q_SLOTS:
             } else {
                 QVERIFY(shell.jobs.folder->direction == direction);
                 QCOMPARE(shell.jobs.folder->folder, std::filesystem::path(QDir::cleanPath(shell.Path(folder)).toStdString()));
+                QCOMPARE(shell.jobs.folder->selected, chosen);
             }
             shell.window->show();
         }

@@ -55,9 +55,9 @@ struct JobsFixture final : AppFixture {
         const platform::FileJob job{Of(reception), Path(name).toStdString(), name.toStdString()};
         return Opened(jobs::FileWindow::Open(*state, jobs, *window, job), before);
     }
-    QPointer<QWidget> OpenFolder(const QString& path, bool reception) {
+    QPointer<QWidget> OpenFolder(const QString& path, bool reception, std::vector<std::string> selected = {}) {
         const QWidgetList before = QApplication::topLevelWidgets();
-        return Opened(jobs::FolderWindow::Open(*state, *window, {Of(reception), path.toStdString()}),
+        return Opened(jobs::FolderWindow::Open(*state, *window, {Of(reception), path.toStdString(), selected}),
                       before);
     }
     static platform::Direction Of(bool reception) {
@@ -314,6 +314,10 @@ private Q_SLOTS:
         ClickEntry(window, 3, {}, true);
         QVERIFY(Entries(window, true).isEmpty() && !StartEnabled(window));
 
+        window->close();
+        // Files dropped on the main window come selected, and only they.
+        window = shell.OpenFolder(folder.path, false, {"c.Jpg", "b.txt", "gone"});
+        QVERIFY(Entries(window, true) == (QStringList{u"b.txt"_s, u"c.Jpg"_s}) && StartEnabled(window));
         window->close();
         // Esc, the toolbar and the close box each leave without converting.
         shell.state->language = Language::Hungarian;
