@@ -62,7 +62,7 @@ void MainWindow::Load() {
     step([this] {
         BuildToolbarIcons();
         // The toolbar keeps its place on every tab, so the tab bar never moves under the pointer;
-        // off the job tab its buttons are hidden and out of reach.
+        // off the job tab its buttons are shown disabled rather than leaving an empty band.
         m_toolbar->setFixedHeight(m_toolbar->sizeHint().height());
         resize(sizeHint().expandedTo(QSize(480, 400)));
         OfferToolbar(false);
@@ -198,9 +198,7 @@ void MainWindow::OnTabChanged(int index) {
 }
 
 void MainWindow::OfferToolbar(bool offered) {
-    // The separators go with the buttons: alone they would look like a handle.
     for (QAction* action : m_toolbar->actions()) {
-        action->setVisible(offered);
         action->setEnabled(offered);
     }
 }
