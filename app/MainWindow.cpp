@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/AccessKeys.h"
 #include "app/ClickLabel.h"
 #include "app/ClipboardFollower.h"
 #include "app/KeyAction.h"
@@ -8,6 +7,7 @@
 #include "controls/GlossButton.h"
 #include "engine/AppState.h"
 #include "engine/CodePage.h"
+#include "platform/AccessKeys.h"
 #include "platform/SkippedStep.h"
 #include "platform/UiText.h"
 #include "platform/WallClock.h"

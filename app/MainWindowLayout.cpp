@@ -1,13 +1,13 @@
 // How the main window is built: its tabs, toolbar and status bar. What it does lives in MainWindow.cpp.
 #include "app/MainWindow.h"
 
-#include "app/AccessKeys.h"
 #include "app/ClickLabel.h"
 #include "app/ClipboardFollower.h"
 #include "app/MaskedTextEdit.h"
 #include "app/Pictures.h"
 #include "controls/GlossButton.h"
 #include "engine/AppState.h"
+#include "platform/AccessKeys.h"
 #include "platform/IconStrip.h"
 #include "platform/UiText.h"
 

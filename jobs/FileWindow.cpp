@@ -122,7 +122,7 @@ void FileWindow::Load() {
 
 void FileWindow::ApplyTexts() {
     const Language language = m_state.language;
-    WithText(WindowTextId::FileStart, language, [this](const QString& text) { m_start->setCaption(text); });
+    WithText(WindowTextId::FileStart, language, [this](const QString& text) { SetStartCaption(*m_start, text); });
     WithText(WindowTextId::SelectedFileLabel, language,
              [this](const QString& text) { m_selected->setText(text); });
     WithText(WindowTextId::ResultFileLabel, language,
@@ -177,7 +177,7 @@ void FileWindow::LoadReception() {
     WithText(WindowTextId::DirectSaveNote, m_state.language,
              [this](const QString& text) { m_result->SetNote(text); });
     WithText(WindowTextId::DirectSaveStart, m_state.language,
-             [this](const QString& text) { m_start->setCaption(text); });
+             [this](const QString& text) { SetStartCaption(*m_start, text); });
     m_directSave = true;
 }
 

@@ -72,7 +72,7 @@ void FolderWindow::ApplyTexts() {
     WithText(WindowTextId::FolderCaption, language, [this](const QString& text) { setWindowTitle(text); });
     const bool reception = m_job.direction == platform::Direction::Reception;
     const WindowTextId start = reception ? WindowTextId::FolderStartRecovery : WindowTextId::FolderStartConvert;
-    WithText(start, language, [this](const QString& text) { m_start->setCaption(text); });
+    WithText(start, language, [this](const QString& text) { SetStartCaption(*m_start, text); });
 }
 
 void FolderWindow::FillList() {

@@ -2,6 +2,7 @@
 
 #include "controls/GlossButton.h"
 #include "controls/PropertyBag.h"
+#include "platform/AccessKeys.h"
 #include "platform/IconStrip.h"
 
 #include <QAction>
@@ -42,6 +43,12 @@ GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent)
     button->readProperties(design);
     button->setMinimumSize(220, 36);
     return button;
+}
+
+void SetStartCaption(GlossButton& start, const QString& caption) {
+    QString taken;
+    start.setCaption(platform::WithAccessKey(caption, taken));
+    start.setAccessibleName(caption);
 }
 
 QWidget* StartPanel(const QString& name, QWidget* start, QWidget* parent) {

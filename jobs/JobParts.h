@@ -25,6 +25,10 @@ extern const QString kLeaveKey;
 /// The START button of the job windows: Tahoma 9 pt, the blue button colours, no hand cursor.
 GlossButton* MakeStartButton(const QString& name, bool enabled, QWidget* parent);
 
+/// `caption` on `start`, its first plain Latin letter the access key (Alt and that letter, in either
+/// language on a US keyboard).
+void SetStartCaption(GlossButton& start, const QString& caption);
+
 /// The panel `name` holding `start` centred across its width.
 QWidget* StartPanel(const QString& name, QWidget* start, QWidget* parent);
 

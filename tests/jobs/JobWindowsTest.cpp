@@ -153,7 +153,7 @@ private Q_SLOTS:
         QPointer window = shell.OpenFile(u"notes.txt"_s, false);
         QCOMPARE(window->windowTitle() + In<QGroupBox>(window, "Frame1")->title() + In<QLabel>(window, "Label2")->text() +
                      u" "_s + Result(window) + u" "_s + Caption(window, "Command1"),
-                 u"Transfer  O.K. ?File notes.txt notes.txt.JPG START PROCESS"_s);
+                 u"Transfer  O.K. ?File notes.txt notes.txt.JPG &START PROCESS"_s);
         // By keys alone: Tab passes the leave button and reaches START, Space starts.
         QVERIFY(QTest::qWaitForWindowActive(window));
         QVERIFY(TabReaches(window, "Kilépés") && TabReaches(window, "Command1"));
@@ -189,10 +189,10 @@ private Q_SLOTS:
             QPointer window = shell.OpenFile(u"SelTextC_093005.JPG"_s, true);
             QCOMPARE(Result(window), language == Language::English ? u"A rescue was direct ...!"_s
                                                                    : u"Közvetlen mentés volt...!"_s);
-            QCOMPARE(Caption(window, "Command1"),
-                     language == Language::English ? u"Reprimand"_s : u"Beolvasás"_s);
+            const bool english = language == Language::English;
+            QCOMPARE(Caption(window, "Command1"), english ? u"&Reprimand"_s : u"&Beolvasás"_s);
             QCOMPARE(shell.state->codedText, coded);
-            Click(window, "Command1");
+            QTest::keyClick(window, english ? Qt::Key_R : Qt::Key_B, Qt::AltModifier); // its access key
             QTRY_VERIFY(!window);
             QCOMPARE(shell.jobs.editor, static_cast<int>(language) + 1);
             QVERIFY(!shell.window->isVisible()); // the editor shows it again when left
@@ -302,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(Entries(window),
                  (QStringList{u"A.JPG"_s, u"b.txt"_s, u"c.Jpg"_s, u"d.jpg.txt"_s, u"jpg"_s}));
         QCOMPARE(window->windowTitle() + Caption(window, "Command"),
-                 u"SELECTED FOLDER CONTENTS | SELECT !START CONVERT"_s);
+                 u"SELECTED FOLDER CONTENTS | SELECT !&START CONVERT"_s);
         QVERIFY(!StartEnabled(window));
         ClickEntry(window, 1);
         QVERIFY(StartEnabled(window));
@@ -325,7 +325,7 @@ private Q_SLOTS:
             window = shell.OpenFolder(folder.path, true);
             QCOMPARE(Entries(window), (QStringList{u"A.JPG"_s, u"c.Jpg"_s}));
             QCOMPARE(window->windowTitle() + Caption(window, "Command"),
-                     u"A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !HELYREÁLLÍTÁS INDÍTÁSA"_s);
+                     u"A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !&HELYREÁLLÍTÁS INDÍTÁSA"_s);
             List(window)->selectAll();
             if (way == 0) {
                 QVERIFY(QTest::qWaitForWindowActive(window));

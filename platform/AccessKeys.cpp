@@ -1,6 +1,6 @@
-#include "app/AccessKeys.h"
+#include "platform/AccessKeys.h"
 
-namespace velt::app {
+namespace velt::platform {
 
 QString WithAccessKey(const QString& text, QString& taken) {
     // Plain Latin letters only: a shifted sign such as "!" is not matched everywhere, and an accented
@@ -19,4 +19,4 @@ QString WithoutAccessKey(QString text) {
     return text.remove(u'&');
 }
 
-} // namespace velt::app
+} // namespace velt::platform
