@@ -177,6 +177,13 @@ private Q_SLOTS:
         QVERIFY(f.Plain()->isReadOnly() && f.Coded()->isReadOnly() && !f.Start()->isEnabled());
         QCOMPARE(f.window->CurrentBox(), editor::EditorWindow::CodedBox);
         QVERIFY(f.shell.messages.shown.empty());
+        // Ctrl+S saves the current box into the file the dialog is answered with.
+        f.window->activateWindow(); // the wait window took it headless, where no manager gives it back
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        f.shell.dialogs.saveAnswers = {f.Path(u"typed"_s)};
+        f.Coded()->setFocus();
+        QTest::keyClick(f.Coded(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(ReadFile(f.Path(u"typed.JPG"_s)).contains(armoured.toLatin1()));
 
         // A double-click on the plain box copies its whole text, read-only as it now is.
         QTest::mouseDClick(f.Plain()->viewport(), Qt::LeftButton);
