@@ -46,7 +46,7 @@ std::optional<std::string> NameTooLong(const std::filesystem::path& folder, cons
         return std::nullopt;
     }
     return platform::FormatText(WindowTextId::ResultNameTooLong, language,
-                                {name, std::to_string(name.size()), std::to_string(limit)});
+                                {std::to_string(name.size()), std::to_string(limit)});
 }
 
 /// True when the file begins with the two bytes that mark it as no coded text file;

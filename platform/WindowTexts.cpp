@@ -87,10 +87,10 @@ constexpr TextEntry<WindowTextId> kWindowTexts[] = {
     {WindowTextId::DirectSaveNote, "A rescue was direct ...!", "Közvetlen mentés volt...!"},
     {WindowTextId::DirectSaveStart, "Reprimand", "Beolvasás"},
     {WindowTextId::ResultNameTooLong,
-     "The result's name %1 is %2 bytes long; this folder takes names of at most %3 bytes. Shorten the "
+     "The result's name would be %1 bytes long; this folder takes names of at most %2 bytes. Shorten the "
      "file's name first.",
-     "Az eredmény neve (%1) %2 bájt hosszú; ebben a mappában a név legfeljebb %3 bájt lehet. Előbb rövidítsd "
-     "a fájl nevét."},
+     "Az eredmény neve %1 bájt hosszú lenne; ebben a mappában a név legfeljebb %2 bájt lehet. Előbb "
+     "rövidítsd a fájl nevét."},
     {WindowTextId::FolderCaption, "SELECTED FOLDER CONTENTS | SELECT !",
      "A KIVÁLASZTOTT MAPPA TARTALMA | VÁLASSZON !"},
     {WindowTextId::FolderStartConvert, "START CONVERT", "KONVERTÁLÁS INDÍTÁSA"},

@@ -60,7 +60,7 @@ enum class WindowTextId {
     FileStart,
     DirectSaveNote,
     DirectSaveStart,
-    ResultNameTooLong, ///< %1 = the result's name, %2 its length in bytes, %3 the folder's limit
+    ResultNameTooLong, ///< %1 = the result name's length in bytes, %2 the folder's limit
     // Folder window
     FolderCaption,
     FolderStartConvert,
