@@ -29,6 +29,7 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 #include <algorithm>
@@ -67,11 +68,6 @@ void MainWindow::Load() {
         resize(sizeHint().expandedTo(QSize(480, 400)));
         OfferToolbar(false);
     });
-    step([this] {
-        if (const auto remembered = m_state.Options().Place(PlacedWindow::Main)) {
-            MoveToPlace(*this, *remembered, QMargins());
-        }
-    });
     step([this] { m_state.keyPresent = false; });
     step([this] { DisableGroups(); });
     step([this] {
@@ -93,6 +89,12 @@ void MainWindow::Load() {
     });
     step([this] { m_follower->SetFollowing(true); });
     m_tabs->setCurrentIndex(0);
+    // Last, once the texts and the key have given the window its least size.
+    step([this] {
+        if (const auto remembered = m_state.Options().Place(PlacedWindow::Main)) {
+            MoveToPlace(*this, *remembered, QMargins());
+        }
+    });
     show();
 }
 
@@ -414,6 +416,10 @@ void MainWindow::setVisible(bool visible) {
         }
     }
     QMainWindow::setVisible(visible);
+    if (visible) {
+        // Once its texts have given it its size: it may grow past the screen's edge.
+        QTimer::singleShot(0, this, [this] { KeepOnScreen(*this); });
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

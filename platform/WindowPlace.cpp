@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -81,6 +82,15 @@ void ShowOver(QWidget& window, QWidget& mainWindow) {
     SetOuterGeometry(
         window, CentredOver(mainWindow.frameGeometry(), outer.size(), AvailableAround(mainWindow)), frame);
     window.show();
+    QTimer::singleShot(0, &window, [&window] { KeepOnScreen(window); }); // grown to fit its texts
+}
+
+void KeepOnScreen(QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QPoint inside = Inside(outer, AvailableAround(window)).topLeft();
+    if (inside != outer.topLeft()) {
+        window.move(inside);
+    }
 }
 
 WindowPlace PlaceOf(const QWidget& window) {
@@ -93,8 +103,9 @@ bool MoveToPlace(QWidget& window, const WindowPlace& place, const QMargins& fram
     for (const QScreen* screen : QGuiApplication::screens()) {
         screens << screen->availableGeometry();
     }
-    const auto kept =
-        OnAScreen(QRect(place.x, place.y, place.width, place.height).marginsAdded(frame), screens);
+    // Never smaller than the window can be shown, so that it does not grow past the screen later.
+    const QSize size = QSize(place.width, place.height).expandedTo(window.minimumSizeHint());
+    const auto kept = OnAScreen(QRect(QPoint(place.x, place.y), size).marginsAdded(frame), screens);
     if (!kept) {
         return false;
     }

@@ -42,6 +42,10 @@ void SetOuterGeometry(QWidget& window, const QRect& outer, const QMargins& frame
 /// over it.
 void ShowOver(QWidget& window, QWidget& mainWindow);
 
+/// Moves `window` back inside the screen that holds it, where it reaches past an edge (a window
+/// that grew once shown, to fit its texts).
+void KeepOnScreen(QWidget& window);
+
 /// `window`'s place as remembered between runs: its inner rectangle.
 WindowPlace PlaceOf(const QWidget& window);
 
