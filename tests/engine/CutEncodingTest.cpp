@@ -68,15 +68,6 @@ std::set<Between> Emit(const std::set<Between>& before, int r, int q, int row, i
     return after;
 }
 
-KeyMaterial TestKey(int positions) {
-    KeyMaterial key;
-    const auto bytes = KeyBytes(positions);
-    for (int p = 1; p <= positions; ++p) {
-        key.FillPosition(p, &bytes[static_cast<std::size_t>(p - 1) * 258 + 2]);
-    }
-    return key;
-}
-
 } // namespace
 
 TEST(Cipher_EncodeSplit, PairsOneChainCouldGiveAtEveryKindOfCut) {

@@ -160,6 +160,16 @@ inline std::vector<std::uint8_t> KeyBytes(int records) {
     return bytes;
 }
 
+/// The key of KeyBytes(positions), as LoadKey would fill it.
+inline KeyMaterial TestKey(int positions) {
+    KeyMaterial key;
+    const auto bytes = KeyBytes(positions);
+    for (int p = 1; p <= positions; ++p) {
+        key.FillPosition(p, &bytes[static_cast<std::size_t>(p - 1) * 258 + 2]);
+    }
+    return key;
+}
+
 /// A key file that is not whole sound records, and the verdict every caller gives on it, in words.
 struct UnsoundKey {
     const char* what;

@@ -354,15 +354,6 @@ auto Fields(const EncoderState& s) {
                       s.lastOutputColumn, s.alternation);
 }
 
-KeyMaterial TestKey(int positions) {
-    KeyMaterial key;
-    const auto bytes = KeyBytes(positions);
-    for (int p = 1; p <= positions; ++p) {
-        key.FillPosition(p, &bytes[static_cast<std::size_t>(p - 1) * 258 + 2]);
-    }
-    return key;
-}
-
 } // namespace
 
 TEST(RandomSource_Nibbles, UniformInRunsWithTheClockOncePerRun) {
