@@ -13,10 +13,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <sys/resource.h>
 #include <utility>
 #include <vector>
 
@@ -51,6 +53,8 @@ std::string OneLine(const std::string& text) {
 class ConsoleMessages final : public IMessages {
 public:
     ConsoleMessages(Console& console, bool force) : m_console(console), m_force(force) {}
+    /// Runs before a question at the terminal, so that the lines of the files before it come first.
+    void BeforeAsking(std::function<void()> action) { m_beforeAsking = std::move(action); }
 
     MessageAnswer Show(const Message& message) override {
         if (message.buttons != MessageButtons::YesNo) {
@@ -63,6 +67,9 @@ public:
         if (!m_console.inIsTerminal) {
             m_note = "it exists (use --force to replace it)";
             return MessageAnswer::No;
+        }
+        if (m_beforeAsking) {
+            m_beforeAsking();
         }
         m_console.err << "velt-cli: " << OneLine(message.text) << " [y/N] " << std::flush;
         std::string line;
@@ -82,6 +89,7 @@ private:
     Console& m_console;
     bool m_force;
     std::string m_note;
+    std::function<void()> m_beforeAsking;
 };
 
 /// A progress line on a terminal, only for work that takes more than a moment.
@@ -122,6 +130,30 @@ private:
 };
 
 enum class Direction { Encode, Restore };
+
+/// A group holds one open file per member: a quarter of what the process may open, at most 256.
+std::size_t GroupLimit() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return 256;
+    }
+    return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 4, 1, 256);
+}
+
+/// Large files gain nothing from waiting for each other; their lines come sooner this way.
+constexpr std::uint64_t kGroupBytes = std::uint64_t{64} << 20;
+
+/// The name the conversion of `file` writes, or an empty path when it has none.
+std::filesystem::path DestinationOf(Direction direction, const std::filesystem::path& file) {
+    if (direction == Direction::Encode) {
+        return CodedFileName(file);
+    }
+    try {
+        return RestoredFileName(file);
+    } catch (const VeltError&) {
+        return {};
+    }
+}
 
 int Run(Direction direction, std::span<char* const> args, Console& console) {
     const std::string_view command = direction == Direction::Encode ? "encode-file" : "restore-file";
@@ -179,28 +211,71 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
 
     FileCoder coder(state);
     int status = kExitOk;
+    // Many files are put in place in groups (see CommitGroup); a file's line is printed once its
+    // group has been placed, in the order of the operands.
+    CommitGroup group;
+    struct Line {
+        bool failed;
+        std::string text;
+        std::string file;
+    };
+    std::vector<Line> lines;
+    std::vector<std::size_t> pending; // lines of files waiting in the group
+    const auto commitGroup = [&] {
+        const auto results = group.Commit();
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i]) {
+                Line& line = lines[pending[i]];
+                line.failed = true;
+                line.text = "velt-cli: failed " + line.file + ": " + DescribeError(*results[i], Language::English);
+                status = kExitFailure;
+            }
+        }
+        pending.clear();
+        for (const Line& line : lines) {
+            (line.failed ? console.err : console.out) << line.text << '\n';
+        }
+        lines.clear();
+    };
+    messages.BeforeAsking(commitGroup);
+    const std::size_t groupLimit = GroupLimit();
+    if (options.Operands().size() > 1) {
+        coder.DeferCommits(&group);
+    }
     for (const std::filesystem::path file : options.Operands()) {
+        if (group.Size() > 0 && group.Holds(DestinationOf(direction, file))) {
+            commitGroup(); // the same name twice: the second finds the first in place, as without groups
+        }
         state.sourcePath = file;
         progress.SetLabel(DisplayPath(file));
+        const std::size_t waiting = group.Size();
         const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
         const std::string note = messages.TakeNote();
         switch (outcome) {
         case FileOutcome::Converted:
-            console.out << (direction == Direction::Encode ? "encoded " : "restored ") << DisplayPath(file)
-                        << " -> " << DisplayPath(state.destinationPath) << '\n';
+            if (group.Size() > waiting) {
+                pending.push_back(lines.size());
+            }
+            lines.push_back({false, std::string(direction == Direction::Encode ? "encoded " : "restored ") +
+                                        DisplayPath(file) + " -> " + DisplayPath(state.destinationPath),
+                             DisplayPath(file)});
             break;
         case FileOutcome::Declined:
-            console.err << "velt-cli: skipped " << DisplayPath(file) << ": "
-                        << DisplayPath(state.destinationPath) << ' ' << note << '\n';
+            lines.push_back(
+                {true, "velt-cli: skipped " + DisplayPath(file) + ": " + DisplayPath(state.destinationPath) + ' ' + note, {}});
             status = kExitFailure;
             break;
         case FileOutcome::Failed:
         case FileOutcome::Cancelled: // not from the console, which offers no Cancel
-            console.err << "velt-cli: failed " << DisplayPath(file) << ": " << note << '\n';
+            lines.push_back({true, "velt-cli: failed " + DisplayPath(file) + ": " + note, {}});
             status = kExitFailure;
             break;
         }
+        if (group.Size() >= groupLimit || group.Bytes() >= kGroupBytes || group.Size() == 0) {
+            commitGroup();
+        }
     }
+    commitGroup();
     console.out.flush();
     return status;
 }

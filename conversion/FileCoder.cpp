@@ -194,8 +194,8 @@ FileOutcome FileCoder::EncodeFile() {
             return FileOutcome::Declined;
         }
         SourceFile source(s.sourcePath);
-        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries(), TemporaryKind::Unnamed,
-                                  SweepFor(s.destinationPath));
+        auto destination = std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
+                                                           TemporaryKind::Unnamed, SweepFor(s.destinationPath));
         if (m_fileWindow != nullptr) {
             m_fileWindow->CloseFileWindow();
             m_fileWindow = nullptr;
@@ -203,9 +203,9 @@ FileOutcome FileCoder::EncodeFile() {
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
             s.codedText.clear();
-            EncodeBytes(s, source, destination, ticker);
+            EncodeBytes(s, source, *destination, ticker);
         }
-        destination.Commit(*commit);
+        Place(std::move(destination), *commit);
         return FileOutcome::Converted;
     });
 }
@@ -242,13 +242,13 @@ FileOutcome FileCoder::RestoreFile() {
         LoadUsableKey(s);
         s.plainText.clear();
         // A restored file is as private as the coded file it came from.
-        ReplacingFile destination(s.destinationPath, source.Permissions(), s.Temporaries(), TemporaryKind::Unnamed,
-                                  SweepFor(s.destinationPath));
+        auto destination = std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
+                                                           TemporaryKind::Unnamed, SweepFor(s.destinationPath));
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
-            RestorePairs(s, source, destination, ticker);
+            RestorePairs(s, source, *destination, ticker);
         }
-        destination.Commit(*commit);
+        Place(std::move(destination), *commit);
         s.keyMissing = false;
         return FileOutcome::Converted;
     });
@@ -267,6 +267,14 @@ void FileCoder::LoadFileText() {
         text.resize(text.size() - 2);
     }
     m_state.codedText = std::move(text);
+}
+
+void FileCoder::Place(std::unique_ptr<ReplacingFile> destination, CommitMode mode) {
+    if (m_group != nullptr) {
+        m_group->Add(std::move(destination), mode);
+    } else {
+        destination->Commit(mode);
+    }
 }
 
 std::optional<CommitMode> FileCoder::MayReplaceDestination() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -60,8 +61,12 @@ public:
     /// The whole source file, less one trailing CR LF, into the shared coded-text buffer.
     /// Shows nothing; throws VeltError(FileReadFailed, FileTooLarge), leaving the buffer empty.
     void LoadFileText();
+    /// While `group` is set, a finished destination joins it instead of being put in place at once:
+    /// Converted then says that the file is written, and the group's Commit() whether it took its name.
+    void DeferCommits(CommitGroup* group) { m_group = group; }
 
 private:
+    void Place(std::unique_ptr<ReplacingFile> destination, CommitMode mode);
     /// The overwrite question when the destination exists: how to put the result in
     /// place, or nullopt when the user keeps the existing file.
     std::optional<CommitMode> MayReplaceDestination();
@@ -78,6 +83,7 @@ private:
     AppState& m_state;
     IFileWindow* m_fileWindow;
     std::filesystem::path m_sweptFolder;
+    CommitGroup* m_group = nullptr;
 };
 
 } // namespace velt

@@ -53,7 +53,7 @@ void AppState::LoadKey() {
     if (keyPlaceUnsafe) {
         throw VeltError(ErrorKind::KeyPlaceUnsafe, "key place unsafe", 0, 0, KeyFilePath().string());
     }
-    LoadKeyFile(KeyFilePath(), keyLength, key, Progress(), keyFileName);
+    LoadKeyFile(KeyFilePath(), keyLength, key, Progress(), keyFileName, &m_loadedKey);
 }
 
 void AppState::GenerateKey(CommitMode commit) {

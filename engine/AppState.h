@@ -4,6 +4,7 @@
 
 #include "engine/Cipher.h"
 #include "engine/FileStreams.h"
+#include "engine/KeyFile.h"
 #include "engine/KeyMaterial.h"
 #include "engine/Language.h"
 #include "engine/OptionSettings.h"
@@ -70,7 +71,8 @@ public:
     bool keyPlaceUnsafe = false;
 
     /// Rereads and checks the whole current key file (ReadWholeKey), then fills the key
-    /// material of positions 1..keyLength. Throws VeltError as LoadKeyFile() does.
+    /// material of positions 1..keyLength (unless they hold that very key already).
+    /// Throws VeltError as LoadKeyFile() does.
     void LoadKey();
     /// Generates a new key of keyLength positions, every record a fresh random permutation
     /// from the system's random source, into the current key file (0600,
@@ -116,6 +118,7 @@ public:
 
 private:
     bool m_busy = false;
+    LoadedKey m_loadedKey;
     std::filesystem::path m_programFolder;
     Services m_services;
     struct Defaults;

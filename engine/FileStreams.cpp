@@ -96,6 +96,10 @@ int SyncFolder(const std::filesystem::path& folder) {
     return error;
 }
 
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+}
+
 } // namespace
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder) {
@@ -294,6 +298,22 @@ bool ReplacingFile::LinkUnnamed(const std::filesystem::path& name) {
 }
 
 void ReplacingFile::Commit(CommitMode mode) {
+    FlushData();
+    const ::mode_t bits = Place(mode);
+    SetBits(bits, Durably::Now);
+    Close();
+    SyncItsFolder();
+}
+
+void ReplacingFile::FlushData() {
+    // The data reaches the disk before any name points at it: after a power cut the name holds
+    // the old file or the whole new one, never an empty or partial one.
+    if (::fsync(m_fd) != 0) {
+        Fail(errno);
+    }
+}
+
+::mode_t ReplacingFile::Place(CommitMode mode) {
     struct stat existing {};
     const bool replacing = ::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     // Permission bits only: a restored file must never come back setuid, setgid or sticky.
@@ -306,11 +326,6 @@ void ReplacingFile::Commit(CommitMode mode) {
         const ::mode_t mask = ::umask(0); // read back at once; nothing creates files meanwhile
         ::umask(mask);
         bits = 0666 & ~mask;
-    }
-    // The data reaches the disk before any name points at it: after a power cut the name holds
-    // the old file or the whole new one, never an empty or partial one.
-    if (::fsync(m_fd) != 0) {
-        Fail(errno);
     }
     if (m_temporary.empty()) {
         if (mode == CommitMode::NoReplace) {
@@ -351,17 +366,126 @@ void ReplacingFile::Commit(CommitMode mode) {
         }
         Forget();
     }
-    // Only in its final place may the file become readable by others.
-    if (bits != 0600 && ::fchmod(m_fd, bits) == 0 && ::fsync(m_fd) != 0) {
-        Fail(errno); // a file system without permission bits keeps its own
+    return bits;
+}
+
+void ReplacingFile::SyncItsFolder() {
+    if (const int error = SyncFolder(FolderOf(m_destination)); error != 0) {
+        Fail(error);
     }
+}
+
+void ReplacingFile::Close() {
     if (::close(std::exchange(m_fd, -1)) != 0) {
         Fail(errno);
     }
-    if (const int error = SyncFolder(m_destination.parent_path().empty() ? "." : m_destination.parent_path());
-        error != 0) {
-        Fail(error);
+}
+
+bool ReplacingFile::SetBits(::mode_t bits, Durably durably) {
+    // Only in its final place may the file become readable by others.
+    if (bits == 0600 || ::fchmod(m_fd, bits) != 0) {
+        return false; // a file system without permission bits keeps its own
     }
+    if (durably == Durably::Now && ::fsync(m_fd) != 0) {
+        Fail(errno);
+    }
+    return true;
+}
+
+void CommitGroup::Add(std::unique_ptr<ReplacingFile> file, CommitMode mode) {
+    if (!file->TemporaryPath().empty()) {
+        file->Commit(mode);
+        return;
+    }
+    const ::off_t size = ::lseek(file->m_fd, 0, SEEK_CUR);
+    m_bytes += size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    std::filesystem::path name = std::filesystem::absolute(file->Destination()).lexically_normal();
+    m_members.push_back({std::move(file), mode, std::move(name)});
+}
+
+bool CommitGroup::Holds(const std::filesystem::path& destination) const {
+    const auto name = std::filesystem::absolute(destination).lexically_normal();
+    return std::any_of(m_members.begin(), m_members.end(), [&](const Member& m) { return m.name == name; });
+}
+
+std::vector<char> CommitGroup::SyncFileSystems() const {
+    std::vector<char> flushed(m_members.size());
+    std::vector<std::pair<::dev_t, bool>> devices;
+    for (std::size_t i = 0; i < m_members.size(); ++i) {
+        const ReplacingFile* file = m_members[i].file.get();
+        struct stat info {};
+        if (file == nullptr || ::fstat(file->m_fd, &info) != 0) {
+            continue;
+        }
+        auto known = std::find_if(devices.begin(), devices.end(), [&](const auto& d) { return d.first == info.st_dev; });
+        if (known == devices.end()) {
+            devices.emplace_back(info.st_dev, ::syncfs(file->m_fd) == 0);
+            known = devices.end() - 1;
+        }
+        flushed[i] = known->second ? 1 : 0;
+    }
+    return flushed;
+}
+
+std::vector<std::optional<VeltError>> CommitGroup::Commit() {
+    std::vector<std::optional<VeltError>> results(m_members.size());
+    // Runs `step` on every member still standing; a member that fails is dropped, unplaced
+    // unless its name is already in place.
+    const auto each = [&](auto step) {
+        for (std::size_t i = 0; i < m_members.size(); ++i) {
+            if (m_members[i].file) {
+                try {
+                    step(i, *m_members[i].file);
+                } catch (const VeltError& failure) {
+                    results[i] = failure;
+                    m_members[i].file.reset();
+                }
+            }
+        }
+    };
+    // One flush of each file system for all the data, before any name: a flush per file costs
+    // the disk's cache a flush each. Where that fails, each file on its own says what failed.
+    const std::vector<char> allFlushed = SyncFileSystems();
+    each([&](std::size_t i, ReplacingFile& file) {
+        if (allFlushed[i] == 0) {
+            file.FlushData();
+        }
+    });
+    std::vector<::mode_t> bits(m_members.size());
+    each([&](std::size_t i, ReplacingFile& file) { bits[i] = file.Place(m_members[i].mode); });
+    std::vector<char> changed(m_members.size());
+    each([&](std::size_t i, ReplacingFile& file) {
+        changed[i] = file.SetBits(bits[i], ReplacingFile::Durably::Later) ? 1 : 0;
+    });
+    // Again for the names and the bits; else one flush per folder and per file whose bits changed.
+    const std::vector<char> allPlaced = SyncFileSystems();
+    std::vector<std::filesystem::path> synced;
+    each([&](std::size_t i, ReplacingFile& file) {
+        const auto folder = m_members[i].name.parent_path();
+        if (allPlaced[i] != 0 || std::find(synced.begin(), synced.end(), folder) != synced.end()) {
+            return;
+        }
+        synced.push_back(folder);
+        try {
+            file.SyncItsFolder();
+        } catch (const VeltError& failure) {
+            for (std::size_t j = i; j < m_members.size(); ++j) {
+                if (m_members[j].file && m_members[j].name.parent_path() == folder) {
+                    results[j] = failure;
+                    m_members[j].file.reset();
+                }
+            }
+        }
+    });
+    each([&](std::size_t i, ReplacingFile& file) {
+        if (changed[i] != 0 && allPlaced[i] == 0) {
+            file.FlushData();
+        }
+        file.Close();
+    });
+    m_members.clear();
+    m_bytes = 0;
+    return results;
 }
 
 void ReplacingFile::Fail(int error) {

@@ -2,15 +2,19 @@
 // Streaming file access: a source read front to back in fixed chunks, and a
 // destination (a coded file, a key file) that appears only once it is complete.
 
+#include "engine/Errors.h"
 #include "engine/Platform.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+#include <vector>
 
 namespace velt {
 
@@ -88,8 +92,18 @@ public:
 
     /// The temporary file's name while it has one (empty for an unnamed one).
     const std::filesystem::path& TemporaryPath() const { return m_temporary; }
+    const std::filesystem::path& Destination() const { return m_destination; }
 
 private:
+    friend class CommitGroup;
+    enum class Durably { Now, Later };
+    void FlushData();
+    /// Gives the file its name; returns the permission bits it is to take there.
+    ::mode_t Place(CommitMode mode);
+    /// Gives the placed file `bits`; false when it keeps 0600 (nothing to flush).
+    bool SetBits(::mode_t bits, Durably durably);
+    void SyncItsFolder();
+    void Close();
     void OpenNamed(const std::filesystem::path& folder);
     /// Gives the unnamed file the name `name`; false when the name is taken.
     bool LinkUnnamed(const std::filesystem::path& name);
@@ -102,6 +116,38 @@ private:
     ITemporaryFiles* m_temporaries;
     std::filesystem::path m_temporary;
     int m_fd = -1;
+};
+
+/// Files finished one after another and put in place together, so that a run over many small
+/// files pays for a few flushes rather than three per file: the data of every member is flushed
+/// before any of them takes its name, then the members are placed, then each folder is flushed
+/// once. Each file is placed whole or not at all, with the rules of its own Commit(); one that
+/// cannot be placed is dropped with its failure and the others go on. A member holds its file
+/// open, so a group is kept well below the limit of open files.
+class CommitGroup final {
+public:
+    /// Takes `file`, finished, to be placed by the next Commit() as `mode` says. A file with a
+    /// hidden name (a file system without unnamed files) is placed at once, so that a signal
+    /// never has more than one such name to remove; its failure is thrown.
+    void Add(std::unique_ptr<ReplacingFile> file, CommitMode mode);
+    std::size_t Size() const { return m_members.size(); }
+    /// The bytes written into the members.
+    std::uint64_t Bytes() const { return m_bytes; }
+    /// Whether a member is to take the name `destination`.
+    bool Holds(const std::filesystem::path& destination) const;
+    /// Places every member: one result per member, in the order they came, empty when placed.
+    std::vector<std::optional<VeltError>> Commit();
+
+private:
+    /// syncfs() once per file system of the members: per member, whether that flush succeeded.
+    std::vector<char> SyncFileSystems() const;
+    struct Member {
+        std::unique_ptr<ReplacingFile> file;
+        CommitMode mode;
+        std::filesystem::path name; ///< absolute, for Holds()
+    };
+    std::vector<Member> m_members;
+    std::uint64_t m_bytes = 0;
 };
 
 /// The whole of a file (for texts; coded files are streamed). Throws VeltError(FileReadFailed),

@@ -57,11 +57,16 @@ std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::s
     if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         throw VeltError(ErrorKind::NotRegularFile, "key file not a regular file: " + path, 0, 0, name);
     }
-    std::vector<std::uint8_t> bytes(maxBytes);
+    // Sized by the file, not by the limit: a run over many files loads the key once per file.
+    std::vector<std::uint8_t> bytes(
+        std::min(maxBytes, static_cast<std::size_t>(std::max<::off_t>(info.st_size, 0)) + 1));
     std::size_t got = 0;
-    // One read normally brings everything; the loop covers short reads and signals.
+    // One read normally brings everything; the loop covers short reads, signals and a file that grew.
     while (got < maxBytes) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + got, maxBytes - got);
+        if (got == bytes.size()) {
+            bytes.resize(std::min(maxBytes, 2 * bytes.size()));
+        }
+        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
         if (n == 0) {
             break;
         }
@@ -103,10 +108,18 @@ void CheckRecord(const std::vector<std::uint8_t>& bytes, int p, const std::strin
 
 } // namespace
 
-WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name) {
-    constexpr std::size_t kLargest = static_cast<std::size_t>(kKeyCapacity) * kRecordSize;
+namespace {
+
+constexpr std::size_t kLargestKey = static_cast<std::size_t>(kKeyCapacity) * kRecordSize;
+
+std::vector<std::uint8_t> ReadKeyFileBytes(const std::filesystem::path& file, const std::string& name) {
     // One byte more than the largest key tells a file that is too long without reading all of it.
-    WholeKey key{ReadKeyBytes(file, kLargest + 1, name), 0};
+    return ReadKeyBytes(file, kLargestKey + 1, name);
+}
+
+WholeKey CheckWholeKey(std::vector<std::uint8_t> bytes, const std::string& name) {
+    constexpr std::size_t kLargest = kLargestKey;
+    WholeKey key{std::move(bytes), 0};
     if (key.bytes.empty()) {
         throw VeltError(ErrorKind::KeyFileEmpty, "key file empty", 0, 0, name);
     }
@@ -125,22 +138,39 @@ WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name
     return key;
 }
 
+} // namespace
+
+WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name) {
+    return CheckWholeKey(ReadKeyFileBytes(file, name), name);
+}
+
 void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
-                 const std::string& name) {
+                 const std::string& name, LoadedKey* loaded) {
     if (length > kKeyCapacity) {
         throw VeltError(ErrorKind::KeyTooLong,
                         "key length " + std::to_string(length) + " above " + std::to_string(kKeyCapacity),
                         kKeyCapacity + 1, 0, name);
     }
-    const WholeKey whole = ReadWholeKey(file, name);
+    std::vector<std::uint8_t> bytes = ReadKeyFileBytes(file, name);
+    if (loaded != nullptr && loaded->length == length && loaded->bytes == bytes) {
+        return; // the tables hold this very key already
+    }
+    const WholeKey whole = CheckWholeKey(std::move(bytes), name);
     if (length > whole.records) {
         throw VeltError(ErrorKind::KeyTooShort, "key file too short at record " + std::to_string(whole.records + 1),
                         whole.records + 1, 0, name);
+    }
+    if (loaded != nullptr) {
+        loaded->length = 0; // until the tables are whole again
     }
     ProgressTicker ticker(progress, length);
     for (int p = 1; p <= length; ++p) {
         ticker.Tick(p);
         key.FillPosition(p, whole.bytes.data() + static_cast<std::size_t>(p - 1) * kRecordSize + 2);
+    }
+    if (loaded != nullptr) {
+        loaded->bytes = whole.bytes;
+        loaded->length = length;
     }
 }
 

@@ -29,6 +29,12 @@ struct WholeKey {
     int records = 0;
 };
 
+/// The key file's bytes and the length that LoadKeyFile() last filled a key's tables from.
+struct LoadedKey {
+    std::vector<std::uint8_t> bytes;
+    int length = 0;
+};
+
 /// The one check of a whole key file that every caller uses: 100 to 10000 records, each
 /// whole, with the length field 256 and every code once. Throws VeltError (KeyFileEmpty,
 /// KeyTooLong, KeyRecordTruncated, KeyRecordBadLength, KeyRecordNotPermutation naming the
@@ -39,8 +45,10 @@ WholeKey ReadWholeKey(const std::filesystem::path& file, const std::string& name
 /// only once the whole file has passed ReadWholeKey(). Throws VeltError (KeyTooLong for a
 /// length above 10000, KeyTooShort for a length beyond the file's records, and the
 /// failures of ReadWholeKey).
+/// With `loaded`, what the tables were last filled from: a file that still holds those bytes at
+/// the same length is neither checked nor filled again (a run over many files loads the key per file).
 void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key, IProgress& progress,
-                 const std::string& name);
+                 const std::string& name, LoadedKey* loaded = nullptr);
 
 /// Collects the records of a new key and puts the key file in place in one step,
 /// readable by its owner only, whatever file it replaces.

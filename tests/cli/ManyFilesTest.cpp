@@ -1,0 +1,68 @@
+#include "cli/FileCommands.h"
+
+#include "tests/conversion/TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace velt;
+using namespace velt::test;
+
+namespace {
+
+/// Runs a file command over `args` in a folder with a key; what it printed in `out` and `err`.
+int RunFiles(const TempFolder& folder, std::string_view command, std::vector<std::string> args, std::string& out,
+             std::string& err) {
+    std::istringstream in;
+    std::ostringstream o, e;
+    args.insert(args.begin(), {"--key", (folder / "KEY.ORB").string()});
+    std::vector<char*> all;
+    for (std::string& arg : args) {
+        all.push_back(arg.data());
+    }
+    cli::Console console{in, o, e, false, false, std::chrono::milliseconds(0)};
+    const int status = (command == "encode-file" ? cli::RunEncodeFile : cli::RunRestoreFile)(all, console);
+    out = o.str(), err = e.str();
+    return status;
+}
+
+} // namespace
+
+TEST(FileCommands_ManyFiles, PlacedInGroupsWithLinesInOrderAndTheRulesOfOneFileAtATime) {
+    TempFolder folder;
+    WriteAll(folder / "KEY.ORB", KeyBytes(366));
+    const auto path = [&](const std::string& name) { return (folder / name).string(); };
+    std::filesystem::create_directory(folder / "dir");
+    WriteFile(folder / "a", "first");
+    WriteFile(folder / "b", "second");
+    std::string out, err;
+    // The same file twice: the second finds the first's result in place and keeps it, as one call each would.
+    EXPECT_EQ(RunFiles(folder, "encode-file", {path("a"), path("dir"), path("b"), path("a")}, out, err), 1);
+    EXPECT_EQ(out, "encoded " + path("a") + " -> " + path("a.JPG") + "\nencoded " + path("b") + " -> " +
+                       path("b.JPG") + "\n");
+    EXPECT_TRUE(err.starts_with("velt-cli: failed " + path("dir") + ": ")) << err;
+    EXPECT_TRUE(err.ends_with("\nvelt-cli: skipped " + path("a") + ": " + path("a.JPG") +
+                              " it exists (use --force to replace it)\n"))
+        << err;
+    const std::string firstA = ReadFile(folder / "a.JPG");
+    EXPECT_EQ(RunFiles(folder, "encode-file", {"--force", path("a"), path("a")}, out, err), 0);
+    EXPECT_NE(ReadFile(folder / "a.JPG"), firstA);
+
+    // More files than one group takes, there and back.
+    std::vector<std::string> plain, coded;
+    for (int k = 0; k < 300; ++k) {
+        const std::string name = "f" + std::to_string(k);
+        WriteFile(folder / "dir" / name, name + std::string(static_cast<std::size_t>(k), 'x'));
+        plain.push_back(path("dir/" + name));
+        coded.push_back(plain.back() + ".JPG");
+    }
+    ASSERT_EQ(RunFiles(folder, "encode-file", plain, out, err), 0) << err;
+    for (const std::string& file : plain) {
+        std::filesystem::rename(file, file + ".orig");
+    }
+    ASSERT_EQ(RunFiles(folder, "restore-file", coded, out, err), 0) << err;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 300);
+    for (const std::string& file : plain) {
+        ASSERT_EQ(ReadFile(file), ReadFile(file + ".orig")) << file;
+    }
+}
