@@ -9,6 +9,7 @@
 #include "engine/Workers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <sys/stat.h>
 #include <vector>
@@ -113,26 +114,76 @@ void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, Pr
            });
 }
 
-/// Decodes the pairs of `source` into `destination`, each piece on every core.
-void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
-    const std::size_t piece =
-        static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 2, kFileChunk));
-    Workers helpers(source.Size() > piece ? UsefulCores() - 1 : 0);
+/// Pairs in one piece of a restore: its codes and its plain bytes stay in the caches from
+/// reading to writing.
+constexpr std::size_t kRestorePiece = std::size_t{256} << 10;
+
+/// Decodes the pairs of `source` into `destination` on every core. Each thread takes the next
+/// piece, reads it where it lies, decodes it from its own offset of the schedule and writes it
+/// where it belongs: reading, decoding and writing of different pieces overlap with no hand-over
+/// between threads. The caller's thread reports progress between its pieces.
+void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker,
+                  std::size_t threads) {
+    const std::uint64_t total = source.Size() / 2;
     s.schedule.Start(s.keyLength, &s.Reference());
-    std::int64_t done = 0;
-    Stream(source, destination, piece, piece / 2,
-           [&](const std::uint8_t* in, std::size_t got, std::uint8_t* out) {
-               const std::size_t pairs = got / 2;
-               PositionWalk walk = s.schedule.Walk();
-               Cipher::DecodeSplit(s.key, walk, in, pairs, out, helpers);
-               s.schedule.Continue(walk, pairs);
-               done += static_cast<std::int64_t>(got);
-               ticker.Tick(done - 1);
-               if (got % 2 != 0) {
-                   throw OddSize{}; // the file grew to an odd size while we read it
-               }
-               return pairs;
-           });
+    PositionWalk start = s.schedule.Walk();
+    // Our own copy: no event runs while a file is restored, but nothing may change it under the threads.
+    const std::string reference(start.reference);
+    start.reference = reference;
+    const std::uint64_t pieces = (total + kRestorePiece - 1) / kRestorePiece;
+    std::atomic<std::uint64_t> next{0};
+    std::atomic<std::uint64_t> done{0};
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool reporting) {
+        const std::size_t most = static_cast<std::size_t>(std::min<std::uint64_t>(total, kRestorePiece));
+        const auto in = PieceBuffer(2 * most);
+        const auto out = PieceBuffer(most);
+        for (std::uint64_t index = 0; !stop.load(std::memory_order_relaxed) && (index = next++) < pieces;) {
+            const std::uint64_t first = index * kRestorePiece;
+            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kRestorePiece, total - first));
+            if (source.ReadAt(2 * first, std::span(in.get(), 2 * count)) != 2 * count) {
+                throw OddSize{}; // the file shrank while we read it
+            }
+            PositionWalk walk = start;
+            walk.Skip(first);
+            Cipher::DecodeWalk(s.key, walk, in.get(), count, out.get());
+            destination.WriteAt(first, std::span(out.get(), count));
+            const std::uint64_t finished = done += count;
+            if (reporting) {
+                ticker.Tick(static_cast<std::int64_t>(2 * finished - 1));
+            }
+        }
+    };
+    {
+        Workers helpers(pieces > 1 ? std::min<std::uint64_t>(threads, pieces) - 1 : 0);
+        for (std::size_t k = 0; k < helpers.Size(); ++k) {
+            helpers.Start(k, [&] {
+                try {
+                    work(false);
+                } catch (...) {
+                    stop = true;
+                    throw;
+                }
+            });
+        }
+        try {
+            work(true);
+        } catch (...) {
+            stop = true;
+            try {
+                helpers.Wait(); // nothing may still write once we leave
+            } catch (...) {
+            }
+            throw;
+        }
+        helpers.Wait();
+    }
+    if (total > 0) {
+        ticker.Tick(static_cast<std::int64_t>(2 * total - 1)); // the helpers may have done the last pieces
+    }
+    start.Skip(total);
+    start.reference = {};
+    s.schedule.Continue(start, total);
 }
 
 /// LoadKey, and a key of at least one position to code at.
@@ -181,7 +232,8 @@ FileOutcome FileCoder::Reporting(Conversion conversion) {
     return FileOutcome::Failed;
 }
 
-FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow) : m_state(state), m_fileWindow(fileWindow) {}
+FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow)
+    : m_state(state), m_fileWindow(fileWindow), m_threads(UsefulCores()) {}
 
 FileOutcome FileCoder::EncodeFile() {
     AppState& s = m_state;
@@ -246,7 +298,7 @@ FileOutcome FileCoder::RestoreFile() {
                                                            TemporaryKind::Unnamed, SweepFor(s.destinationPath));
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
-            RestorePairs(s, source, *destination, ticker);
+            RestorePairs(s, source, *destination, ticker, m_threads);
         }
         Place(std::move(destination), *commit);
         s.keyMissing = false;

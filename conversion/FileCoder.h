@@ -64,6 +64,8 @@ public:
     /// While `group` is set, a finished destination joins it instead of being put in place at once:
     /// Converted then says that the file is written, and the group's Commit() whether it took its name.
     void DeferCommits(CommitGroup* group) { m_group = group; }
+    /// Restores on at most `threads` threads (at least one); by default on every useful core.
+    void LimitThreads(std::size_t threads) { m_threads = threads < 1 ? 1 : threads; }
 
 private:
     void Place(std::unique_ptr<ReplacingFile> destination, CommitMode mode);
@@ -84,6 +86,7 @@ private:
     IFileWindow* m_fileWindow;
     std::filesystem::path m_sweptFolder;
     CommitGroup* m_group = nullptr;
+    std::size_t m_threads;
 };
 
 } // namespace velt

@@ -198,6 +198,25 @@ std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
     return filled;
 }
 
+std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    std::size_t filled = 0;
+    while (filled < buffer.size()) {
+        const ssize_t got = ::pread(m_fd, buffer.data() + filled, buffer.size() - filled,
+                                    static_cast<::off_t>(offset + filled));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowRead(m_path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return filled;
+}
+
 ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<std::filesystem::perms> mode,
                              ITemporaryFiles* temporaries, TemporaryKind kind, StaleSweep sweep)
     : m_destination(std::move(destination)), m_mode(mode), m_temporaries(temporaries) {
@@ -276,6 +295,20 @@ void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
             Fail(errno);
         }
         bytes = bytes.subspan(static_cast<std::size_t>(put));
+    }
+}
+
+void ReplacingFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::pwrite(m_fd, bytes.data(), bytes.size(), static_cast<::off_t>(offset));
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail(errno);
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(put));
+        offset += static_cast<std::uint64_t>(put);
     }
 }
 

@@ -37,6 +37,8 @@ public:
     std::filesystem::perms Permissions() const { return m_permissions; }
     /// Fills `buffer` as far as the file goes; fewer bytes only at the end of the file.
     std::size_t Read(std::span<std::uint8_t> buffer);
+    /// Fills `buffer` from `offset` on, as far as the file goes; safe from several threads at once.
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
 
 private:
     int m_fd = -1;
@@ -87,6 +89,8 @@ public:
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     void Write(std::span<const std::uint8_t> bytes);
+    /// Writes `bytes` at `offset`; safe from several threads at once (not mixed with Write()).
+    void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     /// Closes the file and puts it in place.
     void Commit(CommitMode mode = CommitMode::Replace);
 
