@@ -227,7 +227,8 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
             if (results[i]) {
                 Line& line = lines[pending[i]];
                 line.failed = true;
-                line.text = "velt-cli: failed " + line.file + ": " + DescribeError(*results[i], Language::English);
+                line.text =
+                    "velt-cli: failed " + line.file + ": " + DescribeError(*results[i], Language::English);
                 status = kExitFailure;
             }
         }
@@ -256,13 +257,16 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
             if (group.Size() > waiting) {
                 pending.push_back(lines.size());
             }
-            lines.push_back({false, std::string(direction == Direction::Encode ? "encoded " : "restored ") +
-                                        DisplayPath(file) + " -> " + DisplayPath(state.destinationPath),
+            lines.push_back({false,
+                             std::string(direction == Direction::Encode ? "encoded " : "restored ") +
+                                 DisplayPath(file) + " -> " + DisplayPath(state.destinationPath),
                              DisplayPath(file)});
             break;
         case FileOutcome::Declined:
-            lines.push_back(
-                {true, "velt-cli: skipped " + DisplayPath(file) + ": " + DisplayPath(state.destinationPath) + ' ' + note, {}});
+            lines.push_back({true,
+                             "velt-cli: skipped " + DisplayPath(file) + ": " +
+                                 DisplayPath(state.destinationPath) + ' ' + note,
+                             {}});
             status = kExitFailure;
             break;
         case FileOutcome::Failed:

@@ -140,7 +140,8 @@ void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, P
         const auto out = PieceBuffer(most);
         for (std::uint64_t index = 0; !stop.load(std::memory_order_relaxed) && (index = next++) < pieces;) {
             const std::uint64_t first = index * kRestorePiece;
-            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kRestorePiece, total - first));
+            const auto count =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kRestorePiece, total - first));
             if (source.ReadAt(2 * first, std::span(in.get(), 2 * count)) != 2 * count) {
                 throw OddSize{}; // the file shrank while we read it
             }
@@ -246,8 +247,9 @@ FileOutcome FileCoder::EncodeFile() {
             return FileOutcome::Declined;
         }
         SourceFile source(s.sourcePath);
-        auto destination = std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
-                                                           TemporaryKind::Unnamed, SweepFor(s.destinationPath));
+        auto destination =
+            std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
+                                            TemporaryKind::Unnamed, SweepFor(s.destinationPath));
         if (m_fileWindow != nullptr) {
             m_fileWindow->CloseFileWindow();
             m_fileWindow = nullptr;
@@ -294,8 +296,9 @@ FileOutcome FileCoder::RestoreFile() {
         LoadUsableKey(s);
         s.plainText.clear();
         // A restored file is as private as the coded file it came from.
-        auto destination = std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
-                                                           TemporaryKind::Unnamed, SweepFor(s.destinationPath));
+        auto destination =
+            std::make_unique<ReplacingFile>(s.destinationPath, source.Permissions(), s.Temporaries(),
+                                            TemporaryKind::Unnamed, SweepFor(s.destinationPath));
         {
             ProgressTicker ticker(s.Progress(), static_cast<std::int64_t>(source.Size()), {}, Stoppable::Yes);
             RestorePairs(s, source, *destination, ticker, m_threads);

@@ -450,7 +450,8 @@ std::vector<char> CommitGroup::SyncFileSystems() const {
         if (file == nullptr || ::fstat(file->m_fd, &info) != 0) {
             continue;
         }
-        auto known = std::find_if(devices.begin(), devices.end(), [&](const auto& d) { return d.first == info.st_dev; });
+        auto known = std::find_if(devices.begin(), devices.end(),
+                                  [&](const auto& d) { return d.first == info.st_dev; });
         if (known == devices.end()) {
             devices.emplace_back(info.st_dev, ::syncfs(file->m_fd) == 0);
             known = devices.end() - 1;

@@ -11,8 +11,8 @@ using namespace velt::test;
 namespace {
 
 /// Runs a file command over `args` in a folder with a key; what it printed in `out` and `err`.
-int RunFiles(const TempFolder& folder, std::string_view command, std::vector<std::string> args, std::string& out,
-             std::string& err) {
+int RunFiles(const TempFolder& folder, std::string_view command, std::vector<std::string> args,
+             std::string& out, std::string& err) {
     std::istringstream in;
     std::ostringstream o, e;
     args.insert(args.begin(), {"--key", (folder / "KEY.ORB").string()});

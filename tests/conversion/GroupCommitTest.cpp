@@ -53,7 +53,8 @@ extern "C" int fsync(int fd) {
 }
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
     g_trace.emplace_back("link");
-    return Real<int (*)(int, const char*, int, const char*, int)>("linkat")(fromFolder, from, toFolder, to, flags);
+    return Real<int (*)(int, const char*, int, const char*, int)>("linkat")(fromFolder, from, toFolder, to,
+                                                                            flags);
 }
 extern "C" int fchmod(int fd, ::mode_t mode) {
     g_trace.emplace_back("fchmod");
@@ -110,7 +111,7 @@ TEST(CommitGroup_Commit, AllDataFlushedBeforeAnyNameAndEachFilePlacedWholeOrNotA
     EXPECT_FALSE(each[2]);
     EXPECT_FALSE(fs::exists(folder / "y"));
     EXPECT_EQ(ReadFile(folder / "x") + ReadFile(folder / "z"), "xz");
-    EXPECT_EQ(g_trace, (std::vector<std::string>{"syncfs", "fsync file", "fsync file", "fsync file", "link", "link",
-                                                 "fchmod", "fchmod", "syncfs", "fsync folder", "fsync file",
-                                                 "fsync file"}));
+    EXPECT_EQ(g_trace, (std::vector<std::string>{"syncfs", "fsync file", "fsync file", "fsync file", "link",
+                                                 "link", "fchmod", "fchmod", "syncfs", "fsync folder",
+                                                 "fsync file", "fsync file"}));
 }

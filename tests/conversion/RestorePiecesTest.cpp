@@ -1,6 +1,6 @@
 #include "conversion/FileCoder.h"
-
 #include "engine/AppState.h"
+
 #include "tests/conversion/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -33,8 +33,8 @@ TEST(RestoreFile_Pieces, SameBytesOnOneThreadAndOnManyAtEveryPieceEdge) {
     std::mt19937 draw(24);
     for (const std::string reference : {"", "ab\xC8"}) {
         io.reference = reference;
-        for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{367}, kPiece - 1,
-                                       kPiece, kPiece + 1, 2 * kPiece + 1}) {
+        for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{367},
+                                       kPiece - 1, kPiece, kPiece + 1, 2 * kPiece + 1}) {
             std::string plain(size, '\0');
             for (char& c : plain) {
                 c = static_cast<char>(draw());
@@ -44,8 +44,8 @@ TEST(RestoreFile_Pieces, SameBytesOnOneThreadAndOnManyAtEveryPieceEdge) {
             FileCoder coder(state);
             ASSERT_EQ(coder.EncodeFile(), FileOutcome::Converted);
             for (const std::size_t threads : {1, 3}) {
-                SCOPED_TRACE(std::to_string(size) + " bytes on " + std::to_string(threads) + " threads, reference '" +
-                             reference + "'");
+                SCOPED_TRACE(std::to_string(size) + " bytes on " + std::to_string(threads) +
+                             " threads, reference '" + reference + "'");
                 std::filesystem::remove(folder / "plain");
                 state.sourcePath = folder / "plain.JPG";
                 coder.LimitThreads(threads);
