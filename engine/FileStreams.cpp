@@ -26,6 +26,26 @@ constexpr std::size_t kMaxNameStem = 200;
     throw failure;
 }
 
+/// Fills `buffer` with what `readSome(at, count, done)` gives until it is full or the file ends.
+template <class ReadSome>
+std::size_t Fill(std::span<std::uint8_t> buffer, const std::string& path, ReadSome readSome) {
+    std::size_t filled = 0;
+    while (filled < buffer.size()) {
+        const ssize_t got = readSome(buffer.data() + filled, buffer.size() - filled, filled);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowRead(path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return filled;
+}
+
 [[noreturn]] void Throw(ErrorKind kind, const std::string& why, const std::string& path, int error) {
     VeltError failure(kind, why, 0, 0, path);
     failure.systemError = error;
@@ -181,40 +201,15 @@ SourceFile::~SourceFile() {
 }
 
 std::size_t SourceFile::Read(std::span<std::uint8_t> buffer) {
-    std::size_t filled = 0;
-    while (filled < buffer.size()) {
-        const ssize_t got = ::read(m_fd, buffer.data() + filled, buffer.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowRead(m_path, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    return filled;
+    return Fill(buffer, m_path, [this](std::uint8_t* at, std::size_t count, std::size_t) {
+        return ::read(m_fd, at, count);
+    });
 }
 
 std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
-    std::size_t filled = 0;
-    while (filled < buffer.size()) {
-        const ssize_t got = ::pread(m_fd, buffer.data() + filled, buffer.size() - filled,
-                                    static_cast<::off_t>(offset + filled));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowRead(m_path, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    return filled;
+    return Fill(buffer, m_path, [this, offset](std::uint8_t* at, std::size_t count, std::size_t done) {
+        return ::pread(m_fd, at, count, static_cast<::off_t>(offset + done));
+    });
 }
 
 ReplacingFile::ReplacingFile(std::filesystem::path destination, std::optional<std::filesystem::perms> mode,
