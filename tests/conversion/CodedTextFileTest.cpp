@@ -49,6 +49,6 @@ TEST(CodedTextOf_File, NamePrefixCoverCutAndMarkedFilesRefused) {
     EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", file), text);
     EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", file.substr(0, 120904)), "");
     EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", file.substr(0, 120903)), file.substr(0, 120903));
-    EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", "\x99\x99" + file.substr(2)), std::nullopt);
-    EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", "\x99" + file.substr(1))->size(), text.size());
+    EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", std::string("\x99\x99").append(file, 2)), std::nullopt);
+    EXPECT_EQ(CodedTextOf("SelTextC_120000.JPG", std::string("\x99").append(file, 1))->size(), text.size());
 }

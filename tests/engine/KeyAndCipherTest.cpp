@@ -51,7 +51,7 @@ TEST(KeyGenerator_NewKeys, IndependentRandomPermutationsWhateverTheClock) {
     for (int n = 0; n < 400; ++n) {
         ScriptedRandom random;
         AppState state(folder.Path(), Services{.clock = &clock, .random = &random, .settings = &settings});
-        state.keyFileName = "k" + std::to_string(n);
+        state.keyFileName = std::string("k").append(std::to_string(n));
         state.keyLength = 100;
         state.GenerateKey();
         const WholeKey key = ReadWholeKey(state.KeyFilePath(), "k"); // every record a permutation
