@@ -170,11 +170,7 @@ void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, P
         try {
             work(true);
         } catch (...) {
-            stop = true;
-            try {
-                helpers.Wait(); // nothing may still write once we leave
-            } catch (...) {
-            }
+            stop = true; // the helpers end after their piece; leaving this scope waits for them
             throw;
         }
         helpers.Wait();

@@ -118,12 +118,11 @@ std::vector<std::uint8_t> ReadKeyFileBytes(const std::filesystem::path& file, co
 }
 
 WholeKey CheckWholeKey(std::vector<std::uint8_t> bytes, const std::string& name) {
-    constexpr std::size_t kLargest = kLargestKey;
     WholeKey key{std::move(bytes), 0};
     if (key.bytes.empty()) {
         throw VeltError(ErrorKind::KeyFileEmpty, "key file empty", 0, 0, name);
     }
-    if (key.bytes.size() > kLargest) {
+    if (key.bytes.size() > kLargestKey) {
         throw VeltError(ErrorKind::KeyTooLong, "key file above " + std::to_string(kKeyCapacity) + " records",
                         kKeyCapacity + 1, 0, name);
     }
