@@ -290,6 +290,7 @@ void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
             Fail(errno);
         }
         bytes = bytes.subspan(static_cast<std::size_t>(put));
+        Written(static_cast<std::size_t>(put));
     }
 }
 
@@ -304,6 +305,17 @@ void ReplacingFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> 
         }
         bytes = bytes.subspan(static_cast<std::size_t>(put));
         offset += static_cast<std::uint64_t>(put);
+        Written(static_cast<std::size_t>(put));
+    }
+}
+
+void ReplacingFile::Written(std::size_t bytes) {
+    // The disk writes while we go on coding, instead of all at once in the flush before the
+    // commit. Only a hint: the flush still waits for every byte and reports any failure.
+    constexpr std::uint64_t kWriteback = std::uint64_t{8} << 20;
+    if (m_unsent.fetch_add(bytes, std::memory_order_relaxed) + bytes >= kWriteback &&
+        m_unsent.exchange(0, std::memory_order_relaxed) >= kWriteback) {
+        ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "engine/Errors.h"
 #include "engine/Platform.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -107,6 +108,8 @@ private:
     /// Gives the placed file `bits`; false when it keeps 0600 (nothing to flush).
     bool SetBits(::mode_t bits, Durably durably);
     void SyncItsFolder();
+    /// Counts `bytes` just written; every few megabytes starts their way to the disk.
+    void Written(std::size_t bytes);
     void Close();
     void OpenNamed(const std::filesystem::path& folder);
     /// Gives the unnamed file the name `name`; false when the name is taken.
@@ -120,6 +123,7 @@ private:
     ITemporaryFiles* m_temporaries;
     std::filesystem::path m_temporary;
     int m_fd = -1;
+    std::atomic<std::uint64_t> m_unsent{0}; ///< bytes written since writeback was last started
 };
 
 /// Files finished one after another and put in place together, so that a run over many small
