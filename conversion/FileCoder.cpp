@@ -3,6 +3,7 @@
 #include "engine/AppState.h"
 #include "engine/Errors.h"
 #include "engine/FileStreams.h"
+#include "engine/LaneEncoder.h"
 #include "engine/ProgressTicker.h"
 #include "engine/Texts.h"
 #include "engine/Utf8.h"
@@ -68,6 +69,9 @@ void Stream(SourceFile& source, ReplacingFile& destination, std::size_t inPiece,
     }
 }
 
+/// The largest piece of a file encoded in vector lanes: a few milliseconds of work.
+constexpr std::size_t kLanePiece = std::size_t{4} << 20;
+
 /// Below this many bytes a run is encoded on one thread: the threads would cost more.
 constexpr std::size_t kCutBytes = std::size_t{1} << 16;
 
@@ -76,8 +80,10 @@ constexpr std::size_t kCutBytes = std::size_t{1} << 16;
 /// the only place where another window may change it.
 void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, ProgressTicker& ticker) {
     IRandomSource& random = s.Random();
-    const std::size_t piece =
-        static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, kFileChunk));
+    // In vector lanes a whole piece is one run, and each run costs its seams: larger pieces.
+    const bool lanes = source.Size() >= 2 * kCutBytes && LanesAvailable();
+    const std::size_t most = lanes ? kLanePiece : kFileChunk;
+    std::size_t piece = static_cast<std::size_t>(std::clamp<std::uint64_t>(source.Size(), 1, most));
     std::vector<std::unique_ptr<IRandomSource>> sources;
     if (source.Size() >= 2 * kCutBytes) {
         for (std::size_t k = 1; k < UsefulCores(); ++k) {
@@ -89,19 +95,35 @@ void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, Pr
         }
     }
     Workers helpers(sources.size());
+    const bool cut = lanes || !sources.empty();
     s.schedule.Start(s.keyLength, &s.Reference());
+    // Runs of whole rounds of the key in every lane: the lanes then code at one position at a
+    // time, whose tables serve them all from the nearest cache.
+    std::size_t round = 0;
+    if (lanes && !s.schedule.ReferenceMode()) {
+        round = (sources.size() + 1) * kLanes * static_cast<std::size_t>(s.keyLength);
+        if (round > most) {
+            round = 0;
+        } else if (source.Size() >= round) {
+            piece = most / round * round;
+        }
+    }
+    const std::size_t cutRun = lanes ? piece : kCutBytes;
     std::int64_t index = 0;
     Stream(source, destination, piece, 2 * piece,
            [&](const std::uint8_t* codes, std::size_t got, std::uint8_t* pairs) {
                for (std::size_t i = 0; i < got;) {
                    auto count =
                        static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
-                   if (!sources.empty()) {
+                   if (cut) {
                        // Runs worth cutting, at the cost of fewer reports on middling files.
-                       count = std::min(got - i, std::max(count, kCutBytes));
+                       count = std::min(got - i, std::max(count, cutRun));
+                       if (round > 0 && count > round) {
+                           count -= count % round; // the rest is a run of its own
+                       }
                    }
                    PositionWalk walk = s.schedule.Walk();
-                   if (count >= kCutBytes && !sources.empty()) {
+                   if (cut && count >= kCutBytes) {
                        s.cipher.EncodeSplit(s.key, random, walk, codes + i, count, pairs + 2 * i, helpers, sources);
                    } else {
                        s.cipher.EncodeWalk(s.key, random, walk, codes + i, count, pairs + 2 * i);

@@ -1,6 +1,7 @@
 #include "engine/Cipher.h"
 
 #include "engine/KeyMaterial.h"
+#include "engine/LaneEncoder.h"
 #include "engine/Platform.h"
 #include "engine/Workers.h"
 
@@ -44,14 +45,16 @@ namespace {
 
 /// Takes no note of the state after each code.
 struct NoRecord {
-    void operator()(std::size_t, const EncoderState&) const {}
+    bool operator()(std::size_t, const EncoderState&) const { return false; }
 };
 
-/// The encoder's loop over `count` codes, codes[k] at position positionAt(k); record(k, state)
-/// hears the state after code k.
+/// The encoder's loop over `count` codes, codes[k] at position positionAt(k), which is asked for
+/// each k once and in turn. record(k, state) hears the state after code k; when it answers true
+/// the loop ends there. Returns the codes encoded.
 template <class PositionAt, class Record = NoRecord>
-void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& random, std::size_t count,
-                 PositionAt positionAt, const std::uint8_t* codes, std::uint8_t* out, Record record = {}) {
+std::size_t EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& random, std::size_t count,
+                        PositionAt positionAt, const std::uint8_t* codes, std::uint8_t* out, Record record = {}) {
+    constexpr bool recording = !std::is_same_v<Record, NoRecord>;
     // Nibbles are asked for only when one is needed, and the count taken reported back.
     const std::uint8_t* begin = nullptr;
     const std::uint8_t* at = nullptr;
@@ -115,17 +118,19 @@ void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
         // Cells are taken modulo 16, as KeyMaterial::Cell does, whatever state a run starts from.
         out[2 * k] = grid[((drawnRow - 1) & 15) << 4 | (q - 1)];
         out[2 * k + 1] = grid[(r - 1) << 4 | ((drawnColumn - 1) & 15)];
-        if constexpr (!std::is_same_v<Record, NoRecord>) {
+        if constexpr (recording) {
             const auto row = static_cast<std::uint8_t>(drawnRow), column = static_cast<std::uint8_t>(drawnColumn);
-            record(k, EncoderState{row, column, static_cast<std::uint8_t>(previousRow),
-                                   static_cast<std::uint8_t>(previousColumn), row, column,
-                                   startFlipped == ((k & 1) != 0)});
+            if (record(k, EncoderState{row, column, static_cast<std::uint8_t>(previousRow),
+                                       static_cast<std::uint8_t>(previousColumn), row, column,
+                                       startFlipped == ((k & 1) != 0)})) {
+                count = k + 1; // the loops below end here
+            }
         }
         ++k;
     };
     if (count == 0) {
         store();
-        return;
+        return 0;
     }
     if (startFlipped) {
         encode.template operator()<15>(lastRow, lastColumn);
@@ -137,6 +142,9 @@ void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
     if (startFlipped) {
         while (k + 1 < count) {
             encode.template operator()<0>(drawnRow, drawnColumn);
+            if (recording && k == count) {
+                break;
+            }
             encode.template operator()<15>(drawnRow, drawnColumn);
         }
         if (k < count) {
@@ -145,6 +153,9 @@ void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
     } else {
         while (k + 1 < count) {
             encode.template operator()<15>(drawnRow, drawnColumn);
+            if (recording && k == count) {
+                break;
+            }
             encode.template operator()<0>(drawnRow, drawnColumn);
         }
         if (k < count) {
@@ -152,6 +163,7 @@ void EncodeCodes(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
         }
     }
     store();
+    return k;
 }
 
 } // namespace
@@ -209,21 +221,53 @@ void EncodePiece(EncoderState& state, const KeyMaterial& key, IRandomSource& ran
     }
     noted.resize(first);
     EncodeCodes(state, key, random, first, [&positions](std::size_t k) { return int{positions[k]}; }, codes, out,
-                [&noted](std::size_t k, const EncoderState& after) { noted[k] = after; });
+                [&noted](std::size_t k, const EncoderState& after) {
+                    noted[k] = after;
+                    return false;
+                });
     Cipher rest;
     rest.state = state;
     rest.EncodeWalk(key, random, walk, codes + first, count - first, out + 2 * first);
     state = rest.state;
 }
 
+/// Carries the chain in `state` on into a piece of `count` codes at `walk`, whose own chain was
+/// in state noted(k) after its code k (k < notedCount) and ended in `end`: code by code until
+/// the chain is in the piece's state after the same code. From there on the piece's pairs and
+/// end are what the chain gives with the piece's draws. If they never meet, the chain encodes
+/// the whole piece itself.
+template <class Noted>
+void JoinSeam(EncoderState& state, const KeyMaterial& key, IRandomSource& random, PositionWalk walk,
+              const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::size_t notedCount,
+              Noted noted, const EncoderState& end) {
+    const std::size_t done =
+        EncodeCodes(state, key, random, std::min(count, notedCount), [&walk](std::size_t) { return walk.Next(); },
+                    codes, out, [&noted](std::size_t k, const EncoderState& after) { return after == noted(k); });
+    if (done > 0 && state == noted(done - 1)) {
+        state = end;
+        return;
+    }
+    Cipher rest;
+    rest.state = state;
+    rest.EncodeWalk(key, random, walk, codes + done, count - done, out + 2 * done);
+    state = rest.state;
+}
+
+/// Fewest codes per lane for which a lane run pays: each lane costs a seam of a few hundred
+/// codes on one thread.
+constexpr std::size_t kMinLaneCodes = 1024;
+
 } // namespace
 
 void Cipher::EncodeSplit(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk,
                          const std::uint8_t* codes, std::size_t count, std::uint8_t* out, Workers& helpers,
-                         std::span<const std::unique_ptr<IRandomSource>> pieceSources) {
-    const std::size_t pieces = std::min(helpers.Size(), pieceSources.size()) + 1;
-    const std::size_t piece = (count + pieces - 1) / pieces;
-    if (pieces == 1 || piece == 0 || !KeyMaterial::InCapacity(walk.keyLength)) {
+                         std::span<const std::unique_ptr<IRandomSource>> pieceSources, Lanes lanes) {
+    const std::size_t threads = std::min(helpers.Size(), pieceSources.size()) + 1;
+    const std::size_t piece = (count + threads - 1) / threads;
+    // Every piece, the last and shortest too, holds enough codes for each lane.
+    const bool inLanes = lanes == Lanes::IfAvailable && count >= threads * kLanes * kMinLaneCodes + threads &&
+                         LanesAvailable();
+    if ((threads == 1 && !inLanes) || piece == 0 || !KeyMaterial::InCapacity(walk.keyLength)) {
         EncodeWalk(key, random, walk, codes, count, out);
         return;
     }
@@ -232,45 +276,58 @@ void Cipher::EncodeSplit(const KeyMaterial& key, IRandomSource& random, Position
         PositionWalk walk;
         EncoderState end;
         std::vector<EncoderState> noted;
+        LaneRun lanes;
     };
     std::vector<Piece> cut;
     PositionWalk start = walk;
     for (std::size_t at = 0; at < count; at += piece) {
-        cut.push_back(Piece{at, std::min(piece, count - at), start, {}, {}});
+        cut.emplace_back();
+        cut.back().at = at;
+        cut.back().count = std::min(piece, count - at);
+        cut.back().walk = start;
         start.Skip(piece);
     }
     // Any state of the chain will do for a piece's own start; the alternation is the one that
     // the chain has there.
-    for (std::size_t k = 1; k < cut.size(); ++k) {
-        Piece& p = cut[k];
-        p.end.alternation = state.alternation != ((p.at & 1) != 0);
-        helpers.Start(k - 1, [&key, &p, &source = *pieceSources[k - 1], codes, out] {
+    const auto flippedAt = [this](std::size_t at) { return state.alternation != ((at & 1) != 0); };
+    const auto encode = [&](Piece& p, IRandomSource& source) {
+        if (inLanes) {
+            EncodeLanes(key, source, p.walk, flippedAt(p.at), codes + p.at, p.count, out + 2 * p.at, kNotedCodes,
+                        p.lanes);
+        } else {
+            p.end.alternation = flippedAt(p.at);
             EncodePiece(p.end, key, source, p.walk, codes + p.at, p.count, out + 2 * p.at, p.noted);
-        });
+        }
+    };
+    for (std::size_t k = 1; k < cut.size(); ++k) {
+        helpers.Start(k - 1, [&encode, &p = cut[k], &source = *pieceSources[k - 1]] { encode(p, source); });
     }
     try {
-        EncodeWalk(key, random, cut[0].walk, codes, cut[0].count, out);
+        if (inLanes) {
+            encode(cut[0], random);
+        } else {
+            EncodeWalk(key, random, cut[0].walk, codes, cut[0].count, out); // the chain itself: no seam
+        }
     } catch (...) {
         helpers.Wait(); // nothing may still write into `out` once we leave
         throw;
     }
     helpers.Wait();
-    // Each seam: the chain goes on from where it really stands, code by code, until its state
-    // is one the piece had after the same code. From there on the piece's pairs and end are
-    // what the chain would give with the piece's draws.
-    for (std::size_t k = 1; k < cut.size(); ++k) {
+    // The seams, in the chain's order, each carrying on from where the chain really stands.
+    for (std::size_t k = inLanes ? 0 : 1; k < cut.size(); ++k) {
         Piece& p = cut[k];
-        std::size_t done = 0;
-        bool met = false;
-        while (done < p.noted.size() && !met) {
-            EncodeWalk(key, random, p.walk, codes + p.at + done, 1, out + 2 * (p.at + done));
-            met = state == p.noted[done];
-            ++done;
+        if (!inLanes) {
+            JoinSeam(state, key, random, p.walk, codes + p.at, p.count, out + 2 * p.at, p.noted.size(),
+                     [&p](std::size_t i) { return p.noted[i]; }, p.end);
+            continue;
         }
-        if (met) {
-            state = p.end;
-        } else {
-            EncodeWalk(key, random, p.walk, codes + p.at + done, p.count - done, out + 2 * (p.at + done));
+        PositionWalk laneWalk = p.walk;
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            const std::size_t at = p.at + lane * p.lanes.perLane;
+            const std::size_t n = lane + 1 < kLanes ? p.lanes.perLane : p.count - lane * p.lanes.perLane;
+            JoinSeam(state, key, random, laneWalk, codes + at, n, out + 2 * at, p.lanes.notedSteps,
+                     [&p, lane](std::size_t i) { return p.lanes.Noted(lane, i); }, p.lanes.end[lane]);
+            laneWalk.Skip(n);
         }
     }
     walk.Skip(count);

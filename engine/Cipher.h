@@ -14,6 +14,9 @@ class Workers;
 
 class IRandomSource;
 
+/// Whether a long run may be encoded in vector lanes, where the processor has them.
+enum class Lanes { IfAvailable, None };
+
 /// The encoder's process-wide state: zero at start, never reset.
 struct EncoderState {
     std::uint8_t drawnRow = 0;
@@ -55,14 +58,15 @@ public:
     void EncodeWalk(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
                     std::size_t count, std::uint8_t* out);
     /// EncodeWalk over `count` codes cut into pieces encoded side by side: the first on this
-    /// thread from `state` with `random`, piece k on thread k - 1 of `helpers` with
-    /// `pieceSources[k - 1]`, from a state of its own. Where a piece meets the one before, the
-    /// chain is carried on from the real end of that one with draws of `random` until it is in
-    /// a state that the piece went through, and the piece is taken from there on: the pairs are
+    /// thread with `random`, piece k on thread k - 1 of `helpers` with `pieceSources[k - 1]`,
+    /// each from a state of its own; a long piece is cut again into one piece per vector lane
+    /// (see EncodeLanes) unless `lanes` says no. Where a piece meets the one before, the chain
+    /// is carried on from the real end of that one with draws of `random` until it is in a
+    /// state that the piece went through, and the piece is taken from there on: the pairs are
     /// those of one chain. `walk` moves on by `count`.
     void EncodeSplit(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
                      std::size_t count, std::uint8_t* out, Workers& helpers,
-                     std::span<const std::unique_ptr<IRandomSource>> pieceSources);
+                     std::span<const std::unique_ptr<IRandomSource>> pieceSources, Lanes lanes = Lanes::IfAvailable);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
                                    std::uint8_t second) {
