@@ -152,18 +152,22 @@ void RestorePairs(AppState& s, SourceFile& source, ReplacingFile& destination, P
     // Our own copy: no event runs while a file is restored, but nothing may change it under the threads.
     const std::string reference(start.reference);
     start.reference = reference;
-    const std::uint64_t pieces = (total + kRestorePiece - 1) / kRestorePiece;
+    // A piece holds 64 whole rounds of the key wherever it starts, for the vector lanes.
+    std::size_t pieceSize = kRestorePiece;
+    if (!start.referenceMode && LanesAvailable()) {
+        pieceSize = std::max(pieceSize, (kLanes + 1) * static_cast<std::size_t>(start.keyLength));
+    }
+    const std::uint64_t pieces = (total + pieceSize - 1) / pieceSize;
     std::atomic<std::uint64_t> next{0};
     std::atomic<std::uint64_t> done{0};
     std::atomic<bool> stop{false};
     const auto work = [&](bool reporting) {
-        const std::size_t most = static_cast<std::size_t>(std::min<std::uint64_t>(total, kRestorePiece));
+        const std::size_t most = static_cast<std::size_t>(std::min<std::uint64_t>(total, pieceSize));
         const auto in = PieceBuffer(2 * most);
         const auto out = PieceBuffer(most);
         for (std::uint64_t index = 0; !stop.load(std::memory_order_relaxed) && (index = next++) < pieces;) {
-            const std::uint64_t first = index * kRestorePiece;
-            const auto count =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kRestorePiece, total - first));
+            const std::uint64_t first = index * pieceSize;
+            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(pieceSize, total - first));
             if (source.ReadAt(2 * first, std::span(in.get(), 2 * count)) != 2 * count) {
                 throw OddSize{}; // the file shrank while we read it
             }

@@ -363,6 +363,14 @@ void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::u
     if (walk.keyPosition != 1 && done < count) {
         stretch(std::min(count - done, length - static_cast<std::size_t>(walk.keyPosition) + 1));
     }
+    if (length >= 16 && LanesAvailable()) {
+        // 64 rounds at once, each position's tables looked up for all of them.
+        while (count - done >= kLanes * length) {
+            DecodeLaneRounds(key, length, pairs + 2 * done, out + done);
+            done += kLanes * length;
+            walk.Skip(kLanes * length);
+        }
+    }
     while (count - done >= rounds * length) {
         // A round starts at position 1 here.
         const std::uint8_t* in = pairs + 2 * done;

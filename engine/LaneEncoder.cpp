@@ -301,6 +301,63 @@ void LanePairs(const std::uint8_t* tables, std::uint8_t* out, std::size_t perLan
 
 } // namespace
 
+[[gnu::target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")]] void DecodeLaneRounds(const KeyMaterial& key,
+                                                                                 std::size_t length,
+                                                                                 const std::uint8_t* pairs,
+                                                                                 std::uint8_t* out) {
+    const std::uint8_t* const tables = key.Block(1);
+    // Within each 16 bytes: the 8 first codes, then the 8 second ones.
+    const __m256i split = _mm256_setr_epi8(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15, 0, 2, 4, 6, 8, 10, 12,
+                                           14, 1, 3, 5, 7, 9, 11, 13, 15);
+    const __m512i low = _mm512_set1_epi8(0x0F);
+    const __m512i high = _mm512_set1_epi8(static_cast<char>(0xF0));
+    std::size_t j = 0;
+    for (; j + 16 <= length; j += 16) {
+        // firsts[r] and seconds[r], 128-bit lane q: the codes of round 16 q + r at 16 positions.
+        __m512i firsts[16], seconds[16];
+        for (std::size_t r = 0; r < 16; ++r) {
+            __m128i f[4], s[4];
+            for (std::size_t q = 0; q < 4; ++q) {
+                const std::uint8_t* const from = pairs + 2 * ((16 * q + r) * length + j);
+                __m256i v = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), split);
+                v = _mm256_permute4x64_epi64(v, 0xD8); // the firsts of both halves, then the seconds
+                f[q] = _mm256_castsi256_si128(v);
+                s[q] = _mm256_extracti128_si256(v, 1);
+            }
+            firsts[r] = _mm512_inserti32x4(
+                _mm512_inserti32x4(_mm512_inserti32x4(_mm512_castsi128_si512(f[0]), f[1], 1), f[2], 2), f[3], 3);
+            seconds[r] = _mm512_inserti32x4(
+                _mm512_inserti32x4(_mm512_inserti32x4(_mm512_castsi128_si512(s[0]), s[1], 1), s[2], 2), s[3], 3);
+        }
+        Transpose16(firsts);
+        Transpose16(seconds);
+        // Now firsts[c]: the first codes of all 64 rounds at position j + c + 1.
+        __m512i plain[16];
+        for (std::size_t c = 0; c < 16; ++c) {
+            const std::uint8_t* const block = BlockOf(tables, static_cast<int>(j + c + 1));
+            const __m512i cell = _mm512_or_si512(_mm512_and_si512(Lookup(block + kGridCells, seconds[c]), high),
+                                                 _mm512_and_si512(Lookup(block + kGridCells, firsts[c]), low));
+            plain[c] = Lookup(block, cell);
+        }
+        Transpose16(plain);
+        for (std::size_t r = 0; r < 16; ++r) {
+            std::uint8_t* const to = out + r * length + j;
+            const std::size_t quarter = 16 * length;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm512_castsi512_si128(plain[r]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + quarter), _mm512_extracti32x4_epi32(plain[r], 1));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 2 * quarter), _mm512_extracti32x4_epi32(plain[r], 2));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 3 * quarter), _mm512_extracti32x4_epi32(plain[r], 3));
+        }
+    }
+    // Positions left over at the end of the rounds: pair by pair.
+    for (std::size_t i = 0; i < kLanes; ++i) {
+        for (std::size_t k = j; k < length; ++k) {
+            const std::size_t at = i * length + k;
+            out[at] = Cipher::DecodePair(key, static_cast<int>(k + 1), pairs[2 * at], pairs[2 * at + 1]);
+        }
+    }
+}
+
 bool LanesAvailable() {
     // The compiler's check includes the operating system saving the wide registers.
     return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&

@@ -41,4 +41,10 @@ void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk wal
                  const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::size_t notedSteps,
                  LaneRun& run);
 
+/// Decodes 64 whole rounds of a key of `length` positions (16 or more), the first at position
+/// 1: the pair of round i at position j + 1, pairs[2 (i length + j)] and the byte after it,
+/// into out[i length + j], each position's tables serving all rounds at once. Needs
+/// LanesAvailable(); gives what Cipher::DecodePair gives pair by pair.
+void DecodeLaneRounds(const KeyMaterial& key, std::size_t length, const std::uint8_t* pairs, std::uint8_t* out);
+
 } // namespace velt

@@ -435,8 +435,9 @@ TEST(Cipher_DecodeSplit, SameAsOneLoopAtEveryPieceEdge) {
     std::vector<std::uint8_t> pairs(2 * 70000);
     std::generate(pairs.begin(), pairs.end(), [&] { return static_cast<std::uint8_t>(engine()); });
     // Pieces below, at and across the rounds that plain mode decodes position by position;
-    // reference lengths that divide the pieces and ones that do not, codes above the key length.
-    for (const int length : {100, 3}) {
+    // reference lengths that divide the pieces and ones that do not, codes above the key length;
+    // keys with and without positions left over from the 16 that vector lanes take at once.
+    for (const int length : {100, 16, 3}) {
         const KeyMaterial key = TestKey(length);
         for (const std::string reference : {"", "A", "\xC8\x10", "ab\xFF", "abcdefghij"}) {
             for (const std::size_t count : {0, 1, 2, 3, 99, 100, 101, 200, 599, 600, 601, 1000, 65400, 65401, 70000}) {
