@@ -8,8 +8,10 @@
 #include <cstring>
 #include <immintrin.h>
 
+#if defined(__GNUC__) && !defined(__clang__)
 // GCC 12's own intrinsics leave an operand undefined on purpose and then warn about it.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace velt {
 namespace {
