@@ -440,12 +440,12 @@ void CommitGroup::Add(std::unique_ptr<ReplacingFile> file, CommitMode mode) {
     const ::off_t size = ::lseek(file->m_fd, 0, SEEK_CUR);
     m_bytes += size > 0 ? static_cast<std::uint64_t>(size) : 0;
     std::filesystem::path name = std::filesystem::absolute(file->Destination()).lexically_normal();
+    m_names.insert(name.string());
     m_members.push_back({std::move(file), mode, std::move(name)});
 }
 
 bool CommitGroup::Holds(const std::filesystem::path& destination) const {
-    const auto name = std::filesystem::absolute(destination).lexically_normal();
-    return std::any_of(m_members.begin(), m_members.end(), [&](const Member& m) { return m.name == name; });
+    return m_names.contains(std::filesystem::absolute(destination).lexically_normal().string());
 }
 
 std::vector<char> CommitGroup::SyncFileSystems() const {
@@ -525,6 +525,7 @@ std::vector<std::optional<VeltError>> CommitGroup::Commit() {
         file.Close();
     });
     m_members.clear();
+    m_names.clear();
     m_bytes = 0;
     return results;
 }

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <sys/types.h>
 #include <vector>
 
@@ -152,10 +153,11 @@ private:
     struct Member {
         std::unique_ptr<ReplacingFile> file;
         CommitMode mode;
-        std::filesystem::path name; ///< absolute, for Holds()
+        std::filesystem::path name; ///< absolute
     };
     std::vector<Member> m_members;
     std::uint64_t m_bytes = 0;
+    std::unordered_set<std::string> m_names; ///< the members' names, for Holds()
 };
 
 /// The whole of a file (for texts; coded files are streamed). Throws VeltError(FileReadFailed),
