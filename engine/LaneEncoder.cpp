@@ -70,6 +70,20 @@ struct LaneState {
     alignas(64) std::uint8_t rowMask[kLanes];
 };
 
+/// One axis of a round for the lanes in `active`: each draws while its value equals its
+/// previous draw (a nibble n gives (n ^ mask) + 1), and the value is its previous draw from
+/// then on.
+[[gnu::target("avx512f,avx512bw,avx512vbmi2,popcnt"), gnu::always_inline]] inline void DrawAxis(
+    __m512i& drawn, __m512i& previous, __mmask64 active, __m512i mask, NibblePool& pool) {
+    for (__mmask64 need = _mm512_mask_cmpeq_epi8_mask(active, drawn, previous); need != 0;) {
+        const __m512i nibbles = _mm512_maskz_expand_epi8(need, _mm512_loadu_si512(pool.Ready()));
+        pool.Take(static_cast<std::size_t>(std::popcount(need)));
+        drawn = _mm512_mask_add_epi8(drawn, need, _mm512_xor_si512(nibbles, mask), _mm512_set1_epi8(1));
+        need = _mm512_mask_cmpeq_epi8_mask(need, drawn, previous);
+    }
+    previous = _mm512_mask_mov_epi8(previous, active, drawn);
+}
+
 /// `steps` codes in every lane: cells[64 j + i] is where lane i's code j stands in its grid;
 /// the drawn row and column each code ends with go to rows and columns alike. The state after
 /// each of the first `noted` codes goes to `notes`. The same rules as the one-chain loop:
@@ -96,20 +110,8 @@ struct LaneState {
         const __m512i lastRow = dr, lastColumn = dc;
         __mmask64 active = ~__mmask64{0};
         do {
-            for (__mmask64 need = _mm512_mask_cmpeq_epi8_mask(active, dr, pr); need != 0;) {
-                const __m512i drawn = _mm512_maskz_expand_epi8(need, _mm512_loadu_si512(pool.Ready()));
-                pool.Take(static_cast<std::size_t>(std::popcount(need)));
-                dr = _mm512_mask_add_epi8(dr, need, _mm512_xor_si512(drawn, rowMask), one);
-                need = _mm512_mask_cmpeq_epi8_mask(need, dr, pr);
-            }
-            pr = _mm512_mask_mov_epi8(pr, active, dr);
-            for (__mmask64 need = _mm512_mask_cmpeq_epi8_mask(active, dc, pc); need != 0;) {
-                const __m512i drawn = _mm512_maskz_expand_epi8(need, _mm512_loadu_si512(pool.Ready()));
-                pool.Take(static_cast<std::size_t>(std::popcount(need)));
-                dc = _mm512_mask_add_epi8(dc, need, _mm512_xor_si512(drawn, columnMask), one);
-                need = _mm512_mask_cmpeq_epi8_mask(need, dc, pc);
-            }
-            pc = _mm512_mask_mov_epi8(pc, active, dc);
+            DrawAxis(dr, pr, active, rowMask, pool);
+            DrawAxis(dc, pc, active, columnMask, pool);
             dr = _mm512_mask_sub_epi8(dr, _mm512_mask_cmpeq_epi8_mask(active, dr, r), seventeen, dr);
             dc = _mm512_mask_sub_epi8(dc, _mm512_mask_cmpeq_epi8_mask(active, dc, q), seventeen, dc);
             active = _mm512_mask_cmpeq_epi8_mask(active, dr, lastRow) | _mm512_mask_cmpeq_epi8_mask(active, dc, lastColumn);
