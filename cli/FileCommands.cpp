@@ -10,15 +10,26 @@
 #include "engine/Interrupts.h"
 #include "engine/SystemServices.h"
 #include "engine/Texts.h"
+#include "engine/Workers.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -155,6 +166,241 @@ std::filesystem::path DestinationOf(Direction direction, const std::filesystem::
     }
 }
 
+/// What every file of one command is converted with.
+struct FileJob {
+    Direction direction;
+    std::filesystem::path key;
+    std::int16_t keyLength;
+    std::string reference;
+    bool force;
+};
+
+/// Where the result line of each file goes, in the order of the files.
+using EmitLine = std::function<void(bool failed, const std::string& text)>;
+
+/// Converts `files` in turn, one result line each; returns the exit status.
+int ConvertFiles(const FileJob& job, std::span<const std::filesystem::path> files, Console& console,
+                 const EmitLine& emit) {
+    FixedReferenceText referenceText(job.reference);
+    ConsoleMessages messages(console, job.force);
+    ConsoleProgress progress(console);
+    AppState state(job.key.has_parent_path() ? job.key.parent_path() : std::filesystem::path("."),
+                   Services{.progress = &progress,
+                            .messages = &messages,
+                            .reference = &referenceText,
+                            .temporaries = &InstallInterruptCleanup()});
+    state.keyFileName = job.key.filename().string();
+    state.keyLength = job.keyLength;
+
+    FileCoder coder(state);
+    int status = kExitOk;
+    // Many files are put in place in groups (see CommitGroup); a file's line is printed once its
+    // group has been placed, in the order of the operands.
+    CommitGroup group;
+    struct Line {
+        bool failed;
+        std::string text;
+        std::string file;
+    };
+    std::vector<Line> lines;
+    std::vector<std::size_t> pending; // lines of files waiting in the group
+    const auto commitGroup = [&] {
+        const auto results = group.Commit();
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i]) {
+                Line& line = lines[pending[i]];
+                line.failed = true;
+                line.text =
+                    "velt-cli: failed " + line.file + ": " + DescribeError(*results[i], Language::English);
+                status = kExitFailure;
+            }
+        }
+        pending.clear();
+        for (const Line& line : lines) {
+            emit(line.failed, line.text);
+        }
+        lines.clear();
+    };
+    messages.BeforeAsking(commitGroup);
+    const std::size_t groupLimit = GroupLimit();
+    if (files.size() > 1) {
+        coder.DeferCommits(&group);
+    }
+    const Direction direction = job.direction;
+    for (const std::filesystem::path& file : files) {
+        if (group.Size() > 0 && group.Holds(DestinationOf(direction, file))) {
+            commitGroup(); // the same name twice: the second finds the first in place, as without groups
+        }
+        state.sourcePath = file;
+        progress.SetLabel(DisplayPath(file));
+        const std::size_t waiting = group.Size();
+        const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
+        const std::string note = messages.TakeNote();
+        switch (outcome) {
+        case FileOutcome::Converted:
+            if (group.Size() > waiting) {
+                pending.push_back(lines.size());
+            }
+            lines.push_back({false,
+                             std::string(direction == Direction::Encode ? "encoded " : "restored ") +
+                                 DisplayPath(file) + " -> " + DisplayPath(state.destinationPath),
+                             DisplayPath(file)});
+            break;
+        case FileOutcome::Declined:
+            lines.push_back({true,
+                             "velt-cli: skipped " + DisplayPath(file) + ": " +
+                                 DisplayPath(state.destinationPath) + ' ' + note,
+                             {}});
+            status = kExitFailure;
+            break;
+        case FileOutcome::Failed:
+        case FileOutcome::Cancelled: // not from the console, which offers no Cancel
+            lines.push_back({true, "velt-cli: failed " + DisplayPath(file) + ": " + note, {}});
+            status = kExitFailure;
+            break;
+        }
+        if (group.Size() >= groupLimit || group.Bytes() >= kGroupBytes || group.Size() == 0) {
+            commitGroup();
+        }
+    }
+    commitGroup();
+    console.out.flush();
+    return status;
+}
+
+/// From this many files on, a second process converts the later half: each file costs more in
+/// the file system than in coding, and two cores make their calls side by side.
+constexpr std::size_t kTwoWorkersFrom = 64;
+
+/// Whether no file is named twice, as a source or as a result, also through linked folders:
+/// only then can two processes convert them in any order and leave what one would.
+bool EachNameOnce(Direction direction, const std::vector<std::filesystem::path>& files) {
+    std::unordered_map<std::string, std::string> folders; // as given -> as it really is
+    std::unordered_set<std::string> names;
+    const auto once = [&](const std::filesystem::path& name) {
+        const std::string given = name.parent_path().string();
+        auto folder = folders.find(given);
+        if (folder == folders.end()) {
+            std::error_code error;
+            const auto real = std::filesystem::canonical(given.empty() ? "." : given, error);
+            if (error) {
+                return false;
+            }
+            folder = folders.emplace(given, real.string()).first;
+        }
+        return names.insert(folder->second + '/' + name.filename().string()).second;
+    };
+    for (const auto& file : files) {
+        const auto destination = DestinationOf(direction, file);
+        if (destination.empty() || file.filename().empty() || !once(file) || !once(destination)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// Writes all of `bytes` to `fd`; false when the reader has gone.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+/// ConvertFiles with the later half of `files` in a child process, which sends its result lines
+/// here; they are printed after those of the first half, so the lines keep the order of the
+/// files. Files of the child that have no line (it ended abnormally) are reported as failed:
+/// their results were never given their names.
+int ConvertInTwo(const FileJob& job, std::span<const std::filesystem::path> files, Console& console) {
+    const auto toConsole = [&console](bool failed, const std::string& text) {
+        (failed ? console.err : console.out) << text << '\n';
+    };
+    const std::size_t half = files.size() / 2;
+    int lines[2];
+    console.out.flush();
+    console.err.flush();
+    if (::pipe2(lines, O_CLOEXEC) != 0) {
+        return ConvertFiles(job, files, console, toConsole);
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(lines[0]);
+        ::close(lines[1]);
+        return ConvertFiles(job, files, console, toConsole);
+    }
+    if (child == 0) {
+        // Its own random source and key come with its own state, made here after the fork. It
+        // ends with the parent, removing what it was writing as on an interrupt.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::close(lines[0]);
+        int status = kExitFailure;
+        try {
+            std::istringstream noInput;
+            std::ostringstream unused;
+            Console quiet{noInput, unused, unused};
+            status = ConvertFiles(job, files.subspan(half), quiet, [&](bool failed, const std::string& text) {
+                WriteAll(lines[1], std::string(1, failed ? 'E' : 'O') + text + '\n');
+            });
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    ::close(lines[1]);
+    // Read while the first half runs: the child must never wait for room in the pipe.
+    std::string received;
+    std::thread reader([&received, from = lines[0]] {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(from, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return;
+            }
+            received.append(buffer, static_cast<std::size_t>(got));
+        }
+    });
+    int status = kExitFailure;
+    try {
+        status = ConvertFiles(job, files.first(half), console, toConsole);
+    } catch (...) {
+        ::kill(child, SIGTERM);
+        reader.join();
+        ::close(lines[0]);
+        ::waitpid(child, nullptr, 0);
+        throw;
+    }
+    reader.join();
+    ::close(lines[0]);
+    int childStatus = 0;
+    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
+    }
+    std::size_t shown = 0;
+    for (std::size_t at = 0; at < received.size();) {
+        const std::size_t end = received.find('\n', at);
+        if (end == std::string::npos) {
+            break; // a line cut short by an abnormal end
+        }
+        toConsole(received[at] == 'E', received.substr(at + 1, end - at - 1));
+        at = end + 1;
+        ++shown;
+    }
+    for (std::size_t k = half + shown; k < files.size(); ++k) {
+        toConsole(true, "velt-cli: failed " + DisplayPath(files[k]) + ": its worker process ended before it");
+    }
+    const bool childFine = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == kExitOk;
+    console.out.flush();
+    return status == kExitOk && childFine && half + shown == files.size() ? kExitOk : kExitFailure;
+}
+
 int Run(Direction direction, std::span<char* const> args, Console& console) {
     const std::string_view command = direction == Direction::Encode ? "encode-file" : "restore-file";
     std::optional<Options> parsed;
@@ -198,90 +444,15 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         console.err << "velt-cli " << command << ": " << DescribeError(error, Language::English) << '\n';
         return kExitFailure;
     }
-    FixedReferenceText referenceText(std::move(reference));
-    ConsoleMessages messages(console, options.Has("force"));
-    ConsoleProgress progress(console);
-    AppState state(key.has_parent_path() ? key.parent_path() : std::filesystem::path("."),
-                   Services{.progress = &progress,
-                            .messages = &messages,
-                            .reference = &referenceText,
-                            .temporaries = &InstallInterruptCleanup()});
-    state.keyFileName = key.filename().string();
-    state.keyLength = keyLength;
-
-    FileCoder coder(state);
-    int status = kExitOk;
-    // Many files are put in place in groups (see CommitGroup); a file's line is printed once its
-    // group has been placed, in the order of the operands.
-    CommitGroup group;
-    struct Line {
-        bool failed;
-        std::string text;
-        std::string file;
-    };
-    std::vector<Line> lines;
-    std::vector<std::size_t> pending; // lines of files waiting in the group
-    const auto commitGroup = [&] {
-        const auto results = group.Commit();
-        for (std::size_t i = 0; i < results.size(); ++i) {
-            if (results[i]) {
-                Line& line = lines[pending[i]];
-                line.failed = true;
-                line.text =
-                    "velt-cli: failed " + line.file + ": " + DescribeError(*results[i], Language::English);
-                status = kExitFailure;
-            }
-        }
-        pending.clear();
-        for (const Line& line : lines) {
-            (line.failed ? console.err : console.out) << line.text << '\n';
-        }
-        lines.clear();
-    };
-    messages.BeforeAsking(commitGroup);
-    const std::size_t groupLimit = GroupLimit();
-    if (options.Operands().size() > 1) {
-        coder.DeferCommits(&group);
+    std::vector<std::filesystem::path> files(options.Operands().begin(), options.Operands().end());
+    const FileJob job{direction, key, keyLength, reference, options.Has("force")};
+    if (files.size() >= kTwoWorkersFrom && UsefulCores() > 1 && (job.force || !console.inIsTerminal) &&
+        EachNameOnce(direction, files)) {
+        return ConvertInTwo(job, files, console);
     }
-    for (const std::filesystem::path file : options.Operands()) {
-        if (group.Size() > 0 && group.Holds(DestinationOf(direction, file))) {
-            commitGroup(); // the same name twice: the second finds the first in place, as without groups
-        }
-        state.sourcePath = file;
-        progress.SetLabel(DisplayPath(file));
-        const std::size_t waiting = group.Size();
-        const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
-        const std::string note = messages.TakeNote();
-        switch (outcome) {
-        case FileOutcome::Converted:
-            if (group.Size() > waiting) {
-                pending.push_back(lines.size());
-            }
-            lines.push_back({false,
-                             std::string(direction == Direction::Encode ? "encoded " : "restored ") +
-                                 DisplayPath(file) + " -> " + DisplayPath(state.destinationPath),
-                             DisplayPath(file)});
-            break;
-        case FileOutcome::Declined:
-            lines.push_back({true,
-                             "velt-cli: skipped " + DisplayPath(file) + ": " +
-                                 DisplayPath(state.destinationPath) + ' ' + note,
-                             {}});
-            status = kExitFailure;
-            break;
-        case FileOutcome::Failed:
-        case FileOutcome::Cancelled: // not from the console, which offers no Cancel
-            lines.push_back({true, "velt-cli: failed " + DisplayPath(file) + ": " + note, {}});
-            status = kExitFailure;
-            break;
-        }
-        if (group.Size() >= groupLimit || group.Bytes() >= kGroupBytes || group.Size() == 0) {
-            commitGroup();
-        }
-    }
-    commitGroup();
-    console.out.flush();
-    return status;
+    return ConvertFiles(job, files, console, [&console](bool failed, const std::string& text) {
+        (failed ? console.err : console.out) << text << '\n';
+    });
 }
 
 } // namespace

@@ -69,3 +69,33 @@ TEST(FileCommands_ManyFiles, PlacedInGroupsWithLinesInOrderAndTheRulesOfOneFileA
         ASSERT_EQ(ReadFile(file), ReadFile(file + ".orig")) << file;
     }
 }
+
+TEST(FileCommands_ManyFiles, InTwoProcessesTheLinesKeepTheirOrderAndEitherHalfsFailureCounts) {
+    TempFolder folder;
+    WriteAll(folder / "KEY.ORB", KeyBytes(366));
+    const auto path = [&](const std::string& name) { return (folder / name).string(); };
+    // Enough files for a second process to take the later half; results already there in
+    // one half or in both.
+    for (const std::vector<int>& taken : {std::vector<int>{10, 90}, std::vector<int>{95}}) {
+        const std::string dir = "run" + std::to_string(taken.size());
+        std::filesystem::create_directory(folder / dir);
+        std::vector<std::string> files;
+        std::string expectedOut, expectedErr;
+        for (int k = 0; k < 100; ++k) {
+            const std::string file = path(dir + "/f" + std::to_string(100 + k));
+            WriteFile(file, file);
+            files.push_back(file);
+            if (std::find(taken.begin(), taken.end(), k) != taken.end()) {
+                WriteFile(file + ".JPG", "kept");
+                expectedErr += "velt-cli: skipped " + file + ": " + file + ".JPG it exists (use --force to replace it)\n";
+            } else {
+                expectedOut += "encoded " + file + " -> " + file + ".JPG\n";
+            }
+        }
+        std::string out, err;
+        EXPECT_EQ(RunFiles(folder, "encode-file", files, out, err), 1);
+        EXPECT_EQ(out, expectedOut);
+        EXPECT_EQ(err, expectedErr);
+        EXPECT_EQ(ReadFile(files[static_cast<std::size_t>(taken.back())] + ".JPG"), "kept");
+    }
+}
