@@ -105,7 +105,9 @@ void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, Pr
         if (round > most) {
             round = 0;
         } else if (source.Size() >= round) {
-            piece = most / round * round;
+            // As many rounds as fit, but no more than the file needs.
+            piece = round * static_cast<std::size_t>(
+                                std::min<std::uint64_t>(most / round, (source.Size() + round - 1) / round));
         }
     }
     const std::size_t cutRun = lanes ? piece : kCutBytes;
