@@ -98,4 +98,18 @@ TEST(FileCommands_ManyFiles, InTwoProcessesTheLinesKeepTheirOrderAndEitherHalfsF
         EXPECT_EQ(err, expectedErr);
         EXPECT_EQ(ReadFile(files[static_cast<std::size_t>(taken.back())] + ".JPG"), "kept");
     }
+    // A file named twice, in both halves: one process takes them in turn, and the second finds
+    // the first's result in place.
+    std::filesystem::create_directory(folder / "same");
+    std::vector<std::string> files;
+    for (int k = 0; k < 100; ++k) {
+        files.push_back(path("same/f" + std::to_string(100 + k)));
+        WriteFile(files.back(), files.back());
+    }
+    files.push_back(files.front());
+    std::string out, err;
+    EXPECT_EQ(RunFiles(folder, "encode-file", files, out, err), 1);
+    EXPECT_EQ(err, "velt-cli: skipped " + files.front() + ": " + files.front() +
+                       ".JPG it exists (use --force to replace it)\n");
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 100);
 }
