@@ -178,6 +178,11 @@ struct FileJob {
 /// Where the result line of each file goes, in the order of the files.
 using EmitLine = std::function<void(bool failed, const std::string& text)>;
 
+/// Result lines straight to the console: converted files to out, the others to err.
+EmitLine ToConsole(Console& console) {
+    return [&console](bool failed, const std::string& text) { (failed ? console.err : console.out) << text << '\n'; };
+}
+
 /// Converts `files` in turn, one result line each; returns the exit status.
 int ConvertFiles(const FileJob& job, std::span<const std::filesystem::path> files, Console& console,
                  const EmitLine& emit) {
@@ -319,9 +324,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 /// files. Files of the child that have no line (it ended abnormally) are reported as failed:
 /// their results were never given their names.
 int ConvertInTwo(const FileJob& job, std::span<const std::filesystem::path> files, Console& console) {
-    const auto toConsole = [&console](bool failed, const std::string& text) {
-        (failed ? console.err : console.out) << text << '\n';
-    };
+    const EmitLine toConsole = ToConsole(console);
     const std::size_t half = files.size() / 2;
     int lines[2];
     console.out.flush();
@@ -450,9 +453,7 @@ int Run(Direction direction, std::span<char* const> args, Console& console) {
         EachNameOnce(direction, files)) {
         return ConvertInTwo(job, files, console);
     }
-    return ConvertFiles(job, files, console, [&console](bool failed, const std::string& text) {
-        (failed ? console.err : console.out) << text << '\n';
-    });
+    return ConvertFiles(job, files, console, ToConsole(console));
 }
 
 } // namespace
