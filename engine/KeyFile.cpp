@@ -37,10 +37,25 @@ private:
     int m_fd;
 };
 
+FileIdentity IdentityOf(const struct stat& info) {
+    const auto nanoseconds = [](const struct timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
+                        nanoseconds(info.st_ctim)};
+}
+
+std::int64_t NowNanoseconds() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::size_t maxBytes,
-                                       const std::string& name) {
+                                       const std::string& name, FileIdentity* identity) {
     const std::string path = file.string();
     // Non-blocking, so a named pipe is refused below instead of waiting for a writer.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -56,6 +71,9 @@ std::vector<std::uint8_t> ReadKeyBytes(const std::filesystem::path& file, std::s
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         throw VeltError(ErrorKind::NotRegularFile, "key file not a regular file: " + path, 0, 0, name);
+    }
+    if (identity != nullptr) {
+        *identity = IdentityOf(info);
     }
     // Sized by the file, not by the limit: a run over many files loads the key once per file.
     std::vector<std::uint8_t> bytes(
@@ -150,8 +168,24 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
                         "key length " + std::to_string(length) + " above " + std::to_string(kKeyCapacity),
                         kKeyCapacity + 1, 0, name);
     }
-    std::vector<std::uint8_t> bytes = ReadKeyFileBytes(file, name);
+    if (loaded != nullptr && loaded->length == length && loaded->settled) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IdentityOf(info) == loaded->identity) {
+            return; // not written to nor replaced since the tables were filled from it
+        }
+    }
+    const std::int64_t readAt = NowNanoseconds();
+    FileIdentity identity;
+    std::vector<std::uint8_t> bytes = ReadKeyBytes(file, kLargestKey + 1, name, &identity);
+    if (loaded != nullptr) {
+        loaded->settled = false; // until the tables and the identity agree again
+    }
+    const auto remember = [&] {
+        loaded->identity = identity;
+        loaded->settled = readAt - identity.changed >= loaded->settle;
+    };
     if (loaded != nullptr && loaded->length == length && loaded->bytes == bytes) {
+        remember();
         return; // the tables hold this very key already
     }
     const WholeKey whole = CheckWholeKey(std::move(bytes), name);
@@ -170,6 +204,7 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
     if (loaded != nullptr) {
         loaded->bytes = whole.bytes;
         loaded->length = length;
+        remember();
     }
 }
 

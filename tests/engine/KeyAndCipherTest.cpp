@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 using namespace velt;
 using namespace velt::test;
@@ -174,6 +175,52 @@ TEST(KeyFile_LoadKey, DamagedFilesFailNamingTheRecord) {
     WriteAll(file, bytes);
     EXPECT_EQ(failure(), std::make_pair(ErrorKind::KeyRecordBadLength, 100));
     EXPECT_EQ(f.state.key.Cell(7, 1, 1), 7);
+}
+
+TEST(KeyFile_LoadKey, AKeyWrittenOrReplacedSinceTheLastLoadTakesEffectUnchangedOneIsNotReadAgain) {
+    TempFolder folder;
+    const auto file = folder.Path() / "KEY.ORB";
+    RecordingProgress progress;
+    KeyMaterial key;
+    LoadedKey loaded;
+    loaded.settle = 50'000'000; // the file system's clock ticks in far less
+    const auto load = [&] { LoadKeyFile(file, 100, key, progress, "KEY.ORB", &loaded); };
+    // Keys alike but for the first two cells of position 1.
+    auto bytes = KeyBytes(100);
+    const auto first = [&] { return std::pair(int{key.Cell(1, 1, 1)}, int{key.Cell(1, 1, 2)}); };
+    const auto written = [&] { return std::pair(int{bytes[2]}, int{bytes[3]}); };
+    WriteAll(file, bytes);
+    load();
+    EXPECT_EQ(first(), written());
+    EXPECT_FALSE(loaded.settled) << "changed just before the read";
+
+    ::usleep(100'000);
+    load();
+    ASSERT_TRUE(loaded.settled);
+    // Unchanged since a settled read: the tables are taken as they are.
+    const std::uint8_t other[256] = {};
+    key.FillPosition(2, other);
+    load();
+    EXPECT_EQ(key.Cell(2, 1, 1), 0) << "read again although nothing changed";
+    key.FillPosition(2, &bytes[258 + 2]);
+
+    // Rewritten in place at once, same size: the change time moved on.
+    std::swap(bytes[2], bytes[3]);
+    WriteAll(file, bytes);
+    load();
+    EXPECT_EQ(first(), written());
+    // Replaced by another file of the same size, after settling.
+    ::usleep(100'000);
+    load();
+    ASSERT_TRUE(loaded.settled);
+    std::swap(bytes[2], bytes[3]);
+    WriteAll(folder.Path() / "new.orb", bytes);
+    std::filesystem::rename(folder.Path() / "new.orb", file);
+    load();
+    EXPECT_EQ(first(), written());
+    // Gone: the load fails as it always did.
+    std::filesystem::remove(file);
+    EXPECT_EQ(FailureOf(load).first, ErrorKind::KeyFileMissing);
 }
 
 TEST(KeyStore_OpenKeyStore, TakesAWholeKeyOrFallsBack) {
