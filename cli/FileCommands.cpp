@@ -142,13 +142,24 @@ private:
 
 enum class Direction { Encode, Restore };
 
-/// A group holds one open file per member: a quarter of what the process may open, at most 256.
+/// Most files in one group: each group costs two flushes of the file system.
+constexpr std::size_t kGroupFiles = 1024;
+
+/// A group holds one open file per member: a quarter of what the process may open, at most
+/// kGroupFiles. The usual soft limit of 1024 open files is raised towards the hard one first.
 std::size_t GroupLimit() {
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
-        return 256;
+        return kGroupFiles;
     }
-    return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 4, 1, 256);
+    if (limit.rlim_cur < 4 * kGroupFiles && limit.rlim_max > limit.rlim_cur) {
+        struct rlimit raised = limit;
+        raised.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4 * kGroupFiles);
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) {
+            limit = raised;
+        }
+    }
+    return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 4, 1, kGroupFiles);
 }
 
 /// Large files gain nothing from waiting for each other; their lines come sooner this way.

@@ -439,13 +439,26 @@ void CommitGroup::Add(std::unique_ptr<ReplacingFile> file, CommitMode mode) {
     }
     const ::off_t size = ::lseek(file->m_fd, 0, SEEK_CUR);
     m_bytes += size > 0 ? static_cast<std::uint64_t>(size) : 0;
-    std::filesystem::path name = std::filesystem::absolute(file->Destination()).lexically_normal();
-    m_names.insert(name.string());
+    std::string name = NameOf(file->Destination());
+    m_names.insert(name);
     m_members.push_back({std::move(file), mode, std::move(name)});
 }
 
 bool CommitGroup::Holds(const std::filesystem::path& destination) const {
-    return m_names.contains(std::filesystem::absolute(destination).lexically_normal().string());
+    return m_names.contains(NameOf(destination));
+}
+
+std::string CommitGroup::NameOf(const std::filesystem::path& destination) const {
+    const std::filesystem::path whole = destination.is_absolute() || m_workingFolder.empty()
+                                            ? std::filesystem::absolute(destination)
+                                            : m_workingFolder / destination;
+    return whole.lexically_normal().string();
+}
+
+std::filesystem::path CommitGroup::WorkingFolder() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::filesystem::path() : folder;
 }
 
 std::vector<char> CommitGroup::SyncFileSystems() const {

@@ -155,9 +155,15 @@ private:
         CommitMode mode;
         std::filesystem::path name; ///< absolute
     };
+    /// `destination` made absolute and plain, as m_names holds it.
+    std::string NameOf(const std::filesystem::path& destination) const;
     std::vector<Member> m_members;
     std::uint64_t m_bytes = 0;
     std::unordered_set<std::string> m_names; ///< the members' names, for Holds()
+    /// Where relative names start, read once: asking the kernel for it per file costs more than
+    /// the lookup itself. Empty when it could not be read.
+    std::filesystem::path m_workingFolder = WorkingFolder();
+    static std::filesystem::path WorkingFolder();
 };
 
 /// The whole of a file (for texts; coded files are streamed). Throws VeltError(FileReadFailed),
