@@ -355,13 +355,12 @@ void ReplacingFile::FlushData() {
 
 ::mode_t ReplacingFile::Place(CommitMode mode) {
     struct stat existing {};
-    const bool replacing = ::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     // Permission bits only: a restored file must never come back setuid, setgid or sticky.
     ::mode_t bits = 0;
     if (m_mode) {
         bits = static_cast<::mode_t>(*m_mode) & 0777;
-    } else if (replacing) {
-        bits = existing.st_mode & 0777;
+    } else if (::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        bits = existing.st_mode & 0777; // the file it replaces keeps its bits
     } else {
         const ::mode_t mask = ::umask(0); // read back at once; nothing creates files meanwhile
         ::umask(mask);
