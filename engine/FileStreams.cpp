@@ -193,7 +193,9 @@ SourceFile::SourceFile(const std::filesystem::path& path) : m_path(DisplayPath(p
     }
     m_size = static_cast<std::uint64_t>(info.st_size);
     m_permissions = static_cast<std::filesystem::perms>(info.st_mode & 07777);
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (m_size > kFileChunk) {
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL); // a file read in one go needs no read-ahead
+    }
 }
 
 SourceFile::~SourceFile() {
@@ -436,8 +438,9 @@ void CommitGroup::Add(std::unique_ptr<ReplacingFile> file, CommitMode mode) {
         file->Commit(mode);
         return;
     }
-    const ::off_t size = ::lseek(file->m_fd, 0, SEEK_CUR);
-    m_bytes += size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    // The file's size, not its offset: a restored file is written in pieces where they belong.
+    struct stat info {};
+    m_bytes += ::fstat(file->m_fd, &info) == 0 && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     std::string name = NameOf(file->Destination());
     m_names.insert(name);
     m_members.push_back({std::move(file), mode, std::move(name)});

@@ -114,4 +114,15 @@ TEST(CommitGroup_Commit, AllDataFlushedBeforeAnyNameAndEachFilePlacedWholeOrNotA
     EXPECT_EQ(g_trace, (std::vector<std::string>{"syncfs", "fsync file", "fsync file", "fsync file", "link",
                                                  "link", "fchmod", "fchmod", "syncfs", "fsync folder",
                                                  "fsync file", "fsync file"}));
+
+    // The group's bytes count whole files, also one written in pieces where they belong.
+    group.Add(Written(folder / "w", "whole"), CommitMode::NoReplace);
+    auto pieces = std::make_unique<ReplacingFile>(folder / "p", fs::perms(0644));
+    for (const auto& [at, text] : {std::pair<std::uint64_t, std::string>{6, "tail"}, {0, "head, "}}) {
+        pieces->WriteAt(at, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    }
+    group.Add(std::move(pieces), CommitMode::NoReplace);
+    EXPECT_EQ(group.Bytes(), 15u);
+    EXPECT_FALSE(group.Commit()[1]);
+    EXPECT_EQ(ReadFile(folder / "p"), "head, tail");
 }
