@@ -6,6 +6,7 @@
 #include "engine/FileStreams.h"
 #include "engine/KeyFile.h"
 #include "engine/KeyMaterial.h"
+#include "engine/LanesAhead.h"
 #include "engine/Language.h"
 #include "engine/OptionSettings.h"
 #include "engine/Platform.h"
@@ -86,6 +87,8 @@ public:
 
     // --- character cipher
     Cipher cipher;
+    /// Small files of a long run, encoded ahead side by side (see FileCoder::EncodeAhead).
+    LanesAhead ahead;
 
     // --- text coding
     std::string plainText; ///< shared plain-text buffer, single-byte codes

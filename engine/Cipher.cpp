@@ -333,6 +333,18 @@ void Cipher::EncodeSplit(const KeyMaterial& key, IRandomSource& random, Position
     walk.Skip(count);
 }
 
+void Cipher::EncodeAfterLane(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk,
+                             const std::uint8_t* codes, std::size_t count, std::uint8_t* out, const LaneRun& run,
+                             std::size_t lane, const std::uint8_t* lanePairs) {
+    const std::size_t inLane = std::min(count, run.perLane);
+    // The seam writes over the lane's pairs up to where it meets the lane.
+    std::copy(lanePairs, lanePairs + 2 * inLane, out);
+    JoinSeam(state, key, random, walk, codes, inLane, out, run.notedSteps,
+             [&run, lane](std::size_t k) { return run.Noted(lane, k); }, run.end[lane]);
+    walk.Skip(inLane);
+    EncodeWalk(key, random, walk, codes + inLane, count - inLane, out + 2 * inLane);
+}
+
 void Cipher::DecodeWalk(const KeyMaterial& key, PositionWalk& walk, const std::uint8_t* pairs, std::size_t count,
                         std::uint8_t* out) {
     if (walk.referenceMode || !KeyMaterial::InCapacity(walk.keyLength) || walk.keyPosition < 1 ||

@@ -13,6 +13,7 @@ namespace velt {
 class Workers;
 
 class IRandomSource;
+struct LaneRun;
 
 /// Whether a long run may be encoded in vector lanes, where the processor has them.
 enum class Lanes { IfAvailable, None };
@@ -67,6 +68,13 @@ public:
     void EncodeSplit(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
                      std::size_t count, std::uint8_t* out, Workers& helpers,
                      std::span<const std::unique_ptr<IRandomSource>> pieceSources, Lanes lanes = Lanes::IfAvailable);
+    /// EncodeWalk over `count` codes, whose first run.perLane (at most `count`) lane `lane` of
+    /// `run` has encoded from the empty state into `lanePairs`: the chain is carried on into
+    /// the lane until it stands where the lane stood after the same code, as EncodeSplit
+    /// joins its pieces, and the lane's pairs are taken from there on. `walk` moves on by `count`.
+    void EncodeAfterLane(const KeyMaterial& key, IRandomSource& random, PositionWalk& walk, const std::uint8_t* codes,
+                         std::size_t count, std::uint8_t* out, const LaneRun& run, std::size_t lane,
+                         const std::uint8_t* lanePairs);
     /// The plain code of a pair at `position`. Inline: decoding is two lookups and a read.
     static std::uint8_t DecodePair(const KeyMaterial& key, int position, std::uint8_t first,
                                    std::uint8_t second) {

@@ -20,6 +20,7 @@ void KeyMaterial::Release::operator()(void* tables) const {
 }
 
 void KeyMaterial::FillPosition(int position, const std::uint8_t* record) {
+    ++m_generation;
     PositionTables& tables = At(position);
     for (int k = 0; k < kGridCells; ++k) {
         const std::uint8_t code = record[k];

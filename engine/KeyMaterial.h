@@ -23,7 +23,10 @@ public:
 
     /// Cell (row, column) of the grid of `position`. Rows and columns are taken modulo 16,
     /// so a lookup of a position that was never loaded (zero) stays inside its grid.
-    std::uint8_t& Cell(int position, int row, int column) { return At(position).grid[Offset(row, column)]; }
+    std::uint8_t& Cell(int position, int row, int column) {
+        ++m_generation;
+        return At(position).grid[Offset(row, column)];
+    }
     std::uint8_t Cell(int position, int row, int column) const { return At(position).grid[Offset(row, column)]; }
     /// Row (1..16) of `code` in the grid of `position`.
     std::uint8_t RowOf(int position, std::uint8_t code) const {
@@ -44,10 +47,16 @@ public:
     static constexpr int kBlockSize = 2 * kGridCells;
 
     /// The 256 cells of the grid of `position` (1..10000), row by row.
-    std::uint8_t* Grid(int position) { return At(position).grid.data(); }
+    std::uint8_t* Grid(int position) {
+        ++m_generation;
+        return At(position).grid.data();
+    }
 
     /// Fills the grid of `position` from a 256-byte record and refreshes its lookup.
     void FillPosition(int position, const std::uint8_t* record);
+
+    /// Moves on whenever the tables may change: work prepared with older tables is stale.
+    std::uint64_t Generation() const { return m_generation; }
 
     /// True for a key position the tables hold (1..10000).
     static bool InCapacity(int position) { return position >= 1 && position <= kKeyCapacity; }
@@ -65,6 +74,7 @@ private:
         void operator()(void* tables) const;
     };
     std::unique_ptr<std::array<PositionTables, kKeyCapacity>, Release> m_tables;
+    std::uint64_t m_generation = 0;
 };
 
 } // namespace velt

@@ -371,26 +371,24 @@ bool LanesAvailable() {
 EncoderState LaneRun::Noted(std::size_t lane, std::size_t step) const {
     const std::uint8_t* const note = notes.data() + kNoteBytes * step;
     const std::uint8_t row = note[lane], column = note[2 * kLanes + lane];
-    const bool laneFlipped = startFlipped != (((lane * perLane) & 1) != 0);
     return EncoderState{row, column, note[kLanes + lane], note[3 * kLanes + lane], row, column,
-                        laneFlipped == ((step & 1) != 0)};
+                        flipped[lane] == ((step & 1) != 0)};
 }
 
-void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk walk, bool startFlipped,
-                 const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::size_t notedSteps,
-                 LaneRun& run) {
-    const std::size_t perLane = count / kLanes;
+namespace {
+
+/// The lanes' chains over `perLane` codes each, lane i from codes + i * perLane at the positions
+/// of walks[i], which move on, with the alternations of run.flipped; `inStep` when every walk
+/// stands at the same position in each step.
+void RunLanes(const KeyMaterial& key, IRandomSource& random, std::array<PositionWalk, kLanes>& walks, bool inStep,
+              const std::uint8_t* codes, std::size_t perLane, std::uint8_t* out, std::size_t notedSteps,
+              LaneRun& run) {
     run.perLane = perLane;
-    run.startFlipped = startFlipped;
     run.notedSteps = std::min(notedSteps, perLane);
     run.notes.resize(kNoteBytes * run.notedSteps);
-
     LaneState state{};
-    std::array<PositionWalk, kLanes> walks;
     for (std::size_t i = 0; i < kLanes; ++i) {
-        walks[i] = walk;
-        walk.Skip(perLane);
-        state.rowMask[i] = startFlipped != (((i * perLane) & 1) != 0) ? 15 : 0;
+        state.rowMask[i] = run.flipped[i] ? 15 : 0;
     }
     auto pool = std::make_unique<NibblePool>(random);
     alignas(64) std::uint8_t cells[kBlockSteps * kLanes];
@@ -398,9 +396,6 @@ void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk wal
     alignas(64) std::uint8_t columns[kBlockSteps * kLanes];
     std::uint16_t positions[kBlockSteps * kLanes];
     const std::uint8_t* const tables = key.Block(1);
-    // When the pieces are whole rounds of the key, every lane codes at the same position in
-    // each step, and the tables are looked up for all lanes at once.
-    const bool inStep = !walk.referenceMode && perLane % static_cast<std::size_t>(walk.keyLength) == 0;
     alignas(64) std::uint8_t laneCodes[kBlockSteps * kLanes];
     alignas(64) std::uint8_t laneFirsts[kBlockSteps * kLanes];
     alignas(64) std::uint8_t laneSeconds[kBlockSteps * kLanes];
@@ -434,7 +429,7 @@ void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk wal
         }
     }
     if (inStep) {
-        // Every lane stands where the first does, a whole number of rounds further on.
+        // Every lane stands where the first does.
         for (std::size_t i = 1; i < kLanes; ++i) {
             walks[i].Skip(perLane);
         }
@@ -444,6 +439,24 @@ void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk wal
                                   state.previousColumn[i], state.drawnRow[i], state.drawnColumn[i],
                                   state.rowMask[i] != 0};
     }
+}
+
+} // namespace
+
+void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk walk, bool startFlipped,
+                 const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::size_t notedSteps,
+                 LaneRun& run) {
+    const std::size_t perLane = count / kLanes;
+    std::array<PositionWalk, kLanes> walks;
+    for (std::size_t i = 0; i < kLanes; ++i) {
+        walks[i] = walk;
+        walk.Skip(perLane);
+        run.flipped[i] = startFlipped != (((i * perLane) & 1) != 0);
+    }
+    // When the pieces are whole rounds of the key, every lane codes at the same position in
+    // each step, and the tables are looked up for all lanes at once.
+    const bool inStep = !walk.referenceMode && perLane % static_cast<std::size_t>(walk.keyLength) == 0;
+    RunLanes(key, random, walks, inStep, codes, perLane, out, notedSteps, run);
     // What does not divide evenly goes on along the last lane's chain.
     const std::size_t rest = count - kLanes * perLane;
     if (rest > 0) {
@@ -452,6 +465,15 @@ void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk wal
         last.EncodeWalk(key, random, walks[kLanes - 1], codes + kLanes * perLane, rest, out + 2 * kLanes * perLane);
         run.end[kLanes - 1] = last.state;
     }
+}
+
+void EncodeLanesTogether(const KeyMaterial& key, IRandomSource& random, const PositionWalk& walk,
+                         const std::array<bool, kLanes>& flipped, const std::uint8_t* codes, std::size_t perLane,
+                         std::uint8_t* out, std::size_t notedSteps, LaneRun& run) {
+    std::array<PositionWalk, kLanes> walks;
+    walks.fill(walk);
+    run.flipped = flipped;
+    RunLanes(key, random, walks, true, codes, perLane, out, notedSteps, run);
 }
 
 } // namespace velt

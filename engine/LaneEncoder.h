@@ -23,7 +23,7 @@ bool LanesAvailable();
 struct LaneRun {
     std::array<EncoderState, kLanes> end;
     std::size_t notedSteps = 0;
-    bool startFlipped = false;   ///< the alternation at the first code of the run
+    std::array<bool, kLanes> flipped{}; ///< the alternation at each lane's first code
     std::size_t perLane = 0;     ///< codes in each piece but the last, which has the rest too
     std::vector<std::uint8_t> notes; ///< per step: drawn rows, previous rows, drawn and previous columns, lane by lane
 
@@ -40,6 +40,15 @@ struct LaneRun {
 void EncodeLanes(const KeyMaterial& key, IRandomSource& random, PositionWalk walk, bool startFlipped,
                  const std::uint8_t* codes, std::size_t count, std::uint8_t* out, std::size_t notedSteps,
                  LaneRun& run);
+
+/// Encodes kLanes runs of `perLane` codes (at least 1) side by side, each from the position of
+/// `walk` on, as the first codes of as many files are: run i from codes + i * perLane to
+/// out + 2 * i * perLane, by a chain of its own from the empty state with the alternation
+/// flipped[i] at its first code, on nibbles of `random` that no other draw uses. The states
+/// go to `run` as EncodeLanes puts them. Needs LanesAvailable() and a walk in plain mode.
+void EncodeLanesTogether(const KeyMaterial& key, IRandomSource& random, const PositionWalk& walk,
+                         const std::array<bool, kLanes>& flipped, const std::uint8_t* codes, std::size_t perLane,
+                         std::uint8_t* out, std::size_t notedSteps, LaneRun& run);
 
 /// Decodes 64 whole rounds of a key of `length` positions (16 or more), the first at position
 /// 1: the pair of round i at position j + 1, pairs[2 (i length + j)] and the byte after it,

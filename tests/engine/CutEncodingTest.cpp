@@ -1,5 +1,7 @@
 #include "engine/Cipher.h"
 #include "engine/LaneEncoder.h"
+#include "engine/LanesAhead.h"
+#include "engine/PositionSchedule.h"
 #include "engine/RandomSource.h"
 #include "engine/SystemServices.h"
 #include "engine/Workers.h"
@@ -110,6 +112,22 @@ void ExpectOneChain(const KeyMaterial& key, PositionWalk walk, const std::uint8_
               std::tuple(end.lastOutputRow, end.lastOutputColumn, start.alternation != (count % 2 == 1)));
 }
 
+/// Another source's nibbles, counted as they are taken.
+struct Counted final : IRandomSource {
+    explicit Counted(IRandomSource& from) : inner(from) {}
+    float Draw() override {
+        ++taken;
+        return inner.Draw();
+    }
+    std::span<const std::uint8_t> ReadyNibbles() override { return inner.ReadyNibbles(); }
+    void TakeNibbles(std::size_t count) override {
+        taken += count;
+        inner.TakeNibbles(count);
+    }
+    IRandomSource& inner;
+    std::size_t taken = 0;
+};
+
 std::vector<std::uint8_t> SomeCodes(std::mt19937& engine, std::size_t count) {
     std::vector<std::uint8_t> codes(count);
     for (auto& code : codes) {
@@ -171,6 +189,79 @@ TEST(Cipher_EncodeLanes, EachLaneOneChainWithItsNotesAndEnd) {
             }
         }
     }
+}
+
+TEST(LanesAhead_Take, EachFileOneChainFromWhereTheChainStandsAndOnlyForItsOwnCodesAndKey) {
+    if (!LanesAvailable()) {
+        GTEST_SKIP() << "this processor has no vector lanes";
+    }
+    const int keyLength = 7;
+    KeyMaterial key = TestKey(keyLength);
+    SystemClock clock;
+    RandomSource random(clock);
+    std::mt19937 engine(23);
+    // Files of different lengths: the lanes hold as many codes as the shortest, the chain the rest.
+    std::vector<std::vector<std::uint8_t>> files;
+    for (std::size_t k = 0; k < 40; ++k) {
+        files.push_back(SomeCodes(engine, 600 + 37 * k));
+    }
+    const std::vector<std::size_t> taken{0, 1, 2, 5, 6, 39};
+    // The alternation each file will start with, from the lengths of those taken before it.
+    std::vector<bool> flipped(files.size());
+    bool flip = false;
+    for (const std::size_t k : taken) {
+        flipped[k] = flip;
+        flip = flip != (files[k].size() % 2 == 1);
+    }
+    PositionSchedule schedule;
+    schedule.Start(keyLength, nullptr);
+    LanesAhead ahead;
+    ahead.Prepare(key, random, schedule.Walk(), files, flipped);
+    ASSERT_EQ(ahead.Left(), 40u);
+    Cipher cipher;
+    Counted counted(random);
+    // A file that is not the next one is found further on; the ones passed are dropped.
+    for (const std::size_t k : taken) {
+        SCOPED_TRACE(testing::Message() << "file " << k);
+        const std::vector<std::uint8_t>& file = files[k];
+        std::vector<std::uint8_t> out(2 * file.size());
+        PositionWalk walk = schedule.Walk();
+        const PositionWalk from = walk;
+        const EncoderState start = cipher.state;
+        ASSERT_TRUE(ahead.Take(cipher, key, counted, walk, file.data(), file.size(), out.data()));
+        ExpectOneChain(key, from, file.data(), file.size(), out.data(), start, cipher.state);
+        EXPECT_EQ(walk.keyPosition, static_cast<int>(file.size() % keyLength) + 1);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+    EXPECT_EQ(ahead.Left(), 0u);
+    // The chain met the lanes early: far fewer fresh draws than the chain alone takes.
+    Counted alone(random);
+    Cipher chain;
+    for (const std::size_t k : taken) {
+        std::vector<std::uint8_t> out(2 * files[k].size());
+        PositionWalk walk = schedule.Walk();
+        chain.EncodeWalk(key, alone, walk, files[k].data(), files[k].size(), out.data());
+    }
+    EXPECT_LT(counted.taken, alone.taken * 3 / 4);
+
+    ahead.Prepare(key, random, schedule.Walk(), files, flipped);
+    std::vector<std::uint8_t> out(2 * files[3].size());
+    PositionWalk walk = schedule.Walk();
+    // Other codes, or the same ones a code short, or from another position: not prepared.
+    auto changed = files[3];
+    changed[changed.size() / 2] ^= 1;
+    EXPECT_FALSE(ahead.Take(cipher, key, random, walk, changed.data(), changed.size(), out.data()));
+    EXPECT_FALSE(ahead.Take(cipher, key, random, walk, files[3].data(), files[3].size() - 1, out.data()));
+    PositionWalk later = walk;
+    later.Skip(1);
+    EXPECT_FALSE(ahead.Take(cipher, key, random, later, files[3].data(), files[3].size(), out.data()));
+    // Tables refilled since, even with the same key: stale.
+    const auto record = KeyBytes(1);
+    key.FillPosition(1, &record[2]);
+    EXPECT_FALSE(ahead.Take(cipher, key, random, walk, files[3].data(), files[3].size(), out.data()));
+    EXPECT_EQ(ahead.Left(), 40u);
 }
 
 TEST(Cipher_EncodeSplit, PairsOneChainCouldGiveAtEveryKindOfCut) {
