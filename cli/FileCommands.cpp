@@ -243,13 +243,17 @@ int ConvertFiles(const FileJob& job, std::span<const std::filesystem::path> file
         coder.DeferCommits(&group);
     }
     const Direction direction = job.direction;
-    for (const std::filesystem::path& file : files) {
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const std::filesystem::path& file = files[k];
         if (group.Size() > 0 && group.Holds(DestinationOf(direction, file))) {
             commitGroup(); // the same name twice: the second finds the first in place, as without groups
         }
         state.sourcePath = file;
         progress.SetLabel(DisplayPath(file));
         const std::size_t waiting = group.Size();
+        if (direction == Direction::Encode && files.size() > 1) {
+            coder.EncodeAhead(files.subspan(k));
+        }
         const FileOutcome outcome = direction == Direction::Encode ? coder.EncodeFile() : coder.RestoreFile();
         const std::string note = messages.TakeNote();
         switch (outcome) {

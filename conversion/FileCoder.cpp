@@ -12,7 +12,10 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace velt {
@@ -114,6 +117,16 @@ void EncodeBytes(AppState& s, SourceFile& source, ReplacingFile& destination, Pr
     std::int64_t index = 0;
     Stream(source, destination, piece, 2 * piece,
            [&](const std::uint8_t* codes, std::size_t got, std::uint8_t* pairs) {
+               if (index == 0 && got == source.Size() && s.ahead.Left() > 0) {
+                   // A small file may have been encoded ahead: then it only has to be joined.
+                   ticker.Tick(1); // where a stop asked for is heard
+                   PositionWalk walk = s.schedule.Walk();
+                   if (s.ahead.Take(s.cipher, s.key, random, walk, codes, got, pairs)) {
+                       s.schedule.Continue(walk, got);
+                       index = static_cast<std::int64_t>(got);
+                       return 2 * got;
+                   }
+               }
                for (std::size_t i = 0; i < got;) {
                    auto count =
                        static_cast<std::size_t>(ticker.Run(index + 1, static_cast<std::int64_t>(got - i)));
@@ -260,11 +273,84 @@ FileOutcome FileCoder::Reporting(Conversion conversion) {
 FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow)
     : m_state(state), m_fileWindow(fileWindow), m_threads(UsefulCores()) {}
 
+namespace {
+
+/// The `size` bytes of `file`, or nothing when it does not hold just as many now; failures are
+/// reported when the file's turn comes.
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::filesystem::path& file, std::uint64_t size) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size) + 1);
+    const ::ssize_t got = ::read(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    if (got < 0 || static_cast<std::uint64_t>(got) != size) {
+        return std::nullopt;
+    }
+    bytes.pop_back();
+    return bytes;
+}
+
+/// Sizes of the files worth encoding ahead: below, the chain's seam into a lane is most of the
+/// file; from kCutBytes on, a file is cut on its own.
+constexpr std::uint64_t kAheadSmallest = 1024;
+/// Fewest files worth a lane run: it costs every lane whether it holds a file or not.
+constexpr std::size_t kAheadFewest = 24;
+
+} // namespace
+
+void FileCoder::PrepareAhead() {
+    AppState& s = m_state;
+    if (m_upcoming.empty() || s.sourcePath != m_upcoming.front()) {
+        return;
+    }
+    if (m_aheadLooked > 0) {
+        --m_aheadLooked; // looked at last time, with the rest of its batch
+        return;
+    }
+    if (!LanesAvailable()) {
+        return;
+    }
+    s.schedule.Start(s.keyLength, &s.Reference());
+    const PositionWalk walk = s.schedule.Walk();
+    if (walk.referenceMode) {
+        return;
+    }
+    // Each file starts with the alternation that the chain will have there, if every file
+    // before it is converted as it is now.
+    bool flipped = s.cipher.state.alternation;
+    std::vector<std::vector<std::uint8_t>> files;
+    std::vector<bool> flips;
+    std::size_t looked = 0;
+    for (; looked < m_upcoming.size() && files.size() < kLanes; ++looked) {
+        struct stat info {};
+        if (::stat(m_upcoming[looked].c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        if (size >= kAheadSmallest && size < kCutBytes) {
+            if (auto bytes = ReadSmallFile(m_upcoming[looked], size)) {
+                files.push_back(std::move(*bytes));
+                flips.push_back(flipped);
+            }
+        }
+        flipped = flipped != ((size & 1) != 0);
+    }
+    m_aheadLooked = looked - 1;
+    if (files.size() < kAheadFewest) {
+        s.ahead.Clear();
+        return;
+    }
+    s.ahead.Prepare(s.key, s.Random(), walk, std::move(files), flips);
+}
+
 FileOutcome FileCoder::EncodeFile() {
     AppState& s = m_state;
     s.destinationPath = CodedFileName(s.sourcePath);
     return Reporting([&] {
         LoadUsableKey(s);
+        PrepareAhead();
         s.codedText.clear();
         const auto commit = MayReplaceDestination();
         if (!commit) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <span>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,8 +67,14 @@ public:
     void DeferCommits(CommitGroup* group) { m_group = group; }
     /// Restores on at most `threads` threads (at least one); by default on every useful core.
     void LimitThreads(std::size_t threads) { m_threads = threads < 1 ? 1 : threads; }
+    /// The files that the next EncodeFile calls convert in turn, this one first: where the
+    /// processor has vector lanes, small ones among them are encoded ahead, many at once.
+    void EncodeAhead(std::span<const std::filesystem::path> upcoming) { m_upcoming = upcoming; }
 
 private:
+    /// Reads the small files among the next upcoming ones and encodes them ahead, unless the
+    /// last preparation looked at this one already.
+    void PrepareAhead();
     void Place(std::unique_ptr<ReplacingFile> destination, CommitMode mode);
     /// The overwrite question when the destination exists: how to put the result in
     /// place, or nullopt when the user keeps the existing file.
@@ -87,6 +94,8 @@ private:
     std::filesystem::path m_sweptFolder;
     CommitGroup* m_group = nullptr;
     std::size_t m_threads;
+    std::span<const std::filesystem::path> m_upcoming;
+    std::size_t m_aheadLooked = 0; ///< upcoming files the last preparation looked at, not yet converted
 };
 
 } // namespace velt

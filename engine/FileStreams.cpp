@@ -440,10 +440,11 @@ void CommitGroup::Add(std::unique_ptr<ReplacingFile> file, CommitMode mode) {
     }
     // The file's size, not its offset: a restored file is written in pieces where they belong.
     struct stat info {};
-    m_bytes += ::fstat(file->m_fd, &info) == 0 && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    const bool known = ::fstat(file->m_fd, &info) == 0;
+    m_bytes += known && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     std::string name = NameOf(file->Destination());
     m_names.insert(name);
-    m_members.push_back({std::move(file), mode, std::move(name)});
+    m_members.push_back({std::move(file), mode, std::move(name), known, info.st_dev});
 }
 
 bool CommitGroup::Holds(const std::filesystem::path& destination) const {
@@ -467,15 +468,15 @@ std::vector<char> CommitGroup::SyncFileSystems() const {
     std::vector<char> flushed(m_members.size());
     std::vector<std::pair<::dev_t, bool>> devices;
     for (std::size_t i = 0; i < m_members.size(); ++i) {
-        const ReplacingFile* file = m_members[i].file.get();
-        struct stat info {};
-        if (file == nullptr || ::fstat(file->m_fd, &info) != 0) {
+        const Member& member = m_members[i];
+        const ReplacingFile* file = member.file.get();
+        if (file == nullptr || !member.deviceKnown) {
             continue;
         }
         auto known = std::find_if(devices.begin(), devices.end(),
-                                  [&](const auto& d) { return d.first == info.st_dev; });
+                                  [&](const auto& d) { return d.first == member.device; });
         if (known == devices.end()) {
-            devices.emplace_back(info.st_dev, ::syncfs(file->m_fd) == 0);
+            devices.emplace_back(member.device, ::syncfs(file->m_fd) == 0);
             known = devices.end() - 1;
         }
         flushed[i] = known->second ? 1 : 0;

@@ -154,6 +154,8 @@ private:
         std::unique_ptr<ReplacingFile> file;
         CommitMode mode;
         std::filesystem::path name; ///< absolute
+        bool deviceKnown = false;   ///< the file system it is on, for the flushes
+        ::dev_t device = 0;
     };
     /// `destination` made absolute and plain, as m_names holds it.
     std::string NameOf(const std::filesystem::path& destination) const;

@@ -48,13 +48,14 @@ TEST(FileCommands_ManyFiles, PlacedInGroupsWithLinesInOrderAndTheRulesOfOneFileA
     EXPECT_EQ(RunFiles(folder, "encode-file", {"--force", path("a"), path("a")}, out, err), 0);
     EXPECT_NE(ReadFile(folder / "a.JPG"), firstA);
 
-    // More files than one group takes, there and back.
+    // More files than one group takes in each of the two processes, there and back; half of
+    // them large enough to be encoded ahead in lanes where the processor has them.
     std::vector<std::string> plain, coded;
-    for (int k = 0; k < 300; ++k) {
+    for (int k = 0; k < 2100; ++k) {
         // Appended, not added: GCC 12 at -O3 warns falsely (-Wrestrict) on "literal" + std::string&&.
         std::string name = "f";
         name += std::to_string(k);
-        const std::string contents = name + std::string(static_cast<std::size_t>(k), 'x');
+        const std::string contents = name + std::string(static_cast<std::size_t>(7 * (k % 300)), 'x');
         WriteFile(folder / "dir" / name, contents);
         plain.push_back(path("dir/" + name));
         coded.push_back(plain.back() + ".JPG");
@@ -64,7 +65,7 @@ TEST(FileCommands_ManyFiles, PlacedInGroupsWithLinesInOrderAndTheRulesOfOneFileA
         std::filesystem::rename(file, file + ".orig");
     }
     ASSERT_EQ(RunFiles(folder, "restore-file", coded, out, err), 0) << err;
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 300);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2100);
     for (const std::string& file : plain) {
         ASSERT_EQ(ReadFile(file), ReadFile(file + ".orig")) << file;
     }
