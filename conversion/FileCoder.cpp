@@ -297,6 +297,9 @@ std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::filesystem::pa
 constexpr std::uint64_t kAheadSmallest = 1024;
 /// Fewest files worth a lane run: it costs every lane whether it holds a file or not.
 constexpr std::size_t kAheadFewest = 24;
+/// Most upcoming files looked at for one lane run: a long list of large files is not read
+/// through before the first of them.
+constexpr std::size_t kAheadLooks = 4 * kLanes;
 
 } // namespace
 
@@ -323,7 +326,7 @@ void FileCoder::PrepareAhead() {
     std::vector<std::vector<std::uint8_t>> files;
     std::vector<bool> flips;
     std::size_t looked = 0;
-    for (; looked < m_upcoming.size() && files.size() < kLanes; ++looked) {
+    for (; looked < std::min(m_upcoming.size(), kAheadLooks) && files.size() < kLanes; ++looked) {
         struct stat info {};
         if (::stat(m_upcoming[looked].c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
             continue;
