@@ -276,7 +276,8 @@ FileCoder::FileCoder(AppState& state, IFileWindow* fileWindow)
 namespace {
 
 /// The `size` bytes of `file`, or nothing when it does not hold just as many now; failures are
-/// reported when the file's turn comes.
+/// reported when the file's turn comes. Not ReadWholeFile: a look ahead needs no messages, and
+/// with the size known one read does, per file of a long run.
 std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::filesystem::path& file, std::uint64_t size) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {

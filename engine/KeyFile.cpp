@@ -130,9 +130,10 @@ namespace {
 
 constexpr std::size_t kLargestKey = static_cast<std::size_t>(kKeyCapacity) * kRecordSize;
 
-std::vector<std::uint8_t> ReadKeyFileBytes(const std::filesystem::path& file, const std::string& name) {
+std::vector<std::uint8_t> ReadKeyFileBytes(const std::filesystem::path& file, const std::string& name,
+                                           FileIdentity* identity = nullptr) {
     // One byte more than the largest key tells a file that is too long without reading all of it.
-    return ReadKeyBytes(file, kLargestKey + 1, name);
+    return ReadKeyBytes(file, kLargestKey + 1, name, identity);
 }
 
 WholeKey CheckWholeKey(std::vector<std::uint8_t> bytes, const std::string& name) {
@@ -176,7 +177,7 @@ void LoadKeyFile(const std::filesystem::path& file, int length, KeyMaterial& key
     }
     const std::int64_t readAt = NowNanoseconds();
     FileIdentity identity;
-    std::vector<std::uint8_t> bytes = ReadKeyBytes(file, kLargestKey + 1, name, &identity);
+    std::vector<std::uint8_t> bytes = ReadKeyFileBytes(file, name, &identity);
     if (loaded != nullptr) {
         loaded->settled = false; // until the tables and the identity agree again
     }
